@@ -1,0 +1,109 @@
+#include "common/encoding.h"
+
+#include <array>
+#include <cstdio>
+
+namespace sb {
+
+std::u32string decodeUtf8(std::string_view s) {
+    std::u32string out;
+    out.reserve(s.size());
+    std::size_t i = 0;
+    while (i < s.size()) {
+        const auto b = static_cast<unsigned char>(s[i]);
+        int extra = 0;
+        char32_t cp = 0;
+        if (b < 0x80) { cp = b; }
+        else if ((b & 0xE0) == 0xC0) { cp = b & 0x1F; extra = 1; }
+        else if ((b & 0xF0) == 0xE0) { cp = b & 0x0F; extra = 2; }
+        else if ((b & 0xF8) == 0xF0) { cp = b & 0x07; extra = 3; }
+        else { out.push_back(0xFFFD); ++i; continue; }
+        bool ok = true;
+        for (int k = 1; k <= extra; ++k) {
+            if (i + k >= s.size()) { ok = false; break; }
+            const auto c = static_cast<unsigned char>(s[i + k]);
+            if ((c & 0xC0) != 0x80) { ok = false; break; }
+            cp = (cp << 6) | (c & 0x3F);
+        }
+        const bool overlong = (extra == 1 && cp < 0x80) || (extra == 2 && cp < 0x800) || (extra == 3 && cp < 0x10000);
+        if (!ok || overlong || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) {
+            out.push_back(0xFFFD);
+            ++i;
+            continue;
+        }
+        out.push_back(cp);
+        i += static_cast<std::size_t>(extra) + 1;
+    }
+    return out;
+}
+
+std::string encodeUtf8(std::u32string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (char32_t cp : text) {
+        if (cp < 0x80) {
+            out.push_back(static_cast<char>(cp));
+        } else if (cp < 0x800) {
+            out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
+            out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+        } else if (cp < 0x10000) {
+            out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
+            out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+            out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+        } else {
+            out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
+            out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
+            out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+            out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+        }
+    }
+    return out;
+}
+
+int cp1252Byte(char32_t cp) {
+    if (cp < 0x80 || (cp >= 0xA0 && cp <= 0xFF)) return static_cast<int>(cp);
+    // The 0x80-0x9F row, where Windows-1252 differs from Latin-1.
+    static constexpr std::array<char32_t, 32> row = {
+        0x20AC, 0, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+        0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0, 0x017D, 0,
+        0, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+        0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0, 0x017E, 0x0178};
+    for (std::size_t i = 0; i < row.size(); ++i) {
+        if (row[i] != 0 && row[i] == cp) return static_cast<int>(0x80 + i);
+    }
+    return -1;
+}
+
+std::string toCp1252(std::string_view utf8, const Fallback& fallback) {
+    std::string out;
+    out.reserve(utf8.size());
+    for (char32_t cp : decodeUtf8(utf8)) {
+        const int b = cp1252Byte(cp);
+        if (b >= 0) out.push_back(static_cast<char>(b));
+        else out += fallback(cp);
+    }
+    return out;
+}
+
+std::string htmlCharRef(char32_t cp) { return "&#" + std::to_string(static_cast<unsigned long>(cp)) + ";"; }
+
+std::string jsUnicodeEscape(char32_t cp) {
+    auto unit = [](unsigned v) {
+        char buffer[16];
+        std::snprintf(buffer, sizeof buffer, "\\u%04x", v);
+        return std::string(buffer);
+    };
+    if (cp < 0x10000) return unit(static_cast<unsigned>(cp));
+    const unsigned v = static_cast<unsigned>(cp) - 0x10000;
+    return unit(0xD800 + (v >> 10)) + unit(0xDC00 + (v & 0x3FF));
+}
+
+std::size_t characterCount(std::string_view utf8) {
+    std::size_t n = 0;
+    for (char c : utf8) {
+        if ((static_cast<unsigned char>(c) & 0xC0) != 0x80) ++n;
+    }
+    return n;
+}
+
+}  // namespace sb

@@ -1,0 +1,42 @@
+// File operations of the program. None of them throws: each says whether it
+// worked, so that a failed step can be skipped and, where it matters, reported.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace sb::files {
+
+// Replaces (or creates) `path` with `bytes`. The new content is written beside
+// the target and moved over it, so a failed write never leaves a half file.
+// A read-only target is left alone and the write fails.
+bool writeBytes(const std::string& path, std::string_view bytes);
+
+// Joins already encoded lines, each followed by CR LF, and writes them.
+bool writeLines(const std::string& path, const std::vector<std::string>& lines);
+
+// Reads at most `limit` bytes from the start of a file.
+std::optional<std::string> readPrefix(const std::string& path, std::size_t limit);
+
+// Copies a file over any file of the target name.
+bool copyFile(const std::string& from, const std::string& to);
+
+// True when both paths name the same existing file.
+bool sameFile(const std::string& a, const std::string& b);
+
+// Creates one folder level; false when it already exists or cannot be made.
+bool createFolder(const std::string& path);
+
+bool isFolder(const std::string& path);
+bool isRegularFile(const std::string& path);
+bool removeFile(const std::string& path);
+
+// Names of the normal files a pattern lists: for a folder path (ending with a
+// separator) every file of that folder in directory order, for a file path
+// just that file. Folders, hidden files (names starting with ".") and other
+// special entries are never listed; links count as the file they point to.
+std::vector<std::string> listNormalFiles(const std::string& pattern);
+
+}  // namespace sb::files

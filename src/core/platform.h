@@ -1,0 +1,72 @@
+// The one door from the program's core to the outside world: the window
+// system, dialogs, the embedded browser and the user's own browser. The Qt
+// adapter implements it for the real program; tests script a fake one.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "common/files.h"
+
+namespace sb {
+
+struct PixelSize {
+    int width = 0;
+    int height = 0;
+    bool operator==(const PixelSize&) const = default;
+};
+
+class WindowModel;
+
+class Platform {
+public:
+    virtual ~Platform() = default;
+
+    // Lets pending window events run; other handlers may run inside it.
+    virtual void doEvents() = 0;
+
+    // A modal notice with an OK button. An empty title means the program's name.
+    virtual void showMessage(const std::string& text, const std::string& title) = 0;
+    // A modal Yes/No question; true for Yes.
+    virtual bool askYesNo(const std::string& text, const std::string& title) = 0;
+    virtual void beep() = 0;
+    // The busy (hourglass) or the default mouse pointer over the whole program.
+    virtual void setBusyPointer(bool busy) = 0;
+
+    // The modal file-open dialog, opened on `initialFolder` with `initialFile`
+    // proposed. Returns the chosen path, or `initialFile` when closed without
+    // a choice.
+    virtual std::string showOpenDialog(const std::string& initialFolder, const std::string& initialFile) = 0;
+
+    // Opens a local page (a file path) in the user's own browser, without
+    // waiting. False when it could not be started.
+    virtual bool openInUserBrowser(const std::string& path) = 0;
+
+    // Loads a picture file for a holder on screen. Returns its natural size
+    // in pixels, or nothing when the file is not a readable picture.
+    virtual std::optional<PixelSize> loadPicture(const std::string& path) = 0;
+
+    // The embedded browser: load an address ("file://..." or "about:blank"),
+    // tell whether it is still loading, stop loading.
+    virtual void browserNavigate(const std::string& address) = 0;
+    virtual bool browserBusy() = 0;
+    virtual void browserStop() = 0;
+
+    // The folder that holds the program, without a trailing separator.
+    virtual std::string applicationFolder() = 0;
+
+    // Changes the process's working directory.
+    virtual bool changeWorkingDirectory(const std::string& folder);
+    virtual std::string workingDirectory();
+
+    // The normal files that a listing pattern yields, in listing order.
+    virtual std::vector<std::string> listNormalFiles(const std::string& pattern) {
+        return files::listNormalFiles(pattern);
+    }
+
+    // A folder of the program's own for pages it must not write elsewhere.
+    virtual std::string temporaryFolder();
+};
+
+}  // namespace sb

@@ -1,0 +1,99 @@
+// The Main Window (Form1): its controls and its handlers. Handlers change
+// only this model, the program-wide state and files; the outside world is
+// reached through the Platform.
+#pragma once
+
+#include <array>
+#include <string>
+#include <vector>
+
+#include "app/state.h"
+#include "platform.h"
+#include "ui/window_model.h"
+
+namespace sb {
+
+// The program's name, used as the Main Window's title (followed by one blank,
+// so that the viewer caption reads "Site Builder 3/12") and as the title of
+// message boxes that give none.
+inline constexpr const char* kProgramTitle = "Site Builder ";
+inline constexpr const char* kProgramName = "Site Builder";
+inline constexpr const char* kSignature = "by Velmora";
+
+// Picture files of the application folder that the windows show.
+inline constexpr const char* kItalianFlagFile = "Bandiera_Italiana.gif";
+inline constexpr const char* kEnglishFlagFile = "Bandiera_Inglese.gif";
+inline constexpr const char* kWindowIconFile = "Site_Builder.ico";
+
+// Indices of the path fields Text1(n): one per tab that has a path.
+inline constexpr std::array<int, 8> kPathFields = {1, 2, 3, 4, 5, 8, 9, 10};
+inline constexpr int kTabCount = 11;
+inline constexpr int kPreviewTab = 11;
+inline constexpr int kMaxImages = 8000;
+
+class MainWindow : public WindowModel {
+public:
+    MainWindow(Module1& state, Platform& platform);
+
+    // --- start-up (main_window.cpp) ---
+    void Form_Load();
+    // Start-up routine: puts the default background on view, visits every
+    // tab once and writes the default site silently (main_window_viewer.cpp).
+    void Inizializza_Finestra();
+
+    // --- parameters and tab pages (main_window.cpp) ---
+    void Conferma_Variazione_Parametri();
+    void Vedo_Campi_TAB();
+    void TabStrip1_Click();
+    void Form_Resize();
+    // Selects a tab as a click would: the tab strip's click runs at once.
+    void selectTab(int number);
+
+    // --- site creation (main_window_site.cpp) ---
+    void Pulsante_Conferma_Click();
+
+    // --- viewer (main_window_viewer.cpp) ---
+    void Command1_Click();  // browse
+    void Command2_Click();  // background sample page
+    void Command7_Click();  // slide sample page
+    void Command8_Click();  // groups sample page
+    void Command3_Click();  // previous image
+    void Command4_Click();  // next image
+    void Command6_Click();  // go to the typed number
+    void Text2_KeyPress(int keyAscii);
+
+    // --- language ---
+    void Image2_Click(int index);
+
+    // Shorthands for the controls the handlers use most.
+    Control& Text1(int n) { return control("Text1", n); }
+    Control& Text4(int n) { return control("Text4", n); }
+    std::string text(const std::string& name, int index = -1) const { return control(name, index).text; }
+    void setText(const std::string& name, int index, std::string value) { control(name, index).text = std::move(value); }
+
+    // Loads a picture file into a holder; a file that is not a readable
+    // picture (or an empty name) leaves the holder as it was. True on success.
+    bool loadPicture(const std::string& name, int index, const std::string& path);
+    void clearPicture(const std::string& name, int index);
+
+    // The image list of the viewer, slots 0 to 8000 (slot 0 stays empty).
+    std::vector<std::string> Lista_Immagini;
+
+    Module1& state() { return state_; }
+    Platform& platform() { return platform_; }
+    std::string Cartella_Applicazione() { return platform_.applicationFolder(); }
+    // The application folder followed by a relative path written with "/".
+    std::string underApplication(const std::string& relative);
+
+private:
+    void buildControls();
+    void showTabPage(int tab);
+    void showPreview();
+    void setLinkRowVisible(bool visible);
+    void loadTabImage(int pathField);
+
+    Module1& state_;
+    Platform& platform_;
+};
+
+}  // namespace sb

@@ -1,0 +1,7 @@
+#include "ui/main_window.h"
+
+namespace sb {
+
+void MainWindow::Pulsante_Conferma_Click() {}
+
+}  // namespace sb
