@@ -1,0 +1,143 @@
+#include "site/script_file.h"
+
+#include <charconv>
+#include <cmath>
+#include <system_error>
+
+#include "common/encoding.h"
+#include "common/text.h"
+#include "site/addresses.h"
+
+namespace sb {
+
+namespace {
+
+// The comment lines framing the script are this wide.
+constexpr std::size_t kLineWidth = 92;
+
+constexpr std::string_view kLinkLineStart = "//======== Link Siti Velmora(c)  ";
+constexpr std::string_view kLinkLineEnd = "========";
+static_assert(kLinkLineStart.size() + Indirizzo_Sito_Layout.size() + 1 + kLinkLineEnd.size() <= kLineWidth,
+              "the layout site's address leaves no room for the blanks of the link line");
+
+std::string frameLine() { return "//" + std::string(kLineWidth - 2, '='); }
+
+std::string titleLine() {
+    std::string line = "//======== Parametri del Sito ";
+    line.append(kLineWidth - line.size(), '=');
+    return line;
+}
+
+std::string linkLine() {
+    std::string line(kLinkLineStart);
+    line += Indirizzo_Sito_Layout;
+    line.append(kLineWidth - line.size() - kLinkLineEnd.size(), ' ');
+    line += kLinkLineEnd;
+    return line;
+}
+
+// A number in the sign-space form: a blank or "-", then up to 15
+// significant digits, no leading zero before the point, "E" for exponents
+// (" 5", "-20", " .5", " 1E+21"). Near the top of the double range that
+// rounding would go past the largest double and the engine would read
+// Infinity: such a value keeps all its digits. Made with to_chars, so the
+// process's locale cannot turn the point into a comma.
+std::string numberLiteral(double value) {
+    if (!std::isfinite(value) || value == 0.0) return " 0";
+    const double magnitude = std::fabs(value);
+    char buffer[64];
+    auto result = std::to_chars(buffer, buffer + sizeof buffer, magnitude, std::chars_format::general, 15);
+    double back = 0.0;
+    const auto reread = std::from_chars(buffer, result.ptr, back);
+    if (reread.ec != std::errc{} || !std::isfinite(back)) {
+        result = std::to_chars(buffer, buffer + sizeof buffer, magnitude);
+    }
+    std::string digits(buffer, result.ptr);
+    for (char& c : digits) {
+        if (c == 'e') c = 'E';
+    }
+    if (digits.size() > 1 && digits[0] == '0' && digits[1] == '.') digits.erase(0, 1);
+    return (value < 0 ? "-" : " ") + digits;
+}
+
+}  // namespace
+
+std::optional<std::string> scriptNumber(const Value& value) {
+    if (value.isNumber()) return numberLiteral(value.number());
+    if (const auto number = parseWholeNumber(value.text())) return numberLiteral(*number);
+    return std::nullopt;
+}
+
+std::string scriptStringBody(std::string_view utf8) {
+    std::string body;
+    body.reserve(utf8.size());
+    for (const char32_t cp : decodeUtf8(utf8)) {
+        switch (cp) {
+        case U'\'': body += "\\'"; break;
+        case U'\\': body += "\\\\"; break;
+        case U'\r': body += "\\r"; break;
+        case U'\n': body += "\\n"; break;
+        default:
+            if (const int byte = cp1252Byte(cp); byte >= 0) {
+                body.push_back(static_cast<char>(byte));
+            } else {
+                body += jsUnicodeEscape(cp);
+            }
+        }
+    }
+    return body;
+}
+
+ParameterScript composeParameterScript(const Parametri_Sito& p) {
+    ParameterScript script;
+    auto& lines = script.lines;
+    lines.reserve(32);
+    lines.push_back(frameLine());
+    lines.push_back(titleLine());
+    lines.push_back(linkLine());
+    lines.push_back(frameLine());
+    lines.emplace_back();
+
+    auto number = [&script](const char* variable, const Value& value) {
+        if (const auto text = scriptNumber(value)) {
+            script.lines.push_back(std::string("var ") + variable + "=" + *text + ";");
+        } else {
+            script.omitted.push_back({variable, value.text()});
+        }
+    };
+    auto name = [&script](const char* variable, const std::string& path) {
+        script.lines.push_back(std::string("var ") + variable + "='" + scriptStringBody(Separa_Percorso(path).name) +
+                               "';");
+    };
+
+    number("MAX_NUM_ARG", p.MAX_NUM_ARG);
+    number("MAX_NUM_RIGHE", p.MAX_NUM_RIGHE);
+    number("MAX_NUM_IMG_RIGA", p.MAX_NUM_IMG_RIGA);
+    lines.emplace_back();
+    number("POS_Y_GRUPPI", p.POS_Y_GRUPPI);
+    number("ALT_GRUPPI", p.ALT_GRUPPI);
+    lines.emplace_back();
+    number("LARGH_X_DIA", p.LARGH_X_DIA);
+    number("ALT_DIA", p.ALT_DIA);
+    lines.emplace_back();
+    number("POS_X_DIA", p.POS_X_DIA);
+    number("POS_Y_DIA", p.POS_Y_DIA);
+    lines.emplace_back();
+    number("POS_Y_IMG", p.POS_Y_IMG);
+    lines.emplace_back();
+    number("POS_X_IMG_GRANDE", p.POS_X_IMG_GRANDE);
+    number("POS_Y_IMG_GRANDE", p.POS_Y_IMG_GRANDE);
+    lines.emplace_back();
+    name("Nome_Immagine_Sfondo_Sito", p.Nome_Immagine_Sfondo_Sito);
+    name("Nome_Immagine_Pulsanti_Argomenti", p.Nome_Immagine_Pulsanti_Argomenti);
+    name("Nome_Sfondo_Pagina_Immagini", p.Nome_Sfondo_Pagina_Immagini);
+    name("Nome_Immagine_Sfondo_Diapositiva", p.Nome_Immagine_Sfondo_Diapositiva);
+    name("Nome_Immagine_Testata", p.Nome_Immagine_Testata);
+    name("Nome_Immagine_Sfondo_Fumetto_1", p.Nome_Immagine_Sfondo_Fumetto_1);
+    name("Nome_Immagine_Pulsante_X_1", p.Nome_Immagine_Pulsante_X_1);
+    name("Nome_Immagine_Pulsante_X_2", p.Nome_Immagine_Pulsante_X_2);
+    lines.emplace_back();
+    return script;
+}
+
+}  // namespace sb

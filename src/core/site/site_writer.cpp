@@ -1,0 +1,101 @@
+#include "site/site_writer.h"
+
+#include <cstdio>
+
+#include "common/files.h"
+#include "common/text.h"
+#include "site/home_page.h"
+
+namespace sb {
+
+namespace {
+
+constexpr const char* kLineBreak = "\r\n";
+
+std::string inFolder(const std::string& folder, const std::string& name) {
+    if (folder.empty() || isSeparator(folder.back())) return folder + name;
+    return folder + kSeparator + name;
+}
+
+// The folder the site's files land in: the site folder is a prefix joined
+// directly to each name, so this is everything before its last separator.
+std::string landingFolder(const std::string& prefix) {
+    const std::size_t pos = lastSeparator(prefix);
+    if (pos == 0) return ".";
+    return prefix.substr(0, pos == 1 ? 1 : pos - 1);
+}
+
+}  // namespace
+
+std::vector<ImageCopy> siteImageCopies(const SiteRequest& request) {
+    const Parametri_Sito& p = request.parametri;
+    const std::string& folder = p.Cartella_Sito;
+    std::vector<ImageCopy> copies;
+    copies.reserve(23);
+    copies.push_back({inFolder(request.applicationFolder, "blank.gif"), folder + "blank.gif"});
+    for (const std::string* image :
+         {&p.Nome_Immagine_Sfondo_Sito, &p.Nome_Immagine_Pulsanti_Argomenti, &p.Nome_Sfondo_Pagina_Immagini,
+          &p.Nome_Immagine_Sfondo_Diapositiva, &p.Nome_Immagine_Testata, &p.Nome_Immagine_Sfondo_Fumetto_1,
+          &p.Nome_Immagine_Pulsante_X_1, &p.Nome_Immagine_Pulsante_X_2}) {
+        copies.push_back({*image, folder + Separa_Percorso(*image).name});
+    }
+    for (const char* icon : {"Icona_Avanti_1.gif", "Icona_Avanti_2.gif", "Icona_Indietro_1.gif", "Icona_Indietro_2.gif"}) {
+        copies.push_back({inFolder(request.workingDirectory, icon), folder + icon});
+    }
+    for (int i = 1; i <= 10; ++i) {
+        char name[32];
+        std::snprintf(name, sizeof name, "Pulsante_%02d.gif", i);
+        copies.push_back({inFolder(request.workingDirectory, name), folder + name});
+    }
+    return copies;
+}
+
+std::string SiteReport::homePage() const { return folder + kHomePageFileName; }
+
+SiteReport writeSite(const SiteRequest& request) {
+    const Parametri_Sito& p = request.parametri;
+    SiteReport report;
+    report.folder = p.Cartella_Sito;
+
+    // An existing folder is the usual case: only its absence matters.
+    files::createFolder(p.Cartella_Sito);
+    report.folderMissing = !files::isFolder(landingFolder(p.Cartella_Sito));
+
+    ParameterScript script = composeParameterScript(p);
+    report.omittedLines = std::move(script.omitted);
+    const std::string scriptPath = p.Cartella_Sito + kScriptFileName;
+    report.scriptWritten = files::writeLines(scriptPath, script.lines);
+    if (!report.scriptWritten) report.unwrittenFiles.push_back(scriptPath);
+
+    const std::string homePath = report.homePage();
+    report.homePageWritten =
+        files::writeLines(homePath, composeHomePage(request.title, request.description, p.Nome_Immagine_Sfondo_Sito));
+    if (!report.homePageWritten) report.unwrittenFiles.push_back(homePath);
+
+    for (ImageCopy& copy : siteImageCopies(request)) {
+        if (files::sameFile(copy.source, copy.target)) continue;
+        if (!files::copyFile(copy.source, copy.target)) report.uncopiedImages.push_back(std::move(copy));
+    }
+    return report;
+}
+
+std::string siteMessage(const SiteReport& report) {
+    if (report.complete()) return "Registrazione Sito terminata ! " + std::string(kLineBreak) + "Cartella " + report.folder;
+
+    std::string message = report.written() ? "Registrazione Sito incompleta ! " : "Registrazione Sito non riuscita ! ";
+    message += kLineBreak;
+    message += "Cartella " + report.folder;
+    auto line = [&message](const std::string& text) {
+        message += kLineBreak;
+        message += text;
+    };
+    if (report.folderMissing) line("Impossibile creare la cartella " + report.folder);
+    for (const std::string& path : report.unwrittenFiles) line("Impossibile scrivere il file " + path);
+    for (const ImageCopy& copy : report.uncopiedImages) line("Immagine non copiata: " + copy.source);
+    for (const OmittedLine& omitted : report.omittedLines) {
+        line("Riga del parametro " + omitted.variable + " omessa: valore non numerico \"" + omitted.value + "\"");
+    }
+    return message;
+}
+
+}  // namespace sb

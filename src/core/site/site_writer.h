@@ -1,0 +1,62 @@
+// Writes a whole site into its folder: the parameter script, the home page
+// and copies of every picture the site needs. Plain core, no window: the
+// confirm button hands it the parameters and reports what it returns.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "site/parametri.h"
+#include "site/script_file.h"
+
+namespace sb {
+
+struct SiteRequest {
+    const Parametri_Sito& parametri;
+    std::string title;        // text of the title field, as typed
+    std::string description;  // text of the description field, as typed
+    // Where "blank.gif" comes from (without trailing separator).
+    std::string applicationFolder;
+    // Where the arrow icons and the numbered group buttons come from.
+    std::string workingDirectory;
+};
+
+// One picture the site needs: where it comes from and where it goes.
+struct ImageCopy {
+    std::string source;
+    std::string target;
+};
+
+// The 23 copies of a site, in the order they are made: "blank.gif", the
+// eight image parameters, the four arrow icons, "Pulsante_01.gif" to
+// "Pulsante_10.gif".
+std::vector<ImageCopy> siteImageCopies(const SiteRequest& request);
+
+struct SiteReport {
+    std::string folder;  // the site folder, as given
+    bool folderMissing = false;
+    bool scriptWritten = false;
+    bool homePageWritten = false;
+    std::vector<std::string> unwrittenFiles;  // full paths
+    std::vector<ImageCopy> uncopiedImages;
+    std::vector<OmittedLine> omittedLines;
+
+    std::string homePage() const;
+    // The folder exists and both files were written.
+    bool written() const { return !folderMissing && scriptWritten && homePageWritten; }
+    // Nothing at all went wrong.
+    bool complete() const { return written() && uncopiedImages.empty() && omittedLines.empty(); }
+};
+
+// Creates the folder, writes both files and makes the copies. Every step is
+// tried whatever happened before it; what failed is in the report. A copy
+// whose source already is its target (a picture taken from the site folder
+// itself) is left alone and is no failure.
+SiteReport writeSite(const SiteRequest& request);
+
+// The message that ends an announced run (Italian, UTF-8, lines joined by
+// CR LF): "Registrazione Sito terminata ! " and the folder when the site is
+// complete, otherwise a heading saying it is not and one line per failure.
+std::string siteMessage(const SiteReport& report);
+
+}  // namespace sb
