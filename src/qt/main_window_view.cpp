@@ -1,0 +1,188 @@
+#include "qt/main_window_view.h"
+
+#include <QDir>
+#include <QEvent>
+#include <QIcon>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QResizeEvent>
+#include <QTabBar>
+#include <QWebEngineView>
+
+namespace sbqt {
+
+using sb::Control;
+using sb::kTwipsPerPixel;
+
+namespace {
+
+int px(int twips) { return twips / kTwipsPerPixel; }
+
+QRect pixelRect(const Control& c) { return QRect(px(c.left), px(c.top), px(c.width), px(c.height)); }
+
+// The frame around the client area of the design: Form_Resize fits the tab
+// strip to the client area by taking off 120 and 510 twips of it.
+constexpr int kClassicFrameWidth = 8;
+constexpr int kClassicFrameHeight = 34;
+
+long long area(const QRect& r) { return r.isEmpty() ? 0 : static_cast<long long>(r.width()) * r.height(); }
+
+}  // namespace
+
+MainWindowView::MainWindowView(sb::MainWindow& model, QtPlatform& platform, QWidget* parent)
+    : WindowView(model, platform, parent), main_(model) {
+    const sb::WindowModel& m = main_;
+    // Placed as the design places it: the client area at left/top.
+    setGeometry(px(m.left), px(m.top), px(m.clientWidth), px(m.clientHeight));
+    if (!m.iconFile.empty()) {
+        const QString icon = QDir(toQString(platform.applicationFolder())).filePath(toQString(m.iconFile));
+        setWindowIcon(QIcon(icon));
+    }
+    platform.setBrowser(browser(), [this] { return browserOnView(); });
+    platform.setDisplayBoundSource([this] { return pictureBound(); });
+    connectHandlers();
+}
+
+MainWindowView::~MainWindowView() {
+    platform().setDisplayBoundSource({});
+    platform().setBrowser(nullptr);
+}
+
+void MainWindowView::run(const std::function<void()>& handler) {
+    ++running_;
+    handler();
+    --running_;
+    sync();
+    if (running_ == 0) platform().resetBusyPointer();
+}
+
+void MainWindowView::connectHandlers() {
+    using Handler = void (sb::MainWindow::*)();
+    const struct {
+        const char* name;
+        Handler handler;
+    } buttons[] = {
+        {"Command1", &sb::MainWindow::Command1_Click},
+        {"Command2", &sb::MainWindow::Command2_Click},
+        {"Command3", &sb::MainWindow::Command3_Click},
+        {"Command4", &sb::MainWindow::Command4_Click},
+        {"Command6", &sb::MainWindow::Command6_Click},
+        {"Command7", &sb::MainWindow::Command7_Click},
+        {"Command8", &sb::MainWindow::Command8_Click},
+        {"Pulsante_Conferma", &sb::MainWindow::Pulsante_Conferma_Click},
+    };
+    for (const auto& [name, handler] : buttons) {
+        auto* button = qobject_cast<QPushButton*>(widget(name));
+        if (!button) continue;
+        connect(button, &QPushButton::clicked, this, [this, handler = handler] { run([this, handler] { (main_.*handler)(); }); });
+    }
+
+    if (QTabBar* bar = tabBar()) {
+        connect(bar, &QTabBar::currentChanged, this, [this](int index) {
+            if (index < 0) return;
+            run([this, index] {
+                main_.selectedTab = index + 1;
+                main_.touch();
+                main_.TabStrip1_Click();
+            });
+        });
+    }
+
+    if (auto* text2 = qobject_cast<QLineEdit*>(widget("Text2"))) {
+        connect(text2, &QLineEdit::returnPressed, this, [this] { run([this] { main_.Text2_KeyPress(13); }); });
+    }
+
+    for (int i = 0; i < 2; ++i) {
+        if (auto* flag = qobject_cast<PictureLabel*>(widget("Image2", i))) {
+            flag->setCursor(Qt::PointingHandCursor);
+            connect(flag, &PictureLabel::clicked, this, [this, i] { run([this, i] { main_.Image2_Click(i); }); });
+        }
+    }
+}
+
+// --- size and state -------------------------------------------------------------
+
+void MainWindowView::readWindowSize() {
+    QSize outer = frameGeometry().size();
+    // Without a window manager (or before it has framed the window) there is
+    // no frame; the layout counts on one, so reckon the classic frame the
+    // window was designed with: 4-pixel borders and a 26-pixel caption.
+    if (outer == size()) outer += QSize(kClassicFrameWidth, kClassicFrameHeight);
+    main_.outerWidth = outer.width() * kTwipsPerPixel;
+    main_.outerHeight = outer.height() * kTwipsPerPixel;
+    const Qt::WindowStates state = windowState();
+    main_.windowState = state.testFlag(Qt::WindowMinimized)                                          ? sb::WindowState::Minimized
+                        : state.testFlag(Qt::WindowMaximized) || state.testFlag(Qt::WindowFullScreen) ? sb::WindowState::Maximized
+                                                                                                      : sb::WindowState::Normal;
+}
+
+void MainWindowView::formResize() {
+    // A resize that comes while Form_Resize lets events run is handled once
+    // the running one has returned, never inside it.
+    if (inFormResize_) {
+        resizeAgain_ = true;
+        return;
+    }
+    inFormResize_ = true;
+    for (int round = 0; round < 4; ++round) {
+        resizeAgain_ = false;
+        run([this] { main_.Form_Resize(); });
+        if (!resizeAgain_) break;
+        readWindowSize();
+    }
+    inFormResize_ = false;
+}
+
+void MainWindowView::resizeEvent(QResizeEvent* event) {
+    WindowView::resizeEvent(event);
+    readWindowSize();
+    formResize();
+}
+
+void MainWindowView::changeEvent(QEvent* event) {
+    WindowView::changeEvent(event);
+    if (event->type() != QEvent::WindowStateChange) return;
+    const sb::WindowState before = main_.windowState;
+    readWindowSize();
+    if (main_.windowState != before) formResize();
+}
+
+void MainWindowView::showEvent(QShowEvent* event) {
+    WindowView::showEvent(event);
+    // The window manager may have added a frame meanwhile.
+    const int outerWidth = main_.outerWidth;
+    const int outerHeight = main_.outerHeight;
+    readWindowSize();
+    if (main_.outerWidth != outerWidth || main_.outerHeight != outerHeight) formResize();
+    platform().flushPendingNavigation();
+}
+
+void MainWindowView::afterSync() { platform().flushPendingNavigation(); }
+
+// --- what is on view --------------------------------------------------------------
+
+bool MainWindowView::browserOnView() const {
+    if (!isVisible() || isMinimized()) return false;
+    const sb::WindowModel& m = main_;
+    if (!m.has("WebBrowser1")) return false;
+    const Control& browser = m.control("WebBrowser1");
+    if (!browser.visible) return false;
+    const QRect shown = pixelRect(browser) & rect();
+    if (shown.isEmpty()) return false;
+    if (m.has("TabStrip1") && m.control("TabStrip1").visible && m.isAbove("TabStrip1", -1, "WebBrowser1", -1)) {
+        // Behind the opaque panel: on view only if a fair part sticks out.
+        const long long hidden = area(shown & pixelRect(m.control("TabStrip1")));
+        if ((area(shown) - hidden) * 20 <= area(shown)) return false;
+    }
+    return true;
+}
+
+QSize MainWindowView::pictureBound() const {
+    const sb::WindowModel& m = main_;
+    if (!m.has("Picture1")) return {};
+    const QWidget* holder = widget("Picture1");
+    const int frame = holder ? static_cast<const QFrame*>(holder)->frameWidth() : 0;
+    return roomInClientArea(m.control("Picture1")) - QSize(2 * frame, 2 * frame);
+}
+
+}  // namespace sbqt

@@ -1,0 +1,242 @@
+#include "qt/qt_platform.h"
+
+#include <QApplication>
+#include <QCoreApplication>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QImageReader>
+#include <QMessageBox>
+#include <QWebEngineView>
+
+#include <algorithm>
+
+namespace sbqt {
+
+namespace {
+
+constexpr std::size_t kKeptPictures = 4;
+
+QString titleOrProgramName(const std::string& title) {
+    return title.empty() ? QStringLiteral("Site Builder") : toQString(title);
+}
+
+// The size a picture of `natural` size takes inside `room`: proportions kept,
+// never enlarged, never below one pixel.
+QSize fitted(QSize natural, QSize room) {
+    if (!room.isValid() || room.isEmpty()) return natural;
+    if (natural.width() <= room.width() && natural.height() <= room.height()) return natural;
+    QSize size = natural.scaled(room, Qt::KeepAspectRatio);
+    return size.expandedTo(QSize(1, 1));
+}
+
+}  // namespace
+
+QtPlatform::QtPlatform(QString applicationFolder) : applicationFolder_(std::move(applicationFolder)) {}
+
+QtPlatform::~QtPlatform() {
+    while (busyDepth_ > 0) setBusyPointer(false);
+}
+
+// --- events and views -------------------------------------------------------
+
+void QtPlatform::doEvents() {
+    QCoreApplication::processEvents();
+    syncViews();
+}
+
+void QtPlatform::addView(SyncedView* view) {
+    if (std::find(views_.begin(), views_.end(), view) == views_.end()) views_.push_back(view);
+}
+
+void QtPlatform::removeView(SyncedView* view) { std::erase(views_, view); }
+
+void QtPlatform::syncViews() {
+    if (syncDepth_ > 0) return;
+    ++syncDepth_;
+    // A copy: a view may go away while another one syncs.
+    const std::vector<SyncedView*> views = views_;
+    for (SyncedView* view : views) {
+        if (std::find(views_.begin(), views_.end(), view) != views_.end()) view->sync();
+    }
+    --syncDepth_;
+}
+
+// --- dialogs ------------------------------------------------------------------
+
+void QtPlatform::showMessage(const std::string& text, const std::string& title) {
+    QMessageBox box(QMessageBox::NoIcon, titleOrProgramName(title), toQString(text), QMessageBox::Ok,
+                    QApplication::activeWindow());
+    box.exec();
+    syncViews();
+}
+
+bool QtPlatform::askYesNo(const std::string& text, const std::string& title) {
+    QMessageBox box(QMessageBox::Question, titleOrProgramName(title), toQString(text),
+                    QMessageBox::Yes | QMessageBox::No, QApplication::activeWindow());
+    box.setDefaultButton(QMessageBox::Yes);
+    const bool yes = box.exec() == QMessageBox::Yes;
+    syncViews();
+    return yes;
+}
+
+void QtPlatform::beep() { QApplication::beep(); }
+
+void QtPlatform::setBusyPointer(bool busy) {
+    if (busy) {
+        if (busyDepth_++ == 0) QApplication::setOverrideCursor(Qt::WaitCursor);
+    } else if (busyDepth_ > 0) {
+        if (--busyDepth_ == 0) QApplication::restoreOverrideCursor();
+    }
+}
+
+void QtPlatform::resetBusyPointer() {
+    if (busyDepth_ > 0) {
+        busyDepth_ = 0;
+        QApplication::restoreOverrideCursor();
+    }
+}
+
+std::string QtPlatform::showOpenDialog(const std::string& initialFolder, const std::string& initialFile) {
+    QString start = toQString(initialFolder);
+    const QString file = toQString(initialFile);
+    if (!file.isEmpty()) start = QFileInfo(file).isAbsolute() || start.isEmpty() ? file : QDir(start).filePath(file);
+    const QString chosen = QFileDialog::getOpenFileName(QApplication::activeWindow(), QString(), start, QString());
+    syncViews();
+    return chosen.isEmpty() ? initialFile : toStdString(QDir::toNativeSeparators(chosen));
+}
+
+bool QtPlatform::openInUserBrowser(const std::string& path) {
+    if (path.empty()) return false;
+    return QDesktopServices::openUrl(QUrl::fromLocalFile(toQString(path)));
+}
+
+// --- pictures -----------------------------------------------------------------
+
+std::optional<sb::PixelSize> QtPlatform::loadPicture(const std::string& path) {
+    const QString file = toQString(path);
+    QSize natural;
+    {
+        QImageReader reader(file);
+        if (!reader.canRead()) return std::nullopt;
+        natural = reader.size();
+    }
+    if (!natural.isValid() || natural.isEmpty()) return std::nullopt;
+    QImage image = decode(file, natural, displayBound());
+    if (image.isNull()) return std::nullopt;
+    remember(file, natural, std::move(image));
+    return sb::PixelSize{natural.width(), natural.height()};
+}
+
+QImage QtPlatform::decode(const QString& path, QSize natural, QSize room) {
+    QImageReader reader(path);
+    reader.setAutoTransform(false);
+    const QSize size = fitted(natural, room);
+    // Scaled while decoding: JPEG then only decodes what is shown, and a
+    // picture too large for a full decode still loads.
+    if (size != natural) reader.setScaledSize(size);
+    QImage image = reader.read();
+    return image;
+}
+
+QSize QtPlatform::displayBound() const {
+    if (displayBoundSource_) {
+        const QSize bound = displayBoundSource_();
+        if (bound.isValid() && !bound.isEmpty()) return bound;
+    }
+    return displayBound_;
+}
+
+void QtPlatform::remember(const QString& path, QSize natural, QImage image) {
+    std::erase_if(pictures_, [&](const CachedPicture& kept) { return kept.path == path; });
+    pictures_.push_front(CachedPicture{path, natural, std::move(image)});
+    while (pictures_.size() > kKeptPictures) pictures_.pop_back();
+}
+
+QImage QtPlatform::picture(const QString& path, QSize room) {
+    const QSize wanted = room.isValid() && !room.isEmpty() ? room : displayBound();
+    auto kept = std::find_if(pictures_.begin(), pictures_.end(),
+                             [&](const CachedPicture& picture) { return picture.path == path; });
+    QSize natural;
+    if (kept != pictures_.end()) {
+        const QSize needed = fitted(kept->natural, wanted);
+        if (kept->image.width() >= needed.width() && kept->image.height() >= needed.height()) {
+            pictures_.splice(pictures_.begin(), pictures_, kept);
+            return pictures_.front().image;
+        }
+        natural = kept->natural;
+    } else {
+        QImageReader reader(path);
+        if (!reader.canRead()) return {};
+        natural = reader.size();
+        if (!natural.isValid() || natural.isEmpty()) return {};
+    }
+    QImage image = decode(path, natural, wanted);
+    if (image.isNull()) return {};
+    remember(path, natural, image);
+    return image;
+}
+
+// --- embedded browser ---------------------------------------------------------
+
+QUrl QtPlatform::addressToUrl(const std::string& address) {
+    static constexpr std::string_view kFileScheme = "file://";
+    if (address.starts_with(kFileScheme)) return QUrl::fromLocalFile(toQString(address.substr(kFileScheme.size())));
+    const QString text = toQString(address);
+    if (QFileInfo(text).isAbsolute()) return QUrl::fromLocalFile(text);
+    return QUrl(text);
+}
+
+QWebEngineView* QtPlatform::browser() const { return browser_; }
+
+void QtPlatform::setBrowser(QWebEngineView* browser, std::function<bool()> onView) {
+    if (browser_) QObject::disconnect(browser_, nullptr, nullptr, nullptr);
+    browser_ = browser;
+    browserOnView_ = std::move(onView);
+    loading_ = false;
+    if (!browser) return;
+    QObject::connect(browser, &QWebEngineView::loadStarted, browser, [this] { loading_ = true; });
+    QObject::connect(browser, &QWebEngineView::loadFinished, browser, [this] { loading_ = false; });
+    flushPendingNavigation();
+}
+
+void QtPlatform::load(const QUrl& url) {
+    pending_.clear();
+    browser_->setUrl(url);
+}
+
+void QtPlatform::browserNavigate(const std::string& address) {
+    const QUrl url = addressToUrl(address);
+    if (!browser_ || (browserOnView_ && !browserOnView_())) {
+        // Nobody would see it load: keep it for when the browser shows.
+        pending_ = url;
+        return;
+    }
+    load(url);
+}
+
+void QtPlatform::flushPendingNavigation() {
+    if (pending_.isEmpty() || !browser_) return;
+    if (browserOnView_ && !browserOnView_()) return;
+    load(pending_);
+}
+
+bool QtPlatform::browserBusy() { return loading_; }
+
+void QtPlatform::browserStop() {
+    // A navigation still waiting for the browser to show is kept: had it been
+    // loaded at once it would long be over.
+    if (browser_ && loading_) browser_->stop();
+    loading_ = false;
+}
+
+// --- folders ------------------------------------------------------------------
+
+std::string QtPlatform::applicationFolder() {
+    QString folder = applicationFolder_.isEmpty() ? QCoreApplication::applicationDirPath() : applicationFolder_;
+    while (folder.size() > 1 && (folder.endsWith('/') || folder.endsWith('\\'))) folder.chop(1);
+    return toStdString(QDir::toNativeSeparators(folder));
+}
+
+}  // namespace sbqt

@@ -1,0 +1,116 @@
+// The real program's Platform: Qt Widgets for dialogs and messages, the
+// Main Window's QWebEngineView as the embedded browser, QImageReader for
+// pictures. It also keeps the views in step with their models whenever
+// pending events are let run.
+#pragma once
+
+#include <QImage>
+#include <QPointer>
+#include <QSize>
+#include <QString>
+#include <QUrl>
+
+#include <functional>
+#include <list>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform.h"
+
+class QWebEngineView;
+
+namespace sbqt {
+
+// Anything that shows a model and must follow it after each round of events.
+class SyncedView {
+public:
+    virtual ~SyncedView() = default;
+    virtual void sync() = 0;
+};
+
+// Core strings are UTF-8.
+inline QString toQString(const std::string& text) { return QString::fromStdString(text); }
+inline std::string toStdString(const QString& text) { return text.toStdString(); }
+
+class QtPlatform : public sb::Platform {
+public:
+    // `applicationFolder` overrides the folder of the executable (tests).
+    explicit QtPlatform(QString applicationFolder = {});
+    ~QtPlatform() override;
+
+    void doEvents() override;
+    void showMessage(const std::string& text, const std::string& title) override;
+    bool askYesNo(const std::string& text, const std::string& title) override;
+    void beep() override;
+    void setBusyPointer(bool busy) override;
+    std::string showOpenDialog(const std::string& initialFolder, const std::string& initialFile) override;
+    bool openInUserBrowser(const std::string& path) override;
+    std::optional<sb::PixelSize> loadPicture(const std::string& path) override;
+    void browserNavigate(const std::string& address) override;
+    bool browserBusy() override;
+    void browserStop() override;
+    std::string applicationFolder() override;
+
+    // --- for the views ---
+
+    // The embedded browser. `onView` tells whether a person can see it right
+    // now; while it says no, navigations wait and only the last one is loaded
+    // once the browser comes on view (see flushPendingNavigation).
+    void setBrowser(QWebEngineView* browser, std::function<bool()> onView = {});
+    QWebEngineView* browser() const;
+    // Loads the address that waited while the browser was out of sight.
+    void flushPendingNavigation();
+    // The address waiting for the browser to come on view (empty: none).
+    QUrl pendingNavigation() const { return pending_; }
+
+    void addView(SyncedView* view);
+    void removeView(SyncedView* view);
+    void syncViews();
+
+    // The room a loaded picture gets on screen, in pixels: pictures are
+    // decoded no larger than this.
+    void setDisplayBound(QSize bound) { displayBound_ = bound; }
+    // Or asked of the view at each load, when the room changes often.
+    void setDisplayBoundSource(std::function<QSize()> source) { displayBoundSource_ = std::move(source); }
+    QSize displayBound() const;
+
+    // The decoded picture of a loaded file, at least as large as `room` allows
+    // (fitted, never enlarged). Decodes again when the kept copy is too small
+    // or was dropped; a null image when the file cannot be decoded.
+    QImage picture(const QString& path, QSize room = {});
+
+    // How many busy-pointer requests are still open; the pointer is busy
+    // while this is above zero.
+    int busyDepth() const { return busyDepth_; }
+    // Puts the default pointer back whatever is still open: called when the
+    // last handler has returned and nothing can be busy any more.
+    void resetBusyPointer();
+
+    // The address in an embedded-browser form ("about:blank", file URL).
+    static QUrl addressToUrl(const std::string& address);
+
+private:
+    struct CachedPicture {
+        QString path;
+        QSize natural;
+        QImage image;
+    };
+    static QImage decode(const QString& path, QSize natural, QSize room);
+    void remember(const QString& path, QSize natural, QImage image);
+    void load(const QUrl& url);
+
+    QString applicationFolder_;
+    QPointer<QWebEngineView> browser_;
+    std::function<bool()> browserOnView_;
+    QUrl pending_;
+    bool loading_ = false;
+    int busyDepth_ = 0;
+    QSize displayBound_{640, 480};
+    std::function<QSize()> displayBoundSource_;
+    std::list<CachedPicture> pictures_;  // most recent first
+    std::vector<SyncedView*> views_;
+    int syncDepth_ = 0;
+};
+
+}  // namespace sbqt

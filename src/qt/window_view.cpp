@@ -1,0 +1,452 @@
+#include "qt/window_view.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QPlainTextEdit>
+#include <QProxyStyle>
+#include <QPushButton>
+#include <QResizeEvent>
+#include <QSignalBlocker>
+#include <QTabBar>
+#include <QWebEngineView>
+
+#include <algorithm>
+#include <cmath>
+
+namespace sbqt {
+
+using sb::Control;
+using sb::ControlKind;
+using sb::kTwipsPerPixel;
+
+namespace {
+
+int px(int twips) { return twips / kTwipsPerPixel; }
+
+QRect pixelRect(const Control& c) { return QRect(px(c.left), px(c.top), px(c.width), px(c.height)); }
+
+// Multi-line boxes hold lines ending in CR LF, the editor plain line feeds.
+QString toEditorText(const std::string& text) {
+    QString s = toQString(text);
+    s.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    return s;
+}
+
+std::string fromEditorText(const QString& text) {
+    QString s = text;
+    s.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
+    return toStdString(s);
+}
+
+// Fonts are given in points at the 96 dots per inch the layout in twips
+// assumes (15 twips a pixel): sized in pixels they keep to their boxes on
+// any screen.
+QFont controlFont(const sb::Font& font) {
+    QFont f = WindowView::windowFont();
+    if (!font.family.empty()) {
+        f.setFamilies({toQString(font.family), QStringLiteral("Liberation Sans"), QStringLiteral("Arimo"),
+                       QStringLiteral("DejaVu Sans Condensed"), QStringLiteral("DejaVu Sans")});
+    }
+    if (font.points > 0) f.setPixelSize(std::max(1, static_cast<int>(std::lround(font.points * 96.0 / 72.0))));
+    f.setBold(font.bold);
+    return f;
+}
+
+bool isTopLevelControl(const Control& c) { return c.container.empty(); }
+
+}  // namespace
+
+// --- small widgets ------------------------------------------------------------
+
+void PictureLabel::mousePressEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton) pressed_ = true;
+    QLabel::mousePressEvent(event);
+}
+
+void PictureLabel::mouseReleaseEvent(QMouseEvent* event) {
+    const bool click = pressed_ && event->button() == Qt::LeftButton && rect().contains(event->position().toPoint());
+    pressed_ = false;
+    QLabel::mouseReleaseEvent(event);
+    if (click) emit clicked();
+}
+
+namespace {
+
+// Tabs as narrow as the original's, so that all eleven fit along the strip.
+class NarrowTabs : public QProxyStyle {
+public:
+    int pixelMetric(PixelMetric metric, const QStyleOption* option, const QWidget* widget) const override {
+        if (metric == PM_TabBarTabHSpace) return 12;
+        return QProxyStyle::pixelMetric(metric, option, widget);
+    }
+};
+
+}  // namespace
+
+TabPanel::TabPanel(QWidget* parent) : QFrame(parent), tabBar_(new QTabBar(this)), page_(new QFrame(this)) {
+    auto* style = new NarrowTabs;
+    style->setParent(this);
+    tabBar_->setStyle(style);
+    setAutoFillBackground(true);
+    setBackgroundRole(QPalette::Window);
+    tabBar_->setExpanding(false);
+    tabBar_->setUsesScrollButtons(true);
+    tabBar_->setElideMode(Qt::ElideNone);
+    tabBar_->setDrawBase(false);
+    tabBar_->setFocusPolicy(Qt::TabFocus);
+    page_->setFrameStyle(QFrame::StyledPanel | QFrame::Raised);
+    page_->lower();
+}
+
+void TabPanel::resizeEvent(QResizeEvent* event) {
+    QFrame::resizeEvent(event);
+    const int barHeight = std::min(height(), tabBar_->sizeHint().height());
+    tabBar_->setGeometry(0, 0, width(), barHeight);
+    page_->setGeometry(0, barHeight - 1, width(), std::max(0, height() - barHeight + 1));
+}
+
+// --- the window -----------------------------------------------------------------
+
+QFont WindowView::windowFont() {
+    QFont f;
+    // The original's face first, then faces of about its width: the layout
+    // was made for it and wider faces get cut at the ends of the boxes.
+    f.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("Microsoft Sans Serif"),
+                   QStringLiteral("Liberation Sans Narrow"), QStringLiteral("DejaVu Sans Condensed"),
+                   QStringLiteral("Liberation Sans"), QStringLiteral("Arimo"), QStringLiteral("DejaVu Sans")});
+    f.setPixelSize(11);
+    return f;
+}
+
+WindowView::WindowView(sb::WindowModel& model, QtPlatform& platform, QWidget* parent)
+    : QWidget(parent), model_(model), platform_(platform) {
+    setFont(windowFont());
+    createWidgets();
+    platform_.addView(this);
+    sync();
+}
+
+WindowView::~WindowView() { platform_.removeView(this); }
+
+int WindowView::controlIndex(const std::string& name, int index) const {
+    const auto& controls = model_.controls();
+    for (std::size_t i = 0; i < controls.size(); ++i) {
+        if (controls[i].name == name && controls[i].index == index) return static_cast<int>(i);
+    }
+    return -1;
+}
+
+QWidget* WindowView::widget(const std::string& name, int index) const {
+    const int i = controlIndex(name, index);
+    return i < 0 ? nullptr : items_[static_cast<std::size_t>(i)].widget;
+}
+
+QTabBar* WindowView::tabBar() const { return tabPanel_ ? tabPanel_->tabBar() : nullptr; }
+
+void WindowView::createWidgets() {
+    const auto& controls = model_.controls();
+    items_.resize(controls.size());
+    // Frames first: the controls they hold are made inside them.
+    for (int pass = 0; pass < 2; ++pass) {
+        for (std::size_t i = 0; i < controls.size(); ++i) {
+            const Control& c = controls[i];
+            if ((c.kind == ControlKind::Frame) != (pass == 0)) continue;
+            QWidget* parent = this;
+            if (!c.container.empty()) {
+                const int frame = controlIndex(c.container, -1);
+                if (frame >= 0 && items_[static_cast<std::size_t>(frame)].widget)
+                    parent = items_[static_cast<std::size_t>(frame)].widget;
+            }
+            items_[i].widget = createWidget(c, parent);
+        }
+    }
+    // Keyboard focus follows the model's tab order.
+    QWidget* previous = nullptr;
+    for (int i : model_.tabOrder()) {
+        QWidget* w = items_[static_cast<std::size_t>(i)].widget;
+        if (!w || w->focusPolicy() == Qt::NoFocus) continue;
+        if (previous) setTabOrder(previous, w);
+        previous = w;
+    }
+}
+
+QWidget* WindowView::createWidget(const Control& c, QWidget* parent) {
+    const std::size_t i = static_cast<std::size_t>(&c - model_.controls().data());
+    const QFont font = c.font == sb::Font{} ? windowFont() : controlFont(c.font);
+    auto paintForeground = [&c](QWidget* w, QPalette::ColorRole role) {
+        if (!c.foreColor.set) return;
+        QPalette p = w->palette();
+        p.setColor(role, QColor(c.foreColor.red, c.foreColor.green, c.foreColor.blue));
+        w->setPalette(p);
+    };
+    QWidget* w = nullptr;
+    switch (c.kind) {
+    case ControlKind::Button: {
+        auto* button = new QPushButton(parent);
+        button->setAutoDefault(false);
+        paintForeground(button, QPalette::ButtonText);
+        w = button;
+        break;
+    }
+    case ControlKind::TextBox: {
+        if (c.multiLine) {
+            auto* edit = new QPlainTextEdit(parent);
+            edit->setTabChangesFocus(true);
+            connect(edit, &QPlainTextEdit::textChanged, this, [this, i, edit] {
+                if (syncing_) return;
+                const Control& m = model_.controls()[i];
+                std::string text = fromEditorText(edit->toPlainText());
+                items_[i].shownText = text;
+                items_[i].textShown = true;
+                model_.control(m.name, m.index).text = std::move(text);
+            });
+            w = edit;
+        } else {
+            auto* edit = new QLineEdit(parent);
+            edit->setTextMargins(1, 0, 0, 0);
+            connect(edit, &QLineEdit::textEdited, this, [this, i](const QString& typed) {
+                const Control& m = model_.controls()[i];
+                std::string text = toStdString(typed);
+                items_[i].shownText = text;
+                items_[i].textShown = true;
+                model_.control(m.name, m.index).text = std::move(text);
+            });
+            w = edit;
+        }
+        paintForeground(w, QPalette::Text);
+        break;
+    }
+    case ControlKind::LabelBox: {
+        // A read-only text box without border on the button face colour.
+        auto* label = new QLabel(parent);
+        label->setAutoFillBackground(true);
+        QPalette p = label->palette();
+        p.setColor(QPalette::Window, p.color(QPalette::Button));
+        label->setPalette(p);
+        label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+        label->setContentsMargins(1, 0, 0, 0);
+        label->setTextInteractionFlags(Qt::TextSelectableByMouse);
+        paintForeground(label, QPalette::WindowText);
+        w = label;
+        break;
+    }
+    case ControlKind::Label: {
+        auto* label = new QLabel(parent);
+        label->setAutoFillBackground(!c.transparent);
+        label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+        label->setAttribute(Qt::WA_TransparentForMouseEvents, c.transparent);
+        paintForeground(label, QPalette::WindowText);
+        w = label;
+        break;
+    }
+    case ControlKind::Image: {
+        auto* label = new PictureLabel(parent);
+        label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+        w = label;
+        break;
+    }
+    case ControlKind::PictureBox: {
+        auto* label = new PictureLabel(parent);
+        label->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
+        label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+        label->setAutoFillBackground(true);
+        w = label;
+        break;
+    }
+    case ControlKind::WebBrowser: {
+        browser_ = new QWebEngineView(parent);
+        w = browser_;
+        break;
+    }
+    case ControlKind::TabStrip: {
+        tabPanel_ = new TabPanel(parent);
+        w = tabPanel_;
+        break;
+    }
+    case ControlKind::Frame: {
+        auto* frame = new QGroupBox(parent);
+        paintForeground(frame, QPalette::WindowText);
+        w = frame;
+        break;
+    }
+    case ControlKind::FileDialog:
+        return nullptr;
+    }
+    w->setObjectName(toQString(c.key()));
+    w->setFont(font);
+    return w;
+}
+
+QSize WindowView::roomInClientArea(const Control& c) const {
+    if (!isTopLevelControl(c)) {
+        const QWidget* frame = widget(c.container, -1);
+        if (frame) return QSize(frame->width() - px(c.left), frame->height() - px(c.top));
+    }
+    return QSize(width() - px(c.left), height() - px(c.top));
+}
+
+void WindowView::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    model_.clientWidth = width() * kTwipsPerPixel;
+    model_.clientHeight = height() * kTwipsPerPixel;
+    shownClient_ = size();
+    dirty_ = true;  // picture boxes depend on the room the window gives them
+    sync();
+}
+
+void WindowView::sync() {
+    if (syncing_) return;
+    syncing_ = true;
+    syncWindow();
+    const bool changed = dirty_ || model_.revision() != syncedRevision_;
+    if (changed) {
+        // Read the revision first: nothing below changes the model.
+        syncedRevision_ = model_.revision();
+        dirty_ = false;
+        for (std::size_t i = 0; i < items_.size(); ++i) syncControl(i);
+        syncStacking();
+    }
+    syncing_ = false;
+    if (changed) afterSync();
+}
+
+void WindowView::syncWindow() {
+    if (model_.title != shownTitle_) {
+        shownTitle_ = model_.title;
+        setWindowTitle(toQString(shownTitle_));
+    }
+    if (QTabBar* bar = tabBar()) {
+        const QSignalBlocker block(bar);
+        if (model_.tabs != shownTabs_) {
+            shownTabs_ = model_.tabs;
+            while (bar->count() > static_cast<int>(shownTabs_.size())) bar->removeTab(bar->count() - 1);
+            for (std::size_t t = 0; t < shownTabs_.size(); ++t) {
+                const QString caption = toQString(shownTabs_[t]);
+                if (static_cast<int>(t) < bar->count())
+                    bar->setTabText(static_cast<int>(t), caption);
+                else
+                    bar->addTab(caption);
+            }
+            shownTab_ = -1;
+        }
+        const int current = model_.selectedTab - 1;
+        if (current != shownTab_ || bar->currentIndex() != current) {
+            shownTab_ = current;
+            if (current >= 0 && current < bar->count()) bar->setCurrentIndex(current);
+        }
+    }
+    const QSize client(model_.clientWidth / kTwipsPerPixel, model_.clientHeight / kTwipsPerPixel);
+    if (client != shownClient_ && !client.isEmpty()) {
+        shownClient_ = client;
+        if (size() != client) resize(client);
+        dirty_ = true;
+    }
+}
+
+void WindowView::syncControl(std::size_t i) {
+    const Control& c = model_.controls()[i];
+    Item& item = items_[i];
+    QWidget* w = item.widget;
+    if (!w) return;
+
+    QRect rect = pixelRect(c);
+    bool visible = c.visible;
+    if (c.kind == ControlKind::PictureBox) {
+        // Never larger than the room the window gives it: a picture box that
+        // took the natural size of a large photo shows it scaled down.
+        rect.setSize(rect.size().boundedTo(roomInClientArea(c)));
+        if (rect.width() <= 0 || rect.height() <= 0) visible = false;
+    }
+    if (w->geometry() != rect) w->setGeometry(rect);
+
+    syncText(item, c);
+    if (c.kind == ControlKind::Image || c.kind == ControlKind::PictureBox) syncPicture(item, c, rect.size());
+
+    if (w->isHidden() == visible) w->setVisible(visible);
+}
+
+void WindowView::syncText(Item& item, const Control& c) {
+    if (item.textShown && item.shownText == c.text) return;
+    item.shownText = c.text;
+    item.textShown = true;
+    QWidget* w = item.widget;
+    switch (c.kind) {
+    case ControlKind::Button:
+        static_cast<QPushButton*>(w)->setText(toQString(c.text));
+        break;
+    case ControlKind::TextBox:
+        if (auto* line = qobject_cast<QLineEdit*>(w)) {
+            const QString text = toQString(c.text);
+            if (line->text() != text) line->setText(text);
+        } else if (auto* edit = qobject_cast<QPlainTextEdit*>(w)) {
+            const QString text = toEditorText(c.text);
+            if (edit->toPlainText() != text) edit->setPlainText(text);
+        }
+        break;
+    case ControlKind::LabelBox:
+    case ControlKind::Label:
+        static_cast<QLabel*>(w)->setText(toQString(c.text));
+        break;
+    case ControlKind::Frame:
+        static_cast<QGroupBox*>(w)->setTitle(toQString(c.text));
+        break;
+    default:
+        break;
+    }
+}
+
+QPixmap WindowView::applicationPicture(const QString& relative) {
+    const QString path = QDir(toQString(platform_.applicationFolder())).filePath(relative);
+    return QPixmap(path);
+}
+
+void WindowView::syncPicture(Item& item, const Control& c, QSize box) {
+    auto* label = static_cast<QLabel*>(item.widget);
+    const QString picture = toQString(c.picture);
+    const int frame = label->frameWidth();
+    const QSize room = box - QSize(2 * frame, 2 * frame);
+    if (picture == item.shownPicture && room == item.shownPictureSize) return;
+    item.shownPicture = picture;
+    item.shownPictureSize = room;
+    if (picture.isEmpty() || room.isEmpty()) {
+        label->clear();
+        return;
+    }
+    const bool fromApplicationFolder = QFileInfo(picture).isRelative();
+    if (c.kind == ControlKind::Image && fromApplicationFolder) {
+        // A picture of the program's own (the flags): at its natural size.
+        label->setPixmap(applicationPicture(picture));
+        return;
+    }
+    const QString path =
+        fromApplicationFolder ? QDir(toQString(platform_.applicationFolder())).filePath(picture) : picture;
+    const QImage image = platform_.picture(path, room);
+    if (image.isNull()) {
+        label->clear();
+        return;
+    }
+    QImage shown;
+    if (c.kind == ControlKind::Image) {
+        // An image control stretches the picture over its whole box.
+        shown = image.scaled(room, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    } else if (image.width() > room.width() || image.height() > room.height()) {
+        shown = image.scaled(room, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+    } else {
+        shown = image;  // never enlarged
+    }
+    label->setPixmap(QPixmap::fromImage(shown));
+}
+
+void WindowView::syncStacking() {
+    std::vector<int> order = model_.paintOrder();
+    if (order == shownOrder_) return;
+    for (int i : order) {
+        if (QWidget* w = items_[static_cast<std::size_t>(i)].widget) w->raise();
+    }
+    shownOrder_ = std::move(order);
+}
+
+}  // namespace sbqt

@@ -1,0 +1,123 @@
+// Renders one window model as real widgets: one widget per control at
+// pixels = twips / 15, kept in step with the model by sync().
+#pragma once
+
+#include <QFrame>
+#include <QLabel>
+#include <QPixmap>
+#include <QWidget>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "qt/qt_platform.h"
+#include "ui/window_model.h"
+
+class QTabBar;
+class QWebEngineView;
+
+namespace sbqt {
+
+// A picture holder (Image or PictureBox) that reports clicks.
+class PictureLabel : public QLabel {
+    Q_OBJECT
+public:
+    using QLabel::QLabel;
+
+signals:
+    void clicked();
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+
+private:
+    bool pressed_ = false;
+};
+
+// The tab strip: an opaque panel with the tab bar along its top. Controls
+// stacked below the panel are hidden by it, as on the original window.
+class TabPanel : public QFrame {
+    Q_OBJECT
+public:
+    explicit TabPanel(QWidget* parent);
+    QTabBar* tabBar() const { return tabBar_; }
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    QTabBar* tabBar_;
+    QFrame* page_;
+};
+
+class WindowView : public QWidget, public SyncedView {
+    Q_OBJECT
+public:
+    WindowView(sb::WindowModel& model, QtPlatform& platform, QWidget* parent = nullptr);
+    ~WindowView() override;
+
+    // Brings every widget in step with the model; cheap when nothing changed.
+    void sync() override;
+
+    sb::WindowModel& model() { return model_; }
+    QtPlatform& platform() { return platform_; }
+
+    // The widget of a control (nullptr for one that has none, such as the
+    // file dialog).
+    QWidget* widget(const std::string& name, int index = -1) const;
+    QTabBar* tabBar() const;
+    TabPanel* tabPanel() const { return tabPanel_; }
+    QWebEngineView* browser() const { return browser_; }
+
+    // The room the window gives a control: from its top-left corner to the
+    // bottom and right of the client area, in pixels.
+    QSize roomInClientArea(const sb::Control& control) const;
+
+    // The window's own font: the 8-point interface font of the original.
+    static QFont windowFont();
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+    // Runs after every full sync.
+    virtual void afterSync() {}
+    // Forces the next sync to look at every control again.
+    void markDirty() { dirty_ = true; }
+    int controlIndex(const std::string& name, int index) const;
+
+private:
+    struct Item {
+        QWidget* widget = nullptr;
+        std::string shownText;
+        bool textShown = false;
+        QString shownPicture;
+        QSize shownPictureSize;
+    };
+
+    void createWidgets();
+    QWidget* createWidget(const sb::Control& control, QWidget* parent);
+    void syncControl(std::size_t i);
+    void syncText(Item& item, const sb::Control& control);
+    void syncPicture(Item& item, const sb::Control& control, QSize box);
+    void syncWindow();
+    void syncStacking();
+    QPixmap applicationPicture(const QString& relative);
+
+    sb::WindowModel& model_;
+    QtPlatform& platform_;
+    std::vector<Item> items_;  // one per model control, same order
+    TabPanel* tabPanel_ = nullptr;
+    QWebEngineView* browser_ = nullptr;
+
+    bool syncing_ = false;
+    bool dirty_ = true;
+    std::uint64_t syncedRevision_ = 0;
+    std::string shownTitle_;
+    std::vector<std::string> shownTabs_;
+    int shownTab_ = -1;
+    QSize shownClient_;
+    std::vector<int> shownOrder_;
+};
+
+}  // namespace sbqt
