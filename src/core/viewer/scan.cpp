@@ -33,7 +33,10 @@ ScanResult scanListing(const std::vector<std::string>& listing, std::string_view
         if (name == wanted) result.found = static_cast<std::int16_t>(count);
     }
     result.count = static_cast<std::int16_t>(count);
-    if (count == 0 && slots.size() > 1) slots[1].clear();
+    if (count == 0) {
+        result.found = 1;
+        if (slots.size() > 1) slots[1].clear();
+    }
     return result;
 }
 

@@ -20,7 +20,7 @@ struct ScanResult {
     std::int16_t count = 0;
     // Number of the entry to put on view: the wanted name's place in the list
     // when it is an image, the number of images before it when it is not, 1
-    // when it never turns up.
+    // when it never turns up or when the listing holds no image at all.
     std::int16_t found = 1;
 };
 
@@ -29,7 +29,7 @@ struct ScanResult {
 // slots.size() - 1 images are listed: the walk stops at the image that fills
 // the last slot, so every number up to `count` has a name. Slots above the
 // count keep what they held, except that a scan that finds no image empties
-// slot 1: the number 1 it then leaves on view must not reach the name of an
+// slot 1: the number 1 it leaves on view must not reach the name of an
 // earlier folder.
 ScanResult scanListing(const std::vector<std::string>& listing, std::string_view wanted,
                        std::vector<std::string>& slots);
