@@ -258,6 +258,25 @@ const BadInput kBadInputs[] = {
          s.p.Nome_Immagine_Testata = s.sources + "/cartella.jpg";
      },
      false, false, true, true, 1},
+    {"ImageIsAPipe",
+     [](Scene& s) {
+         s.p.Nome_Immagine_Testata = s.sources + "/tubo.jpg";
+         ::mkfifo(s.p.Nome_Immagine_Testata.c_str(), 0666);
+     },
+     false, false, true, true, 1},
+    {"TargetNamesAFolder", [](Scene& s) { fs::create_directories(s.p.Cartella_Sito + "Image5.jpg"); }, false, false,
+     true, true, 1},
+    {"TargetNamesAPipe",
+     [](Scene& s) {
+         fs::create_directories(s.p.Cartella_Sito);
+         ::mkfifo((s.p.Cartella_Sito + "blank.gif").c_str(), 0666);
+     },
+     false, false, true, true, 1},
+    {"TargetLinksToItsSource",
+     [](Scene& s) {
+         fs::create_directories(s.p.Cartella_Sito);
+         fs::create_symlink(s.p.Nome_Immagine_Testata, s.p.Cartella_Sito + "Image5.jpg");
+     }},
     {"ImageUnderAFile", [](Scene& s) { s.p.Nome_Immagine_Testata = picture(s, "x.jpg") + "/y.jpg"; }, false, false,
      true, true, 1},
     {"ImageEmpty", [](Scene& s) { s.p.Nome_Immagine_Testata = ""; }, false, false, true, true, 1},

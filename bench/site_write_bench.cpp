@@ -1,0 +1,154 @@
+// Writing the default site, against a floor measured in the same run: the
+// same 23 pictures copied with std::filesystem::copy_file and two files of
+// the same sizes written with plain streams. Prints the ratio at the end.
+#include <benchmark/benchmark.h>
+
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "site/home_page.h"
+#include "site/script_file.h"
+#include "site/site_writer.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+const std::string kApp = SB_APP_DIR;
+
+struct Fixture {
+    fs::path root;
+    sb::Parametri_Sito parametri;
+    std::string floorFolder;
+
+    Fixture() {
+        root = fs::temp_directory_path() / ("sb-site-bench-" + std::to_string(::getpid()));
+        fs::remove_all(root);
+        fs::create_directories(root / "floor");
+        floorFolder = (root / "floor").string() + "/";
+        auto& p = parametri;
+        p.Cartella_Sito = (root / "LAYOUT_01").string() + "/";
+        p.MAX_NUM_ARG = 5;
+        p.MAX_NUM_RIGHE = 4;
+        p.MAX_NUM_IMG_RIGA = 4;
+        p.POS_Y_GRUPPI = 30;
+        p.ALT_GRUPPI = 95;
+        p.LARGH_X_DIA = 135;
+        p.ALT_DIA = 100;
+        p.POS_X_DIA = 400;
+        p.POS_Y_DIA = 190;
+        p.POS_Y_IMG = 200;
+        p.POS_X_IMG_GRANDE = 220;
+        p.POS_Y_IMG_GRANDE = 80;
+        p.Nome_Immagine_Sfondo_Sito = kApp + "/SFONDI/Sfondo_Bello_Azzurro_Moderno_main-bg_1024x768_RID.jpg";
+        p.Nome_Immagine_Pulsanti_Argomenti = kApp + "/PULSANTI/Tela_Vuota_Quadro_3_200x152_RID.jpg";
+        p.Nome_Sfondo_Pagina_Immagini = kApp + "/SFONDI/Tela_Vuota_Quadro_3_RID.jpg";
+        p.Nome_Immagine_Sfondo_Diapositiva = kApp + "/SFONDI_DIAPOSITIVE/Sfondo_Diapositiva_Oro_01.gif";
+        p.Nome_Immagine_Testata = kApp + "/TESTATE/Image5.jpg";
+        p.Nome_Immagine_Sfondo_Fumetto_1 = kApp + "/TESTATE/Fumetto_01.gif";
+        p.Nome_Immagine_Pulsante_X_1 = kApp + "/PULSANTI/Pulsante_tondo_Annulla_thumbdown.gif";
+        p.Nome_Immagine_Pulsante_X_2 = kApp + "/PULSANTI/Pulsante_X_Chiudi_Finestra_by_Velmora_03.GIF";
+    }
+    ~Fixture() {
+        std::error_code ec;
+        fs::remove_all(root, ec);
+    }
+    sb::SiteRequest request() const { return {parametri, "Titolo del Sito", "Descrizione del Sito", kApp, kApp}; }
+};
+
+Fixture& fixture() {
+    static Fixture f;
+    return f;
+}
+
+void BM_WriteDefaultSite(benchmark::State& state) {
+    const sb::SiteRequest request = fixture().request();
+    for (auto _ : state) {
+        sb::SiteReport report = sb::writeSite(request);
+        if (!report.complete()) {
+            state.SkipWithError("the default site was not written whole");
+            break;
+        }
+        benchmark::DoNotOptimize(report);
+    }
+}
+BENCHMARK(BM_WriteDefaultSite)->Unit(benchmark::kMicrosecond);
+
+void BM_FloorCopyAndWrite(benchmark::State& state) {
+    Fixture& f = fixture();
+    const sb::SiteRequest request = f.request();
+    std::vector<std::pair<std::string, std::string>> copies;
+    for (const sb::ImageCopy& copy : sb::siteImageCopies(request)) {
+        copies.emplace_back(copy.source, f.floorFolder + fs::path(copy.target).filename().string());
+    }
+    std::string script;
+    for (const auto& line : sb::composeParameterScript(f.parametri).lines) script += line + "\r\n";
+    std::string page;
+    for (const auto& line : sb::composeHomePage("Titolo del Sito", "Descrizione del Sito",
+                                                f.parametri.Nome_Immagine_Sfondo_Sito)) {
+        page += line + "\r\n";
+    }
+    const std::string scriptBytes(script.size(), 'x');
+    const std::string pageBytes(page.size(), 'x');
+
+    for (auto _ : state) {
+        std::ofstream(f.floorFolder + "Parametri_by_Velmora.js", std::ios::binary | std::ios::trunc) << scriptBytes;
+        std::ofstream(f.floorFolder + "index.htm", std::ios::binary | std::ios::trunc) << pageBytes;
+        for (const auto& [from, to] : copies) {
+            std::error_code ec;
+            fs::copy_file(from, to, fs::copy_options::overwrite_existing, ec);
+            if (ec) {
+                state.SkipWithError(("copy failed: " + from).c_str());
+                break;
+            }
+        }
+    }
+}
+BENCHMARK(BM_FloorCopyAndWrite)->Unit(benchmark::kMicrosecond);
+
+// Keeps the console output and remembers each benchmark's time per run.
+class RatioReporter : public benchmark::ConsoleReporter {
+public:
+    struct Times {
+        double real = 0, cpu = 0;
+    };
+    // By benchmark: the single run's times, or the median of repetitions.
+    std::map<std::string, Times> times;
+
+    void ReportRuns(const std::vector<Run>& runs) override {
+        for (const Run& run : runs) {
+            if (run.error_occurred) continue;
+            const std::string name = run.run_name.function_name;
+            const bool median = run.run_type == Run::RT_Aggregate && run.aggregate_name == "median";
+            if (median || (run.run_type == Run::RT_Iteration && run.repetitions <= 1)) {
+                times[name] = {run.GetAdjustedRealTime(), run.GetAdjustedCPUTime()};
+            }
+        }
+        ConsoleReporter::ReportRuns(runs);
+    }
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+    RatioReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    benchmark::Shutdown();
+
+    const auto site = reporter.times.find("BM_WriteDefaultSite");
+    const auto floor = reporter.times.find("BM_FloorCopyAndWrite");
+    if (site != reporter.times.end() && floor != reporter.times.end() && floor->second.real > 0 &&
+        floor->second.cpu > 0) {
+        std::printf("site write / floor: %.2fx wall clock, %.2fx processor time (aim: within 1.5x)\n",
+                    site->second.real / floor->second.real, site->second.cpu / floor->second.cpu);
+    }
+    return 0;
+}
