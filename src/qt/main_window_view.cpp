@@ -20,8 +20,8 @@ int px(int twips) { return twips / kTwipsPerPixel; }
 
 QRect pixelRect(const Control& c) { return QRect(px(c.left), px(c.top), px(c.width), px(c.height)); }
 
-// The frame around the client area of the design: Form_Resize fits the tab
-// strip to the client area by taking off 120 and 510 twips of it.
+// The frame around the client area of the design, in pixels: Form_Resize
+// takes 120 and 510 twips off the outer size for it.
 constexpr int kClassicFrameWidth = 8;
 constexpr int kClassicFrameHeight = 34;
 
@@ -103,11 +103,12 @@ void MainWindowView::connectHandlers() {
 // --- size and state -------------------------------------------------------------
 
 void MainWindowView::readWindowSize() {
-    QSize outer = frameGeometry().size();
-    // Without a window manager (or before it has framed the window) there is
-    // no frame; the layout counts on one, so reckon the classic frame the
-    // window was designed with: 4-pixel borders and a 26-pixel caption.
-    if (outer == size()) outer += QSize(kClassicFrameWidth, kClassicFrameHeight);
+    // Form_Resize fits the tab strip to the client area by taking the
+    // classic frame (4-pixel borders, 26-pixel caption) off the outer size.
+    // A thinner frame, or none at all without a window manager, would leave
+    // a gap where the controls behind the strip show through: reckon at
+    // least the classic frame.
+    const QSize outer = frameGeometry().size().expandedTo(size() + QSize(kClassicFrameWidth, kClassicFrameHeight));
     main_.outerWidth = outer.width() * kTwipsPerPixel;
     main_.outerHeight = outer.height() * kTwipsPerPixel;
     const Qt::WindowStates state = windowState();
@@ -180,9 +181,7 @@ bool MainWindowView::browserOnView() const {
 QSize MainWindowView::pictureBound() const {
     const sb::WindowModel& m = main_;
     if (!m.has("Picture1")) return {};
-    const QWidget* holder = widget("Picture1");
-    const int frame = holder ? static_cast<const QFrame*>(holder)->frameWidth() : 0;
-    return roomInClientArea(m.control("Picture1")) - QSize(2 * frame, 2 * frame);
+    return roomInClientArea(m.control("Picture1"));
 }
 
 }  // namespace sbqt

@@ -201,7 +201,7 @@ void QtPlatform::setBrowser(QWebEngineView* browser, std::function<bool()> onVie
     flushPendingNavigation();
 }
 
-void QtPlatform::load(const QUrl& url) {
+void QtPlatform::load(QUrl url) {
     pending_.clear();
     browser_->setUrl(url);
 }

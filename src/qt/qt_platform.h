@@ -98,7 +98,7 @@ private:
     };
     static QImage decode(const QString& path, QSize natural, QSize room);
     void remember(const QString& path, QSize natural, QImage image);
-    void load(const QUrl& url);
+    void load(QUrl url);  // a copy: it may be the waiting address itself
 
     QString applicationFolder_;
     QPointer<QWebEngineView> browser_;

@@ -249,10 +249,9 @@ QWidget* WindowView::createWidget(const Control& c, QWidget* parent) {
         break;
     }
     case ControlKind::PictureBox: {
+        // Without a border: the model sizes a holder to its picture exactly.
         auto* label = new PictureLabel(parent);
-        label->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
         label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-        label->setAutoFillBackground(true);
         w = label;
         break;
     }
