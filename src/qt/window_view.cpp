@@ -79,7 +79,7 @@ namespace {
 class NarrowTabs : public QProxyStyle {
 public:
     int pixelMetric(PixelMetric metric, const QStyleOption* option, const QWidget* widget) const override {
-        if (metric == PM_TabBarTabHSpace) return 12;
+        if (metric == PM_TabBarTabHSpace) return 8;
         return QProxyStyle::pixelMetric(metric, option, widget);
     }
 };
