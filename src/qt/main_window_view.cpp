@@ -44,6 +44,7 @@ MainWindowView::MainWindowView(sb::MainWindow& model, QtPlatform& platform, QWid
 }
 
 MainWindowView::~MainWindowView() {
+    disconnectChildren();
     platform().setDisplayBoundSource({});
     platform().setBrowser(nullptr);
 }

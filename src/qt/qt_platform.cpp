@@ -36,7 +36,8 @@ QSize fitted(QSize natural, QSize room) {
 QtPlatform::QtPlatform(QString applicationFolder) : applicationFolder_(std::move(applicationFolder)) {}
 
 QtPlatform::~QtPlatform() {
-    while (busyDepth_ > 0) setBusyPointer(false);
+    for (const QMetaObject::Connection& connection : browserConnections_) QObject::disconnect(connection);
+    resetBusyPointer();
 }
 
 // --- events and views -------------------------------------------------------
@@ -191,13 +192,16 @@ QUrl QtPlatform::addressToUrl(const std::string& address) {
 QWebEngineView* QtPlatform::browser() const { return browser_; }
 
 void QtPlatform::setBrowser(QWebEngineView* browser, std::function<bool()> onView) {
-    if (browser_) QObject::disconnect(browser_, nullptr, nullptr, nullptr);
+    for (const QMetaObject::Connection& connection : browserConnections_) QObject::disconnect(connection);
+    browserConnections_.clear();
     browser_ = browser;
     browserOnView_ = std::move(onView);
     loading_ = false;
     if (!browser) return;
-    QObject::connect(browser, &QWebEngineView::loadStarted, browser, [this] { loading_ = true; });
-    QObject::connect(browser, &QWebEngineView::loadFinished, browser, [this] { loading_ = false; });
+    browserConnections_ = {
+        QObject::connect(browser, &QWebEngineView::loadStarted, browser, [this] { loading_ = true; }),
+        QObject::connect(browser, &QWebEngineView::loadFinished, browser, [this] { loading_ = false; }),
+    };
     flushPendingNavigation();
 }
 

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <QImage>
+#include <QMetaObject>
 #include <QPointer>
 #include <QSize>
 #include <QString>
@@ -103,6 +104,7 @@ private:
     QString applicationFolder_;
     QPointer<QWebEngineView> browser_;
     std::function<bool()> browserOnView_;
+    std::vector<QMetaObject::Connection> browserConnections_;
     QUrl pending_;
     bool loading_ = false;
     int busyDepth_ = 0;

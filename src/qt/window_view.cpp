@@ -129,7 +129,16 @@ WindowView::WindowView(sb::WindowModel& model, QtPlatform& platform, QWidget* pa
     sync();
 }
 
-WindowView::~WindowView() { platform_.removeView(this); }
+WindowView::~WindowView() {
+    platform_.removeView(this);
+    disconnectChildren();
+}
+
+void WindowView::disconnectChildren() {
+    // The widgets outlive this object's own part while QWidget deletes them:
+    // none of their last signals may reach a handler here.
+    for (QObject* child : findChildren<QObject*>()) QObject::disconnect(child, nullptr, this, nullptr);
+}
 
 int WindowView::controlIndex(const std::string& name, int index) const {
     const auto& controls = model_.controls();

@@ -85,6 +85,7 @@ protected:
     // Forces the next sync to look at every control again.
     void markDirty() { dirty_ = true; }
     int controlIndex(const std::string& name, int index) const;
+    void disconnectChildren();
 
 private:
     struct Item {

@@ -111,9 +111,16 @@ if grep -q 'LAYOUT_01' "$source_dir/src/core/ui/main_window.cpp" 2>/dev/null && 
 fi
 
 if [[ ${SB_UPDATE_SCREENSHOT:-0} == 1 && $failed -eq 0 ]]; then
+    # The README shows the window alone, cut out of the screen.
+    info="$artifacts/main_window.xwininfo"
+    x=$(awk '/Absolute upper-left X/ { print $NF }' "$info")
+    y=$(awk '/Absolute upper-left Y/ { print $NF }' "$info")
+    w=$(awk '/^ *Width:/ { print $NF }' "$info")
+    h=$(awk '/^ *Height:/ { print $NF }' "$info")
     mkdir -p "$source_dir/docs"
-    cp "$artifacts/main_window.png" "$source_dir/docs/screenshot.png"
-    echo "copied the screenshot to $source_dir/docs/screenshot.png"
+    convert "$artifacts/main_window.png" -crop "${w}x${h}+${x}+${y}" +repage -strip \
+        "$source_dir/docs/screenshot.png"
+    echo "saved the window to $source_dir/docs/screenshot.png"
 fi
 
 if [[ $failed -ne 0 ]]; then
