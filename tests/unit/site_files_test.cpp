@@ -6,6 +6,7 @@
 
 #include <atomic>
 #include <cfloat>
+#include <clocale>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
@@ -249,6 +250,29 @@ TEST(ParameterScript, NumbersAreValidLiteralsInTheSignSpaceForm) {
         EXPECT_EQ(lineOf(composeParameterScript(p), "POS_Y_IMG"), "var POS_Y_IMG=" + c.written + ";")
             << c.value.toText();
     }
+}
+
+// The Qt program runs under the user's locale, where the decimal point may
+// be a comma; the script must keep the point all the same.
+TEST(ParameterScript, NumbersKeepThePointUnderACommaLocale) {
+    const std::string saved = std::setlocale(LC_NUMERIC, nullptr);
+    const char* comma = nullptr;
+    for (const char* name : {"it_IT.UTF-8", "it_IT.utf8", "de_DE.UTF-8", "fr_FR.UTF-8"}) {
+        if (std::setlocale(LC_NUMERIC, name) != nullptr) {
+            comma = name;
+            break;
+        }
+    }
+    if (comma == nullptr) GTEST_SKIP() << "no locale with a decimal comma is installed";
+    Parametri_Sito p = documentedDefaults("/app", "/site/");
+    p.POS_Y_IMG = 0.5;
+    p.POS_X_DIA = -1.25;
+    p.POS_Y_GRUPPI = "-7.5";
+    const ParameterScript script = composeParameterScript(p);
+    std::setlocale(LC_NUMERIC, saved.c_str());
+    EXPECT_EQ(lineOf(script, "POS_Y_IMG"), "var POS_Y_IMG= .5;") << comma;
+    EXPECT_EQ(lineOf(script, "POS_X_DIA"), "var POS_X_DIA=-1.25;") << comma;
+    EXPECT_EQ(lineOf(script, "POS_Y_GRUPPI"), "var POS_Y_GRUPPI=-7.5;") << comma;
 }
 
 TEST(ParameterScript, GroupPositionsHeldAsTextAreWrittenOnlyWhenNumbers) {
