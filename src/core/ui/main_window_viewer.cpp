@@ -59,9 +59,16 @@ void showImageOnView(MainWindow& w) {
     if (name.empty()) {
         w.clearPicture("Picture1", -1);
         w.clearPicture("Image1", -1);
-    } else {
-        w.loadPicture("Picture1", -1, path);
-        w.loadPicture("Image1", -1, path);
+    } else if (w.loadPicture("Picture1", -1, path)) {
+        // Image1 takes the picture Picture1 has just read: a large photo is
+        // not decoded twice for one step.
+        Control& image = w.control("Image1");
+        if (image.autoSize) {
+            w.loadPicture("Image1", -1, path);
+        } else {
+            image.picture = w.control("Picture1").picture;
+            image.pictureSize = w.control("Picture1").pictureSize;
+        }
     }
     if (Control* field = pathField(w, s.Tab_Corrente)) field->text = path;
     setViewerCaption(w);

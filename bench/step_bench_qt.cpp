@@ -1,0 +1,238 @@
+// Stepping through a folder of 40 photos of 12 megapixels with the ">" button
+// of the real Main Window (picture load, background page written and sent to
+// the embedded browser), against a plain full-size QImageReader decode of the
+// same files, measured in the same run. Prints the cost per step, the floor
+// and their ratio (aim: faster than the floor, under 30 ms per step).
+//
+// The photos are made once and kept in /tmp/sb-step-bench-photos/. Runs on
+// the offscreen platform when there is no display.
+#include <benchmark/benchmark.h>
+
+#include <unistd.h>
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QImage>
+#include <QImageReader>
+#include <QImageWriter>
+#include <QPainter>
+#include <QTabBar>
+#include <QWebEngineView>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/state.h"
+#include "qt/main_window_view.h"
+#include "qt/qt_platform.h"
+#include "ui/main_window.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr int kPhotos = 40;
+constexpr int kWidth = 4000;
+constexpr int kHeight = 3000;
+const fs::path kPhotoFolder = "/tmp/sb-step-bench-photos";
+
+std::string photoName(int i) {
+    char name[32];
+    std::snprintf(name, sizeof name, "photo_%02d.jpg", i + 1);
+    return name;
+}
+
+// A photo-like picture: soft light, a few shapes and fine grain, so that the
+// JPEG holds about as much detail as a camera's.
+QImage makePhoto(int seed) {
+    QImage image(kWidth, kHeight, QImage::Format_RGB32);
+    std::uint32_t state = 2463534242u + static_cast<std::uint32_t>(seed) * 977u;
+    for (int y = 0; y < kHeight; ++y) {
+        auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
+        for (int x = 0; x < kWidth; ++x) {
+            state ^= state << 13;
+            state ^= state >> 17;
+            state ^= state << 5;
+            const int grain = static_cast<int>(state & 15) - 8;
+            const int r = (x * 200 / kWidth + seed * 5) % 256 + grain;
+            const int g = (y * 180 / kHeight + 40) + grain;
+            const int b = ((x + y) * 120 / (kWidth + kHeight) + 90) + grain;
+            line[x] = qRgb(qBound(0, r, 255), qBound(0, g, 255), qBound(0, b, 255));
+        }
+    }
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::Antialiasing);
+    for (int k = 0; k < 12; ++k) {
+        painter.setBrush(QColor::fromHsv((seed * 37 + k * 29) % 360, 160, 220, 150));
+        painter.setPen(QPen(Qt::black, 6));
+        const int cx = (seed * 613 + k * 997) % kWidth;
+        const int cy = (seed * 389 + k * 541) % kHeight;
+        painter.drawEllipse(QPoint(cx, cy), 200 + k * 40, 150 + k * 25);
+    }
+    return image;
+}
+
+// The folder of photos, made on the first run.
+bool preparePhotos() {
+    const fs::path done = kPhotoFolder / ".complete";
+    if (fs::exists(done)) return true;
+    std::fprintf(stderr, "making %d photos of %dx%d in %s (once)...\n", kPhotos, kWidth, kHeight,
+                 kPhotoFolder.c_str());
+    fs::create_directories(kPhotoFolder);
+    for (int i = 0; i < kPhotos; ++i) {
+        QImageWriter writer(QString::fromStdString((kPhotoFolder / photoName(i)).string()), "jpeg");
+        writer.setQuality(85);
+        if (!writer.write(makePhoto(i))) {
+            std::fprintf(stderr, "cannot write %s: %s\n", photoName(i).c_str(), qPrintable(writer.errorString()));
+            return false;
+        }
+    }
+    std::FILE* marker = std::fopen(done.c_str(), "w");
+    if (marker) std::fclose(marker);
+    return true;
+}
+
+// The program's folder, copied so that start-up writes its site elsewhere.
+std::string prepareApplicationFolder() {
+    const fs::path folder = fs::temp_directory_path() / ("sb-step-bench-app-" + std::to_string(::getpid()));
+    fs::remove_all(folder);
+    fs::create_directories(folder);
+    for (const auto& entry : fs::directory_iterator(SB_APP_DIR)) {
+        const std::string name = entry.path().filename().string();
+        if (name == "LAYOUT_01" || name == "sitebuilder") continue;
+        fs::copy(entry.path(), folder / name, fs::copy_options::recursive);
+    }
+    return folder.string();
+}
+
+// The file dialog answers at once with the first photo.
+class BenchPlatform : public sbqt::QtPlatform {
+public:
+    using QtPlatform::QtPlatform;
+    std::string showOpenDialog(const std::string&, const std::string&) override {
+        return (kPhotoFolder / photoName(0)).string();
+    }
+};
+
+// The real program, on the background tab, having browsed the photo folder.
+struct Program {
+    std::string appFolder = prepareApplicationFolder();
+    BenchPlatform platform{QString::fromStdString(appFolder)};
+    sb::Module1 state;
+    sb::MainWindow model{state, platform};
+    sbqt::MainWindowView view{model, platform};
+
+    Program() {
+        view.run([this] { model.Form_Load(); });
+        view.resize(1024, 768);
+        view.show();
+        settle(2000);
+        view.tabBar()->setCurrentIndex(1);  // "Sfondo", as the user clicks it
+        settle(1000);
+        view.run([this] { model.Command1_Click(); });
+        settle(1000);
+    }
+    ~Program() {
+        std::error_code ec;
+        fs::remove_all(appFolder, ec);
+    }
+    // Lets the window and the browser catch up, at most `ms` milliseconds.
+    void settle(int ms) {
+        QElapsedTimer timer;
+        timer.start();
+        do {
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        } while (platform.browserBusy() && timer.elapsed() < ms);
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+    }
+};
+
+Program* program = nullptr;
+
+void BM_StepForward(benchmark::State& bench) {
+    Program& p = *program;
+    if (p.state.N_Img != kPhotos) {
+        bench.SkipWithError("the browse did not list the photos");
+        return;
+    }
+    for (auto _ : bench) {
+        bench.PauseTiming();
+        if (p.state.Img_Corrente >= p.state.N_Img) p.state.Img_Corrente = 0;
+        // The browser finishes the page before the user clicks again.
+        p.settle(3000);
+        bench.ResumeTiming();
+        p.view.run([&p] { p.model.Command4_Click(); });
+    }
+    if (p.model.control("Picture1").picture.empty()) bench.SkipWithError("no picture on view");
+}
+BENCHMARK(BM_StepForward)->Unit(benchmark::kMillisecond)->Iterations(kPhotos)->UseRealTime();
+
+// The floor: each photo decoded at full size, as a plain viewer would.
+void BM_FloorFullDecode(benchmark::State& bench) {
+    int i = 0;
+    for (auto _ : bench) {
+        QImageReader reader(QString::fromStdString((kPhotoFolder / photoName(i++ % kPhotos)).string()));
+        const QImage image = reader.read();
+        if (image.isNull()) {
+            bench.SkipWithError("a photo did not decode");
+            break;
+        }
+        benchmark::DoNotOptimize(image.constBits());
+    }
+}
+BENCHMARK(BM_FloorFullDecode)->Unit(benchmark::kMillisecond)->Iterations(kPhotos)->UseRealTime();
+
+class RatioReporter : public benchmark::ConsoleReporter {
+public:
+    std::map<std::string, double> realTimes;  // milliseconds per iteration
+
+    void ReportRuns(const std::vector<Run>& runs) override {
+        for (const Run& run : runs) {
+            if (run.error_occurred) continue;
+            const bool median = run.run_type == Run::RT_Aggregate && run.aggregate_name == "median";
+            if (median || (run.run_type == Run::RT_Iteration && run.repetitions <= 1)) {
+                realTimes[run.run_name.function_name] = run.GetAdjustedRealTime();
+            }
+        }
+        ConsoleReporter::ReportRuns(runs);
+    }
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
+    if (::geteuid() == 0 && qEnvironmentVariableIsEmpty("QTWEBENGINE_DISABLE_SANDBOX")) {
+        qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");  // the browser refuses root otherwise
+    }
+    if (qEnvironmentVariableIsEmpty("QTWEBENGINE_CHROMIUM_FLAGS")) qputenv("QTWEBENGINE_CHROMIUM_FLAGS", "--disable-gpu");
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    QApplication app(argc, argv);
+
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+    if (!preparePhotos()) return 1;
+    auto running = std::make_unique<Program>();
+    program = running.get();
+    RatioReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    program = nullptr;
+    running.reset();
+    benchmark::Shutdown();
+
+    const auto step = reporter.realTimes.find("BM_StepForward");
+    const auto floor = reporter.realTimes.find("BM_FloorFullDecode");
+    if (step != reporter.realTimes.end() && floor != reporter.realTimes.end() && floor->second > 0) {
+        std::printf("step: %.1f ms, full-size decode floor: %.1f ms, step / floor: %.2fx "
+                    "(aim: below 1x and under 30 ms)\n",
+                    step->second, floor->second, step->second / floor->second);
+    }
+    return 0;
+}
