@@ -281,6 +281,14 @@ TEST(Browse, RealFolderListsOnlyNormalImageFiles) {
     EXPECT_EQ(v.window.Lista_Immagini[static_cast<std::size_t>(v.state.Img_Corrente)], "a b.jpg");
     EXPECT_EQ(v.picture("Picture1"), v.photo("a b.jpg"));
     EXPECT_EQ(v.window.text("Text1", 3), v.photo("a b.jpg"));
+
+    // A picked file gone before the scan: the folder is listed all the same
+    // and the first image is put on view.
+    v.platform.dialogAnswers.push_back(v.photo("vanished.jpg"));
+    v.window.Command1_Click();
+    EXPECT_EQ(v.state.N_Img, static_cast<int>(images.size()));
+    EXPECT_EQ(v.state.Img_Corrente, 1);
+    EXPECT_EQ(v.window.text("Text1", 3), v.folder() + v.window.Lista_Immagini[1]);
 }
 
 // The browse that finds no image leaves nothing of the folder before.
