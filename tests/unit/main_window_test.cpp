@@ -205,7 +205,7 @@ TEST(TabPages, ShowOnlyTheTabsOwnControls) {
         {8, {"Text4(1)", "Text1(8)", "Command1", "Picture1"}},
         {9, {"Text4(1)", "Text1(9)", "Command1", "Picture1"}},
         {10, {"Text4(1)", "Text1(10)", "Command1", "Picture1"}},
-        {11, {}},
+        {11, {"WebBrowser1"}},  // the preview of the site written on entering
     };
     const std::set<int> linkRowShown = {1, 7, 8, 9, 10};
     for (const auto& [tab, own] : onView) {

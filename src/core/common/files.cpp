@@ -3,9 +3,14 @@
 #include "common/text.h"
 
 #include <dirent.h>
+#include <fcntl.h>
+#ifdef __linux__
+#include <sys/sendfile.h>
+#endif
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -27,6 +32,47 @@ std::string temporaryNameBeside(const std::string& path) {
 bool statRegular(const std::string& path) {
     struct stat st {};
     return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+// Closes a descriptor when it goes out of scope.
+struct Descriptor {
+    int fd = -1;
+    explicit Descriptor(int d) : fd(d) {}
+    ~Descriptor() {
+        if (fd >= 0) ::close(fd);
+    }
+    Descriptor(const Descriptor&) = delete;
+    Descriptor& operator=(const Descriptor&) = delete;
+};
+
+bool copyContent(int from, int to, off_t size) {
+#ifdef __linux__
+    off_t left = size;
+    while (left > 0) {
+        const ssize_t sent = ::sendfile(to, from, nullptr, static_cast<std::size_t>(left));
+        if (sent < 0 && errno == EINTR) continue;
+        if (sent < 0 && (errno == EINVAL || errno == ENOSYS)) break;  // read and write instead
+        if (sent <= 0) return false;
+        left -= sent;
+    }
+    if (left == 0) return true;
+    if (::lseek(from, size - left, SEEK_SET) < 0) return false;
+#else
+    (void)size;
+#endif
+    char buffer[65536];
+    for (;;) {
+        const ssize_t got = ::read(from, buffer, sizeof buffer);
+        if (got < 0 && errno == EINTR) continue;
+        if (got < 0) return false;
+        if (got == 0) return true;
+        for (ssize_t done = 0; done < got;) {
+            const ssize_t put = ::write(to, buffer + done, static_cast<std::size_t>(got - done));
+            if (put < 0 && errno == EINTR) continue;
+            if (put <= 0) return false;
+            done += put;
+        }
+    }
 }
 
 }  // namespace
@@ -84,12 +130,31 @@ std::optional<std::string> readPrefix(const std::string& path, std::size_t limit
     return data;
 }
 
-bool copyFile(const std::string& from, const std::string& to) {
-    if (!statRegular(from)) return false;
-    if (sameFile(from, to)) return false;
-    std::error_code ec;
-    if (fs::exists(to, ec) && ::access(to.c_str(), W_OK) != 0) return false;
-    return fs::copy_file(from, to, fs::copy_options::overwrite_existing, ec) && !ec;
+// The checks are made on the open files, with as few calls as the copy
+// itself needs: a site is written on every tab change.
+CopyResult copyFileOver(const std::string& from, const std::string& to) {
+    // Non-blocking, so that a pipe fails at once instead of waiting for a
+    // writer; it changes nothing for a regular file.
+    const Descriptor source(::open(from.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+    if (source.fd < 0) return CopyResult::Failed;
+    struct stat sourceInfo {};
+    if (::fstat(source.fd, &sourceInfo) != 0 || !S_ISREG(sourceInfo.st_mode)) return CopyResult::Failed;
+    // Not truncated on opening: it may be the source itself.
+    const Descriptor target(::open(to.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC | O_NONBLOCK, 0666));
+    if (target.fd < 0) {
+        // A read-only file may still be the source itself.
+        struct stat existing {};
+        const bool same = ::stat(to.c_str(), &existing) == 0 && existing.st_dev == sourceInfo.st_dev &&
+                          existing.st_ino == sourceInfo.st_ino;
+        return same ? CopyResult::AlreadyInPlace : CopyResult::Failed;
+    }
+    struct stat targetInfo {};
+    if (::fstat(target.fd, &targetInfo) != 0 || !S_ISREG(targetInfo.st_mode)) return CopyResult::Failed;
+    if (targetInfo.st_dev == sourceInfo.st_dev && targetInfo.st_ino == sourceInfo.st_ino) {
+        return CopyResult::AlreadyInPlace;
+    }
+    if (::ftruncate(target.fd, 0) != 0) return CopyResult::Failed;
+    return copyContent(source.fd, target.fd, sourceInfo.st_size) ? CopyResult::Copied : CopyResult::Failed;
 }
 
 bool sameFile(const std::string& a, const std::string& b) {

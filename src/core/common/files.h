@@ -20,8 +20,18 @@ bool writeLines(const std::string& path, const std::vector<std::string>& lines);
 // Reads at most `limit` bytes from the start of a file.
 std::optional<std::string> readPrefix(const std::string& path, std::size_t limit);
 
-// Copies a file over any file of the target name.
-bool copyFile(const std::string& from, const std::string& to);
+enum class CopyResult { Copied, AlreadyInPlace, Failed };
+
+// Copies a regular file over any file of the target name. A target that is
+// the source itself (the same file reached by another path) is left alone
+// and reported as already in place; a read-only target is refused, not
+// forced; a pipe or device fails at once instead of blocking.
+CopyResult copyFileOver(const std::string& from, const std::string& to);
+
+// True when the copy was made (a target that already is the source is not).
+inline bool copyFile(const std::string& from, const std::string& to) {
+    return copyFileOver(from, to) == CopyResult::Copied;
+}
 
 // True when both paths name the same existing file.
 bool sameFile(const std::string& a, const std::string& b);

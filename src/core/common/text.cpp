@@ -2,7 +2,6 @@
 
 #include <charconv>
 #include <cmath>
-#include <cstdio>
 #include <string>
 
 namespace sb {
@@ -119,11 +118,22 @@ std::optional<std::int16_t> toInt16(double value) {
     return static_cast<std::int16_t>(rounded);
 }
 
+// Up to 15 significant digits, "E" for exponents. Near the top of the double
+// range that rounding would go past the largest double, so such a value keeps
+// all its digits. Made with to_chars: the process's locale cannot turn the
+// point into a comma.
 std::string formatPlain(double value) {
     if (value == 0.0 || !std::isfinite(value)) return "0";
     char buffer[64];
-    std::snprintf(buffer, sizeof buffer, "%.15G", value);
-    return buffer;
+    auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, 15);
+    double back = 0.0;
+    const auto reread = std::from_chars(buffer, result.ptr, back);
+    if (reread.ec != std::errc{} || !std::isfinite(back)) result = std::to_chars(buffer, buffer + sizeof buffer, value);
+    std::string text(buffer, result.ptr);
+    for (char& c : text) {
+        if (c == 'e') c = 'E';
+    }
+    return text;
 }
 
 std::string formatSignSpace(double value) {

@@ -36,35 +36,11 @@ std::string linkLine() {
     return line;
 }
 
-// A number in the sign-space form: a blank or "-", then up to 15
-// significant digits, no leading zero before the point, "E" for exponents
-// (" 5", "-20", " .5", " 1E+21"). Near the top of the double range that
-// rounding would go past the largest double and the engine would read
-// Infinity: such a value keeps all its digits. Made with to_chars, so the
-// process's locale cannot turn the point into a comma.
-std::string numberLiteral(double value) {
-    if (!std::isfinite(value) || value == 0.0) return " 0";
-    const double magnitude = std::fabs(value);
-    char buffer[64];
-    auto result = std::to_chars(buffer, buffer + sizeof buffer, magnitude, std::chars_format::general, 15);
-    double back = 0.0;
-    const auto reread = std::from_chars(buffer, result.ptr, back);
-    if (reread.ec != std::errc{} || !std::isfinite(back)) {
-        result = std::to_chars(buffer, buffer + sizeof buffer, magnitude);
-    }
-    std::string digits(buffer, result.ptr);
-    for (char& c : digits) {
-        if (c == 'e') c = 'E';
-    }
-    if (digits.size() > 1 && digits[0] == '0' && digits[1] == '.') digits.erase(0, 1);
-    return (value < 0 ? "-" : " ") + digits;
-}
-
 }  // namespace
 
 std::optional<std::string> scriptNumber(const Value& value) {
-    if (value.isNumber()) return numberLiteral(value.number());
-    if (const auto number = parseWholeNumber(value.text())) return numberLiteral(*number);
+    if (value.isNumber()) return formatSignSpace(value.number());
+    if (const auto number = parseWholeNumber(value.text())) return formatSignSpace(*number);
     return std::nullopt;
 }
 

@@ -1,13 +1,6 @@
 #include "site/site_writer.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-#ifdef __linux__
-#include <sys/sendfile.h>
-#endif
 
-#include <cerrno>
 #include <cstdio>
 
 #include "common/files.h"
@@ -31,79 +24,6 @@ std::string landingFolder(const std::string& prefix) {
     const std::size_t pos = lastSeparator(prefix);
     if (pos == 0) return ".";
     return prefix.substr(0, pos == 1 ? 1 : pos - 1);
-}
-
-enum class CopyResult { Copied, AlreadyInPlace, Failed };
-
-// Closes a descriptor when it goes out of scope.
-struct Descriptor {
-    int fd = -1;
-    explicit Descriptor(int d) : fd(d) {}
-    ~Descriptor() {
-        if (fd >= 0) ::close(fd);
-    }
-    Descriptor(const Descriptor&) = delete;
-    Descriptor& operator=(const Descriptor&) = delete;
-};
-
-bool copyContent(int from, int to, off_t size) {
-#ifdef __linux__
-    off_t left = size;
-    while (left > 0) {
-        const ssize_t sent = ::sendfile(to, from, nullptr, static_cast<std::size_t>(left));
-        if (sent < 0 && errno == EINTR) continue;
-        if (sent < 0 && (errno == EINVAL || errno == ENOSYS)) break;  // read and write instead
-        if (sent <= 0) return false;
-        left -= sent;
-    }
-    if (left == 0) return true;
-    if (::lseek(from, size - left, SEEK_SET) < 0) return false;
-#else
-    (void)size;
-#endif
-    char buffer[65536];
-    for (;;) {
-        const ssize_t got = ::read(from, buffer, sizeof buffer);
-        if (got < 0 && errno == EINTR) continue;
-        if (got < 0) return false;
-        if (got == 0) return true;
-        for (ssize_t done = 0; done < got;) {
-            const ssize_t put = ::write(to, buffer + done, static_cast<std::size_t>(got - done));
-            if (put < 0 && errno == EINTR) continue;
-            if (put <= 0) return false;
-            done += put;
-        }
-    }
-}
-
-// Copies one picture over any file of the target name. Only a regular file
-// is copied; a target that is the source itself (the same file reached by
-// another path) is left untouched. A read-only target is refused by the
-// system, not forced. The checks are made on the open files, with as few
-// calls as the copy itself needs: a site is written on every tab change.
-CopyResult copyPicture(const std::string& from, const std::string& to) {
-    // Non-blocking, so that a pipe fails at once instead of waiting for a
-    // writer; it changes nothing for a regular file.
-    const Descriptor source(::open(from.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
-    if (source.fd < 0) return CopyResult::Failed;
-    struct stat sourceInfo {};
-    if (::fstat(source.fd, &sourceInfo) != 0 || !S_ISREG(sourceInfo.st_mode)) return CopyResult::Failed;
-    // Not truncated on opening: it may be the source itself.
-    const Descriptor target(::open(to.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC | O_NONBLOCK, 0666));
-    if (target.fd < 0) {
-        // A read-only file may still be the source itself.
-        struct stat existing {};
-        const bool same = ::stat(to.c_str(), &existing) == 0 && existing.st_dev == sourceInfo.st_dev &&
-                          existing.st_ino == sourceInfo.st_ino;
-        return same ? CopyResult::AlreadyInPlace : CopyResult::Failed;
-    }
-    struct stat targetInfo {};
-    if (::fstat(target.fd, &targetInfo) != 0 || !S_ISREG(targetInfo.st_mode)) return CopyResult::Failed;
-    if (targetInfo.st_dev == sourceInfo.st_dev && targetInfo.st_ino == sourceInfo.st_ino) {
-        return CopyResult::AlreadyInPlace;
-    }
-    if (::ftruncate(target.fd, 0) != 0) return CopyResult::Failed;
-    return copyContent(source.fd, target.fd, sourceInfo.st_size) ? CopyResult::Copied : CopyResult::Failed;
 }
 
 }  // namespace
@@ -154,7 +74,7 @@ SiteReport writeSite(const SiteRequest& request) {
     if (!report.homePageWritten) report.unwrittenFiles.push_back(homePath);
 
     for (ImageCopy& copy : siteImageCopies(request)) {
-        if (copyPicture(copy.source, copy.target) == CopyResult::Failed) {
+        if (files::copyFileOver(copy.source, copy.target) == files::CopyResult::Failed) {
             report.uncopiedImages.push_back(std::move(copy));
         }
     }
