@@ -58,24 +58,25 @@ void MainWindowView::run(const std::function<void()>& handler) {
 }
 
 void MainWindowView::connectHandlers() {
-    using Handler = void (sb::MainWindow::*)();
+    using Handler = void (*)(sb::MainWindow&);
     const struct {
         const char* name;
         Handler handler;
     } buttons[] = {
-        {"Command1", &sb::MainWindow::Command1_Click},
-        {"Command2", &sb::MainWindow::Command2_Click},
-        {"Command3", &sb::MainWindow::Command3_Click},
-        {"Command4", &sb::MainWindow::Command4_Click},
-        {"Command6", &sb::MainWindow::Command6_Click},
-        {"Command7", &sb::MainWindow::Command7_Click},
-        {"Command8", &sb::MainWindow::Command8_Click},
-        {"Pulsante_Conferma", &sb::MainWindow::Pulsante_Conferma_Click},
+        {"Command1", [](sb::MainWindow& m) { m.Command1_Click(); }},
+        {"Command2", [](sb::MainWindow& m) { m.Command2_Click(); }},
+        {"Command3", [](sb::MainWindow& m) { m.Command3_Click(); }},
+        {"Command4", [](sb::MainWindow& m) { m.Command4_Click(); }},
+        {"Command6", [](sb::MainWindow& m) { m.Command6_Click(); }},
+        {"Command7", [](sb::MainWindow& m) { m.Command7_Click(); }},
+        {"Command8", [](sb::MainWindow& m) { m.Command8_Click(); }},
+        {"Pulsante_Conferma", [](sb::MainWindow& m) { m.Pulsante_Conferma_Click(); }},
     };
-    for (const auto& [name, handler] : buttons) {
-        auto* button = qobject_cast<QPushButton*>(widget(name));
+    for (const auto& entry : buttons) {
+        auto* button = qobject_cast<QPushButton*>(widget(entry.name));
         if (!button) continue;
-        connect(button, &QPushButton::clicked, this, [this, handler = handler] { run([this, handler] { (main_.*handler)(); }); });
+        const Handler handler = entry.handler;
+        connect(button, &QPushButton::clicked, this, [this, handler] { run([this, handler] { handler(main_); }); });
     }
 
     if (QTabBar* bar = tabBar()) {

@@ -231,6 +231,7 @@ QWidget* WindowView::createWidget(const Control& c, QWidget* parent) {
     case ControlKind::LabelBox: {
         // A read-only text box without border on the button face colour.
         auto* label = new QLabel(parent);
+        label->setTextFormat(Qt::PlainText);
         label->setAutoFillBackground(true);
         QPalette p = label->palette();
         p.setColor(QPalette::Window, p.color(QPalette::Button));
@@ -244,6 +245,7 @@ QWidget* WindowView::createWidget(const Control& c, QWidget* parent) {
     }
     case ControlKind::Label: {
         auto* label = new QLabel(parent);
+        label->setTextFormat(Qt::PlainText);
         label->setAutoFillBackground(!c.transparent);
         label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
         label->setAttribute(Qt::WA_TransparentForMouseEvents, c.transparent);

@@ -144,6 +144,13 @@ TEST(MainWindowView, FollowsChangesMadeOutsideHandlers) {
          [](MainFixture& f) { return f.widget("Command1")->x() == 200; }},
         {"hidden", [](sb::MainWindow& m) { m.control("Text4", 16).visible = false; },
          [](MainFixture& f) { return f.widget("Text4", 16)->isHidden(); }},
+        // Captions are plain text, never markup.
+        {"caption with markup", [](sb::MainWindow& m) { m.setText("Text4", 1, "<b>Nome</b> & immagine"); },
+         [](MainFixture& f) {
+             auto* label = static_cast<QLabel*>(f.widget("Text4", 1));
+             const QString shown = "<b>Nome</b> & immagine";
+             return label->sizeHint().width() >= label->fontMetrics().horizontalAdvance(shown);
+         }},
         {"field text", [](sb::MainWindow& m) { m.setText("Text1", 2, "/tmp/foto 1.jpg"); },
          [](MainFixture& f) { return static_cast<QLineEdit*>(f.widget("Text1", 2))->text() == "/tmp/foto 1.jpg"; }},
         {"multi-line text", [](sb::MainWindow& m) { m.setText("Des_Sito", -1, "riga 1\r\nriga 2"); },
