@@ -105,8 +105,9 @@ if [[ ! -s "$artifacts/main_window.png" ]]; then
     echo "FAIL: no screenshot"
     failed=1
 fi
-# The start-up routine writes the default site into LAYOUT_01.
-if grep -q 'LAYOUT_01' "$source_dir/src/core/ui/main_window.cpp" 2>/dev/null && [[ ! -d "$app_dir/LAYOUT_01" ]]; then
+# The start-up routine writes the default site into LAYOUT_01 (checked in
+# earnest by startup_site.sh; here only noted).
+if [[ ! -d "$app_dir/LAYOUT_01" ]]; then
     echo "note: start-up did not create $app_dir/LAYOUT_01"
 fi
 
