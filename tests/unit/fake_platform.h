@@ -6,12 +6,14 @@
 #include <deque>
 #include <functional>
 #include <map>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "common/picture_header.h"
 #include "platform.h"
+#include "temp_dir.h"
 
 namespace sb::test {
 
@@ -83,6 +85,9 @@ public:
     bool browserBusy() override { return browserAlwaysBusy; }
     void browserStop() override { ++browserStops; }
     std::string applicationFolder() override { return appFolder_; }
+    // Pages the program must not write beside their pictures land here, in
+    // a folder of this test's own.
+    std::string temporaryFolder() override { return pages_->str() + "/"; }
     std::vector<std::string> listNormalFiles(const std::string& pattern) override {
         if (auto it = listings.find(pattern); it != listings.end()) return it->second;
         return Platform::listNormalFiles(pattern);
@@ -90,6 +95,7 @@ public:
 
 private:
     std::string appFolder_;
+    std::shared_ptr<TempDir> pages_ = std::make_shared<TempDir>();
 };
 
 }  // namespace sb::test
