@@ -5,6 +5,7 @@
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileDialog>
+#include <QDateTime>
 #include <QFileInfo>
 #include <QImageReader>
 #include <QMessageBox>
@@ -117,6 +118,20 @@ bool QtPlatform::openInUserBrowser(const std::string& path) {
 
 std::optional<sb::PixelSize> QtPlatform::loadPicture(const std::string& path) {
     const QString file = toQString(path);
+    const QFileInfo info(file);
+    if (!info.isFile()) return std::nullopt;
+    const qint64 bytes = info.size();
+    const qint64 modified = info.lastModified().toMSecsSinceEpoch();
+    // The same file shown again (both holders, a tab shown anew) is not
+    // decoded again while the kept copy is large enough for the room.
+    const QSize room = displayBound();
+    for (const CachedPicture& kept : pictures_) {
+        if (kept.path != file || kept.bytes != bytes || kept.modified != modified) continue;
+        const QSize needed = fitted(kept.natural, room);
+        if (kept.image.width() >= needed.width() && kept.image.height() >= needed.height()) {
+            return sb::PixelSize{kept.natural.width(), kept.natural.height()};
+        }
+    }
     QSize natural;
     {
         QImageReader reader(file);
@@ -124,9 +139,11 @@ std::optional<sb::PixelSize> QtPlatform::loadPicture(const std::string& path) {
         natural = reader.size();
     }
     if (!natural.isValid() || natural.isEmpty()) return std::nullopt;
-    QImage image = decode(file, natural, displayBound());
+    QImage image = decode(file, natural, room);
     if (image.isNull()) return std::nullopt;
     remember(file, natural, std::move(image));
+    pictures_.front().bytes = bytes;
+    pictures_.front().modified = modified;
     return sb::PixelSize{natural.width(), natural.height()};
 }
 

@@ -96,6 +96,8 @@ private:
         QString path;
         QSize natural;
         QImage image;
+        qint64 bytes = -1;     // the file as it was when decoded
+        qint64 modified = -1;  // (milliseconds since the epoch)
     };
     static QImage decode(const QString& path, QSize natural, QSize room);
     void remember(const QString& path, QSize natural, QImage image);

@@ -295,7 +295,24 @@ QSize WindowView::roomInClientArea(const Control& c) const {
         const QWidget* frame = widget(c.container, -1);
         if (frame) return QSize(frame->width() - px(c.left), frame->height() - px(c.top));
     }
-    return QSize(width() - px(c.left), height() - px(c.top));
+    QSize room(width() - px(c.left), height() - px(c.top));
+    if (c.kind != ControlKind::PictureBox) return room;
+    // A browser standing in front of the box, to its right, ends the room:
+    // the picture is shown whole in the column the browser leaves.
+    const auto order = model_.paintOrder();
+    bool above = false;
+    for (int i : order) {
+        const Control& other = model_.controls()[static_cast<std::size_t>(i)];
+        if (&other == &c) {
+            above = true;
+            continue;
+        }
+        if (!above || other.kind != ControlKind::WebBrowser || !other.visible) continue;
+        const int top = px(other.top);
+        const int bottom = top + px(other.height);
+        if (other.left > c.left && bottom > px(c.top)) room.setWidth(std::min(room.width(), px(other.left - c.left)));
+    }
+    return room;
 }
 
 void WindowView::resizeEvent(QResizeEvent* event) {
