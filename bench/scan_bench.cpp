@@ -16,6 +16,7 @@
 
 #include "common/files.h"
 #include "viewer/scan.h"
+#include "ratio_reporter.h"
 
 namespace {
 
@@ -87,42 +88,18 @@ void BM_FloorReaddir(benchmark::State& state) {
 }
 BENCHMARK(BM_FloorReaddir)->Unit(benchmark::kMicrosecond);
 
-// Keeps the console output and remembers each benchmark's time per run.
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    struct Times {
-        double real = 0, cpu = 0;
-    };
-    std::map<std::string, Times> times;
-
-    void ReportRuns(const std::vector<Run>& runs) override {
-        for (const Run& run : runs) {
-            if (run.error_occurred) continue;
-            const std::string name = run.run_name.function_name;
-            const bool median = run.run_type == Run::RT_Aggregate && run.aggregate_name == "median";
-            if (median || (run.run_type == Run::RT_Iteration && run.repetitions <= 1)) {
-                times[name] = {run.GetAdjustedRealTime(), run.GetAdjustedCPUTime()};
-            }
-        }
-        ConsoleReporter::ReportRuns(runs);
-    }
-};
-
 }  // namespace
 
 int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-    RatioReporter reporter;
+    sb::bench::RatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();
-
-    const auto scan = reporter.times.find("BM_ViewerScan");
-    const auto floor = reporter.times.find("BM_FloorReaddir");
-    if (scan != reporter.times.end() && floor != reporter.times.end() && floor->second.real > 0 &&
-        floor->second.cpu > 0) {
-        std::printf("scan / readdir floor: %.2fx wall clock, %.2fx processor time (aim: within 2x)\n",
-                    scan->second.real / floor->second.real, scan->second.cpu / floor->second.cpu);
+    if (const auto times = reporter.pair("BM_ViewerScan", "BM_FloorReaddir")) {
+        const auto& [measured, floor] = *times;
+        std::printf("scan / readdir floor: %.2fx wall clock, %.2fx processor time (aim: within 2x)\n", measured.real / floor.real,
+                    measured.cpu / floor.cpu);
     }
     return 0;
 }

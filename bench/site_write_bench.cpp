@@ -15,6 +15,7 @@
 #include "site/home_page.h"
 #include "site/script_file.h"
 #include "site/site_writer.h"
+#include "ratio_reporter.h"
 
 namespace {
 
@@ -112,43 +113,18 @@ void BM_FloorCopyAndWrite(benchmark::State& state) {
 }
 BENCHMARK(BM_FloorCopyAndWrite)->Unit(benchmark::kMicrosecond);
 
-// Keeps the console output and remembers each benchmark's time per run.
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    struct Times {
-        double real = 0, cpu = 0;
-    };
-    // By benchmark: the single run's times, or the median of repetitions.
-    std::map<std::string, Times> times;
-
-    void ReportRuns(const std::vector<Run>& runs) override {
-        for (const Run& run : runs) {
-            if (run.error_occurred) continue;
-            const std::string name = run.run_name.function_name;
-            const bool median = run.run_type == Run::RT_Aggregate && run.aggregate_name == "median";
-            if (median || (run.run_type == Run::RT_Iteration && run.repetitions <= 1)) {
-                times[name] = {run.GetAdjustedRealTime(), run.GetAdjustedCPUTime()};
-            }
-        }
-        ConsoleReporter::ReportRuns(runs);
-    }
-};
-
 }  // namespace
 
 int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-    RatioReporter reporter;
+    sb::bench::RatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();
-
-    const auto site = reporter.times.find("BM_WriteDefaultSite");
-    const auto floor = reporter.times.find("BM_FloorCopyAndWrite");
-    if (site != reporter.times.end() && floor != reporter.times.end() && floor->second.real > 0 &&
-        floor->second.cpu > 0) {
-        std::printf("site write / floor: %.2fx wall clock, %.2fx processor time (aim: within 1.5x)\n",
-                    site->second.real / floor->second.real, site->second.cpu / floor->second.cpu);
+    if (const auto times = reporter.pair("BM_WriteDefaultSite", "BM_FloorCopyAndWrite")) {
+        const auto& [measured, floor] = *times;
+        std::printf("site write / floor: %.2fx wall clock, %.2fx processor time (aim: within 1.5x)\n", measured.real / floor.real,
+                    measured.cpu / floor.cpu);
     }
     return 0;
 }

@@ -31,6 +31,7 @@
 #include "qt/main_window_view.h"
 #include "qt/qt_platform.h"
 #include "ui/main_window.h"
+#include "ratio_reporter.h"
 
 namespace {
 
@@ -187,22 +188,6 @@ void BM_FloorFullDecode(benchmark::State& bench) {
 }
 BENCHMARK(BM_FloorFullDecode)->Unit(benchmark::kMillisecond)->Iterations(kPhotos)->UseRealTime();
 
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    std::map<std::string, double> realTimes;  // milliseconds per iteration
-
-    void ReportRuns(const std::vector<Run>& runs) override {
-        for (const Run& run : runs) {
-            if (run.error_occurred) continue;
-            const bool median = run.run_type == Run::RT_Aggregate && run.aggregate_name == "median";
-            if (median || (run.run_type == Run::RT_Iteration && run.repetitions <= 1)) {
-                realTimes[run.run_name.function_name] = run.GetAdjustedRealTime();
-            }
-        }
-        ConsoleReporter::ReportRuns(runs);
-    }
-};
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -221,18 +206,17 @@ int main(int argc, char** argv) {
     if (!preparePhotos()) return 1;
     auto running = std::make_unique<Program>();
     program = running.get();
-    RatioReporter reporter;
+    sb::bench::RatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     program = nullptr;
     running.reset();
     benchmark::Shutdown();
 
-    const auto step = reporter.realTimes.find("BM_StepForward");
-    const auto floor = reporter.realTimes.find("BM_FloorFullDecode");
-    if (step != reporter.realTimes.end() && floor != reporter.realTimes.end() && floor->second > 0) {
+    if (const auto times = reporter.pair("BM_StepForward", "BM_FloorFullDecode")) {
+        const auto& [step, floor] = *times;
         std::printf("step: %.1f ms, full-size decode floor: %.1f ms, step / floor: %.2fx "
                     "(aim: below 1x and under 30 ms)\n",
-                    step->second, floor->second, step->second / floor->second);
+                    step.real, floor.real, step.real / floor.real);
     }
     return 0;
 }
