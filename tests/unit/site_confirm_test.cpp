@@ -31,12 +31,7 @@ class ConfirmButton : public testing::Test {
 protected:
     void SetUp() override {
         fs::create_directories(app);
-        for (const auto& entry : fs::directory_iterator(SB_APP_DIR)) {
-            const std::string name = entry.path().filename().string(), type = entry.path().extension().string();
-            if (entry.is_directory() ? name != "LAYOUT_01" && name[0] != '.' : type == ".gif" || type == ".jpg") {
-                fs::copy(entry.path(), app + "/" + name, fs::copy_options::recursive);
-            }
-        }
+        test::copyPictures(SB_APP_DIR, app);
         fs::current_path(app);
         window.Form_Load();
         state.Caricamento_In_Corso = 0;  // as the user's first tab click leaves start-up
@@ -87,7 +82,9 @@ TEST_F(ConfirmButton, OneClickByTab) {
         EXPECT_EQ(platform.openedPages, c.announced ? std::vector<std::string>{site + "index.htm"} : std::vector<std::string>{});
         EXPECT_TRUE(fs::equivalent(fs::current_path(), c.announced ? site : app));
         ASSERT_EQ(platform.messages.size(), c.announced ? 1u : 0u);
-        if (c.announced) EXPECT_EQ(platform.messages[0].text + " | " + platform.messages[0].title, done + " | " + kProgramName);
+        if (c.announced) {
+            EXPECT_EQ(platform.messages[0].text + " | " + platform.messages[0].title, done + " | " + kProgramName);
+        }
     }
 }
 

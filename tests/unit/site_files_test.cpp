@@ -159,7 +159,9 @@ TEST(ParameterScript, ValuesAreWrittenAsNumbersOrTheirLineIsLeftOut) {
         EXPECT_EQ(script.lines.size(), left ? 31u : 32u);
         EXPECT_EQ(script.lines.at(9), left ? "var ALT_GRUPPI= 95;" : "var POS_Y_GRUPPI=" + c.written + ";");
         ASSERT_EQ(script.omitted.size(), left ? 1u : 0u);
-        if (left) EXPECT_EQ(script.omitted[0].variable + "=" + script.omitted[0].value, "POS_Y_GRUPPI=" + c.value.text());
+        if (left) {
+            EXPECT_EQ(script.omitted[0].variable + "=" + script.omitted[0].value, "POS_Y_GRUPPI=" + c.value.text());
+        }
     }
 }
 
@@ -192,7 +194,7 @@ constexpr const char* kNodeHarness =
 TEST(ParameterScript, RunsInNodeAndDefinesEveryValueWritten) {
     if (std::system("node --version >/dev/null 2>&1") != 0) GTEST_SKIP() << "node is not installed";
     const Parametri_Sito p{
-        .MAX_NUM_ARG = 5, .MAX_NUM_RIGHE = -0.5, .MAX_NUM_IMG_RIGA = 1e21, .POS_Y_GRUPPI = "4e1", .ALT_GRUPPI = "abc",
+        .Cartella_Sito = {}, .MAX_NUM_ARG = 5, .MAX_NUM_RIGHE = -0.5, .MAX_NUM_IMG_RIGA = 1e21, .POS_Y_GRUPPI = "4e1", .ALT_GRUPPI = "abc",
         .LARGH_X_DIA = DBL_MAX, .ALT_DIA = 4.9e-324, .POS_X_DIA = 1e-7, .POS_Y_DIA = 123456789012345678.0, .POS_Y_IMG = -20,
         .POS_X_IMG_GRANDE = 0.000123, .POS_Y_IMG_GRANDE = 0, .Nome_Immagine_Sfondo_Sito = "/s/x\\it's mine.jpg",
         .Nome_Immagine_Pulsanti_Argomenti = "/s/Caffè € ok.gif", .Nome_Sfondo_Pagina_Immagini = "/s/a&b<c>\"d\".jpg",

@@ -132,7 +132,9 @@ TEST_P(SiteWriterBadInput, ReportsExactlyWhatFailed) {
 
     const std::string script = readFile(site + kScriptFileName);
     EXPECT_EQ(report.scriptWritten, script == crlf(composeParameterScript(s.p).lines));
-    if (!report.scriptWritten) EXPECT_EQ(script, oldScript) << "a failed write must leave the old file whole";
+    if (!report.scriptWritten) {
+        EXPECT_EQ(script, oldScript) << "a failed write must leave the old file whole";
+    }
     EXPECT_EQ(report.homePageWritten, readFile(site + kHomePageFileName) ==
                                           crlf(composeHomePage("Titolo", "Descrizione", s.p.Nome_Immagine_Sfondo_Sito)));
     std::set<std::string> reported;
@@ -148,7 +150,9 @@ TEST_P(SiteWriterBadInput, ReportsExactlyWhatFailed) {
     const bool complete = c.written == All && c.uncopied + c.omitted == 0;
     const std::string heading = complete ? "terminata" : c.written == All ? "incompleta" : "non riuscita";
     EXPECT_EQ(message.rfind("Registrazione Sito " + heading + " ! \r\nCartella " + site, 0), 0u) << message;
-    if (complete) EXPECT_EQ(message, "Registrazione Sito terminata ! \r\nCartella " + site);
+    if (complete) {
+        EXPECT_EQ(message, "Registrazione Sito terminata ! \r\nCartella " + site);
+    }
     const auto says = [&message](const std::string& line) { return message.find("\r\n" + line) != std::string::npos; };
     EXPECT_EQ(says("Impossibile creare la cartella " + site), c.written == NoFolder);
     EXPECT_EQ(says("Impossibile scrivere il file " + site + kScriptFileName), c.written != All);

@@ -44,12 +44,7 @@ struct Program {
 
     // `withPictures` copies the program's pictures into its otherwise empty folder.
     explicit Program(bool withPictures = false) {
-        for (const auto& entry : fs::directory_iterator(SB_APP_DIR)) {
-            const std::string ext = entry.path().extension().string();
-            if (withPictures && (entry.is_directory() || ext == ".gif" || ext == ".jpg" || ext == ".png")) {
-                fs::copy(entry.path(), app / entry.path().filename().string(), fs::copy_options::recursive);
-            }
-        }
+        if (withPictures) test::copyPictures(SB_APP_DIR, app.str());
     }
     // Loads the program as the user's first tab click leaves it.
     void load(int tab = 2) {
