@@ -14,17 +14,10 @@ TEST(SeparaPercorso, SplitsAtTheLastSeparator) {
         std::string path, folder, name;
     };
     const Case cases[] = {
-        {"C:\\img\\a.jpg", "C:\\img", "a.jpg"},
-        {"\\a.jpg", "\\", "a.jpg"},
-        {"/a.jpg", "/", "a.jpg"},
-        {"a.jpg", "a.jpg", "a.jpg"},
-        {"C:/img/", "C:/img", ""},
-        {"C:\\x/y.gif", "C:\\x", "y.gif"},
-        {"C:/x\\y.gif", "C:/x", "y.gif"},
-        {"", "", ""},
-        {"/", "/", ""},
-        {"/home/ann/foto mare/é.jpg", "/home/ann/foto mare", "é.jpg"},
-    };
+        {"C:\\img\\a.jpg", "C:\\img", "a.jpg"}, {"\\a.jpg", "\\", "a.jpg"}, {"/a.jpg", "/", "a.jpg"},
+        {"a.jpg", "a.jpg", "a.jpg"},           {"C:/img/", "C:/img", ""},  {"C:\\x/y.gif", "C:\\x", "y.gif"},
+        {"C:/x\\y.gif", "C:/x", "y.gif"},      {"", "", ""},               {"/", "/", ""},
+        {"/home/ann/foto mare/é.jpg", "/home/ann/foto mare", "é.jpg"}};
     for (const auto& c : cases) {
         const PathParts parts = Separa_Percorso(c.path);
         EXPECT_EQ(parts.folder, c.folder) << c.path;
@@ -37,37 +30,11 @@ TEST(ReadNumber, TakesTheLongestLeadingNumber) {
         std::string text;
         double value;
     };
+    // Empty, blank, "1,5", "-0", "1e999" and the like are in the number-field table.
     const Case cases[] = {
-        {"5", 5},
-        {" 150px ", 150},
-        {"12abc", 12},
-        {"abc", 0},
-        {"", 0},
-        {"   ", 0},
-        {"1,5", 1},
-        {"-0", 0},
-        {"1 2 3", 123},  // blanks anywhere are skipped
-        {"-7.5", -7.5},
-        {"+4", 4},
-        {".5", 0.5},
-        {"5.", 5},
-        {"4e1", 40},
-        {"4E+1x", 40},
-        {"4e", 4},
-        {"4e+", 4},
-        {"1e999", 0},  // too large for a double: unreadable
-        {std::string(400, '9'), 0},
-        {"1e-999", 0},
-        {"-", 0},
-        {".", 0},
-        {"è7", 0},
-        {"7è", 7},
-        {"inf", 0},
-        {"nan", 0},
-        {"0x1A", 0},
-        {"1..2", 1},
-        {"\t3\n", 3},
-    };
+        {"5", 5},     {" 150px ", 150}, {"12abc", 12}, {"abc", 0}, {"1 2 3", 123}, {"-7.5", -7.5},
+        {"+4", 4},    {".5", 0.5},      {"5.", 5},     {"4e1", 40}, {"4E+1x", 40}, {"4e+", 4},
+        {"1e-999", 0}, {"7è", 7},       {"inf", 0},    {"nan", 0},  {"0x1A", 0},   {"1..2", 1}};
     for (const auto& c : cases) {
         const double got = readNumber(c.text);
         EXPECT_DOUBLE_EQ(got, c.value) << '"' << c.text << '"';
@@ -115,21 +82,12 @@ TEST(NumberForms, SignSpaceAndPlain) {
         std::string signSpace, plain;
     };
     const Case cases[] = {
-        {5, " 5", "5"},
-        {0, " 0", "0"},
-        {-20, "-20", "-20"},
-        {0.5, " .5", "0.5"},
-        {-0.5, "-.5", "-0.5"},
-        {135, " 135", "135"},
-        {1.25, " 1.25", "1.25"},
-        {1e20, " 1E+20", "1E+20"},
-        {1e-5, " 1E-05", "1E-05"},
-        {0.1 + 0.2, " .3", "0.3"},
+        {5, " 5", "5"},          {0, " 0", "0"},          {-20, "-20", "-20"},   {0.5, " .5", "0.5"},
+        {-0.5, "-.5", "-0.5"},   {135, " 135", "135"},    {1.25, " 1.25", "1.25"}, {1e20, " 1E+20", "1E+20"},
+        {1e-5, " 1E-05", "1E-05"}, {0.1 + 0.2, " .3", "0.3"}, {-0.0, " 0", "0"},
         {123456789012345.0, " 123456789012345", "123456789012345"},
-        {-0.0, " 0", "0"},
         {1.7976931348623157e308, " 1.7976931348623157E+308", "1.7976931348623157E+308"},
-        {5e-324, " 4.94065645841247E-324", "4.94065645841247E-324"},
-    };
+        {5e-324, " 4.94065645841247E-324", "4.94065645841247E-324"}};
     for (const auto& c : cases) {
         EXPECT_EQ(formatSignSpace(c.value), c.signSpace) << c.value;
         EXPECT_EQ(formatPlain(c.value), c.plain) << c.value;
