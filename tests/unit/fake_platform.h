@@ -23,8 +23,6 @@ public:
 
     // --- script ---
     std::deque<std::string> dialogAnswers;  // empty answer queue: the dialog is cancelled
-    std::deque<bool> yesNoAnswers;           // empty: No
-    std::map<std::string, PixelSize> pictureSizes;  // overrides the file header
     std::map<std::string, std::vector<std::string>> listings;  // overrides real listings
     std::function<void()> onDoEvents;  // runs once per doEvents, may nest handlers
     bool browserAlwaysBusy = false;
@@ -34,37 +32,23 @@ public:
         std::string text, title;
     };
     std::vector<Message> messages;
-    std::vector<Message> questions;
     std::vector<std::string> navigations;
     std::vector<std::string> openedPages;
     std::vector<std::pair<std::string, std::string>> dialogs;  // (folder, file)
-    std::vector<std::string> loadedPictures;
     int beeps = 0;
-    int doEventsCalls = 0;
     int browserStops = 0;
     bool busy = false;
-    int busyChanges = 0;
 
     void doEvents() override {
-        ++doEventsCalls;
         if (onDoEvents) {
             auto hook = onDoEvents;  // a hook may replace itself
             hook();
         }
     }
     void showMessage(const std::string& text, const std::string& title) override { messages.push_back({text, title}); }
-    bool askYesNo(const std::string& text, const std::string& title) override {
-        questions.push_back({text, title});
-        if (yesNoAnswers.empty()) return false;
-        const bool answer = yesNoAnswers.front();
-        yesNoAnswers.pop_front();
-        return answer;
-    }
+    bool askYesNo(const std::string&, const std::string&) override { return false; }
     void beep() override { ++beeps; }
-    void setBusyPointer(bool b) override {
-        busy = b;
-        ++busyChanges;
-    }
+    void setBusyPointer(bool b) override { busy = b; }
     std::string showOpenDialog(const std::string& folder, const std::string& file) override {
         dialogs.emplace_back(folder, file);
         if (dialogAnswers.empty()) return file;
@@ -76,11 +60,7 @@ public:
         openedPages.push_back(path);
         return true;
     }
-    std::optional<PixelSize> loadPicture(const std::string& path) override {
-        loadedPictures.push_back(path);
-        if (auto it = pictureSizes.find(path); it != pictureSizes.end()) return it->second;
-        return readPictureSize(path);
-    }
+    std::optional<PixelSize> loadPicture(const std::string& path) override { return readPictureSize(path); }
     void browserNavigate(const std::string& address) override { navigations.push_back(address); }
     bool browserBusy() override { return browserAlwaysBusy; }
     void browserStop() override { ++browserStops; }

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 #include <set>
 #include <string>
@@ -191,6 +192,20 @@ TEST(TabPages, ShowOnlyTheTabsOwnControls) {
         }
         EXPECT_EQ(p.state.Tab_Corrente, tab);
     }
+}
+
+TEST(TabPages, PreviewGivesUpAfterAHundredLoadsOrWithoutAHomePage) {
+    Loaded p;
+    p.platform.browserAlwaysBusy = true;
+    p.platform.navigations.clear();
+    p.window.selectTab(11);  // writes the site, then previews it
+    const std::string copy = p.state.Parametri.Cartella_Sito + "index_TMP.htm";
+    EXPECT_EQ(std::count(p.platform.navigations.begin(), p.platform.navigations.end(), "file://" + copy), 100);
+    EXPECT_TRUE(p.window.isAbove("WebBrowser1", -1, "TabStrip1", -1));
+    // Without a home page there is no copy to show: the browser stays behind.
+    p.state.Parametri.Cartella_Sito = p.app / "missing/";
+    p.showTab(11);
+    EXPECT_FALSE(p.window.isAbove("WebBrowser1", -1, "TabStrip1", -1));
 }
 
 TEST(TabPages, RefillFieldsFromTheParametersAndStackTheGroupRows) {

@@ -29,16 +29,10 @@ std::string crlf(const Strings& lines) {
     return out;
 }
 
-// Pages the program will not write beside a picture go to a folder of the test's own.
-struct TempFolderPlatform : test::FakePlatform {
-    TempFolderPlatform(std::string app, std::string tmp) : FakePlatform(std::move(app)), tmp(std::move(tmp) + "/") {}
-    std::string temporaryFolder() override { return tmp; }
-    std::string tmp;
-};
-
 struct Program {
-    test::TempDir app, temporary, photos;
-    TempFolderPlatform platform{app.str(), temporary.str()};
+    test::TempDir app, photos;
+    test::FakePlatform platform{app.str()};
+    const std::string temporary = platform.temporaryFolder();
     Module1 state;
     MainWindow window{state, platform};
 
@@ -81,7 +75,7 @@ TEST(Startup, PutsTheDefaultBackgroundOnViewThenTheSamplePagesFollowTheDefaults)
     EXPECT_EQ(bytesOf(groupsPage).find("top:860;"), std::string::npos) << "five groups by default";
     EXPECT_EQ(std::distance(fs::directory_iterator(a + "/SFONDI_DIAPOSITIVE"), {}), 3);
     EXPECT_EQ(std::distance(fs::directory_iterator(a + "/SFONDI"), {}), 2);
-    EXPECT_TRUE(fs::is_empty(p.temporary.str()));
+    EXPECT_TRUE(fs::is_empty(p.temporary));
 
     p.load();
     p.window.Command7_Click();
@@ -163,7 +157,7 @@ TEST(SamplePages, LieBesideThePictureNamedUpToTheFileNamesFirstDot) {
         for (const std::string& page : pages) {
             EXPECT_EQ(bytesOf(page).substr(0, head.size()), c.written ? head : "<missing>") << page;
         }
-        EXPECT_TRUE(fs::is_empty(p.temporary.str())) << c.picture;
+        EXPECT_TRUE(fs::is_empty(p.temporary)) << c.picture;
         EXPECT_EQ(std::distance(fs::recursive_directory_iterator(p.photos.str()), {}), c.written ? 5 : 2) << c.picture;
     }
 }
@@ -193,7 +187,7 @@ TEST(SamplePages, KeepAUsersOwnFile) {
             case LinkToUserFile: put(p.photo("mine.htm"), mine); fs::create_symlink(p.photo("mine.htm"), page); break;
             }
             const bool replaced = kind == OlderPage;
-            const std::string before = bytesOf(page), elsewhere = p.temporary / fs::path(page).filename().string();
+            const std::string before = bytesOf(page), elsewhere = p.temporary + fs::path(page).filename().string();
             SCOPED_TRACE(page.substr(page.rfind('/')) + " case " + std::to_string(kind));
             EXPECT_EQ(show("tramonto.jpg"), replaced ? page : elsewhere);
             EXPECT_EQ(std::make_tuple(bytesOf(page), bytesOf(elsewhere)),
