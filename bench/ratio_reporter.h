@@ -5,6 +5,7 @@
 
 #include <benchmark/benchmark.h>
 
+#include <cstdio>
 #include <map>
 #include <optional>
 #include <string>
@@ -38,5 +39,21 @@ public:
         return std::make_pair(m->second, f->second);
     }
 };
+
+// Runs the benchmarks given on the command line and prints the ratio of
+// `measured` to `floor`, both measured in this run.
+inline int runAndQuoteRatio(int argc, char** argv, const char* measured, const char* floor, const char* label,
+                            const char* aim) {
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+    RatioReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    benchmark::Shutdown();
+    if (const auto times = reporter.pair(measured, floor)) {
+        const auto& [m, f] = *times;
+        std::printf("%s: %.2fx wall clock, %.2fx processor time (aim: %s)\n", label, m.real / f.real, m.cpu / f.cpu, aim);
+    }
+    return 0;
+}
 
 }  // namespace sb::bench

@@ -91,15 +91,5 @@ BENCHMARK(BM_FloorReaddir)->Unit(benchmark::kMicrosecond);
 }  // namespace
 
 int main(int argc, char** argv) {
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-    sb::bench::RatioReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    benchmark::Shutdown();
-    if (const auto times = reporter.pair("BM_ViewerScan", "BM_FloorReaddir")) {
-        const auto& [measured, floor] = *times;
-        std::printf("scan / readdir floor: %.2fx wall clock, %.2fx processor time (aim: within 2x)\n", measured.real / floor.real,
-                    measured.cpu / floor.cpu);
-    }
-    return 0;
+    return sb::bench::runAndQuoteRatio(argc, argv, "BM_ViewerScan", "BM_FloorReaddir", "scan / readdir floor", "within 2x");
 }

@@ -33,28 +33,8 @@ struct Fixture {
         fs::remove_all(root);
         fs::create_directories(root / "floor");
         floorFolder = (root / "floor").string() + "/";
-        auto& p = parametri;
-        p.Cartella_Sito = (root / "LAYOUT_01").string() + "/";
-        p.MAX_NUM_ARG = 5;
-        p.MAX_NUM_RIGHE = 4;
-        p.MAX_NUM_IMG_RIGA = 4;
-        p.POS_Y_GRUPPI = 30;
-        p.ALT_GRUPPI = 95;
-        p.LARGH_X_DIA = 135;
-        p.ALT_DIA = 100;
-        p.POS_X_DIA = 400;
-        p.POS_Y_DIA = 190;
-        p.POS_Y_IMG = 200;
-        p.POS_X_IMG_GRANDE = 220;
-        p.POS_Y_IMG_GRANDE = 80;
-        p.Nome_Immagine_Sfondo_Sito = kApp + "/SFONDI/Sfondo_Bello_Azzurro_Moderno_main-bg_1024x768_RID.jpg";
-        p.Nome_Immagine_Pulsanti_Argomenti = kApp + "/PULSANTI/Tela_Vuota_Quadro_3_200x152_RID.jpg";
-        p.Nome_Sfondo_Pagina_Immagini = kApp + "/SFONDI/Tela_Vuota_Quadro_3_RID.jpg";
-        p.Nome_Immagine_Sfondo_Diapositiva = kApp + "/SFONDI_DIAPOSITIVE/Sfondo_Diapositiva_Oro_01.gif";
-        p.Nome_Immagine_Testata = kApp + "/TESTATE/Image5.jpg";
-        p.Nome_Immagine_Sfondo_Fumetto_1 = kApp + "/TESTATE/Fumetto_01.gif";
-        p.Nome_Immagine_Pulsante_X_1 = kApp + "/PULSANTI/Pulsante_tondo_Annulla_thumbdown.gif";
-        p.Nome_Immagine_Pulsante_X_2 = kApp + "/PULSANTI/Pulsante_X_Chiudi_Finestra_by_Velmora_03.GIF";
+        parametri = sb::defaultParameters(kApp);
+        parametri.Cartella_Sito = (root / "LAYOUT_01").string() + "/";
     }
     ~Fixture() {
         std::error_code ec;
@@ -116,15 +96,5 @@ BENCHMARK(BM_FloorCopyAndWrite)->Unit(benchmark::kMicrosecond);
 }  // namespace
 
 int main(int argc, char** argv) {
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-    sb::bench::RatioReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    benchmark::Shutdown();
-    if (const auto times = reporter.pair("BM_WriteDefaultSite", "BM_FloorCopyAndWrite")) {
-        const auto& [measured, floor] = *times;
-        std::printf("site write / floor: %.2fx wall clock, %.2fx processor time (aim: within 1.5x)\n", measured.real / floor.real,
-                    measured.cpu / floor.cpu);
-    }
-    return 0;
+    return sb::bench::runAndQuoteRatio(argc, argv, "BM_WriteDefaultSite", "BM_FloorCopyAndWrite", "site write / floor", "within 1.5x");
 }

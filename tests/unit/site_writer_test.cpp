@@ -41,13 +41,11 @@ std::string crlf(const std::vector<std::string>& lines) {
     return bytes;
 }
 
-// The parameters as the program sets them at start.
+// The parameters as the program sets them at start, the site elsewhere.
 Parametri_Sito startDefaults(const std::string& site) {
-    const auto image = [](const char* relative) { return kApp + "/" + relative; };
-    namespace d = default_images;
-    return {site, 5, 4, 4, 30, 95, 135, 100, 400, 190, 200, 220, 80, image(d::Sfondo_Sito), image(d::Pulsanti_Argomenti),
-            image(d::Sfondo_Pagina_Immagini), image(d::Sfondo_Diapositiva), image(d::Testata), image(d::Sfondo_Fumetto_1),
-            image(d::Pulsante_X_1), image(d::Pulsante_X_2)};
+    Parametri_Sito p = defaultParameters(SB_APP_DIR);
+    p.Cartella_Sito = site;
+    return p;
 }
 
 TEST(SiteWriter, PicturesSharingANameEndAsTheLaterOne) {

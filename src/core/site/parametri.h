@@ -50,4 +50,11 @@ inline constexpr const char* Testata = "TESTATE/Image5.jpg";
 inline constexpr const char* Sfondo_Fumetto_1 = "TESTATE/Fumetto_01.gif";
 }  // namespace default_images
 
+// The parameters every start begins with, for a program in `applicationFolder`
+// (without a trailing separator): the site goes into its LAYOUT_01 folder.
+Parametri_Sito defaultParameters(const std::string& applicationFolder);
+
+// The application folder followed by a relative path written with "/".
+std::string underFolder(const std::string& folder, const std::string& relative);
+
 }  // namespace sb

@@ -156,10 +156,7 @@ void MainWindow::buildControls() {
 }
 
 std::string MainWindow::underApplication(const std::string& relative) {
-    std::string path = Cartella_Applicazione();
-    path += kSeparator;
-    for (char c : relative) path += c == '/' ? kSeparator : c;
-    return path;
+    return underFolder(Cartella_Applicazione(), relative);
 }
 
 bool MainWindow::loadPicture(const std::string& name, int index, const std::string& path) {
@@ -199,31 +196,13 @@ void MainWindow::Form_Load() {
     platform_.browserNavigate("about:blank");
     platform_.doEvents();
 
-    p.Cartella_Sito = underApplication("LAYOUT_01/");
+    // Every start begins from the built-in defaults; the number of groups
+    // is the one field given its text here.
+    p = defaultParameters(Cartella_Applicazione());
     setText("Titolo_Sito", -1, "Titolo del Sito");
     setText("Des_Sito", -1, "Descrizione del Sito");
     s.Ultimo_Tab_Parametri = 10;
-    p.MAX_NUM_ARG = 5;
     setText("Text3", -1, "5");
-    p.MAX_NUM_RIGHE = 4;
-    p.MAX_NUM_IMG_RIGA = 4;
-    p.POS_Y_GRUPPI = 30;
-    p.ALT_GRUPPI = 95;
-    p.LARGH_X_DIA = 135;
-    p.ALT_DIA = 100;
-    p.POS_X_DIA = 400;
-    p.POS_Y_DIA = 190;
-    p.POS_Y_IMG = 200;
-    p.POS_X_IMG_GRANDE = 220;
-    p.POS_Y_IMG_GRANDE = 80;
-    p.Nome_Immagine_Sfondo_Sito = underApplication(default_images::Sfondo_Sito);
-    p.Nome_Sfondo_Pagina_Immagini = underApplication(default_images::Sfondo_Pagina_Immagini);
-    p.Nome_Immagine_Sfondo_Diapositiva = underApplication(default_images::Sfondo_Diapositiva);
-    p.Nome_Immagine_Testata = underApplication(default_images::Testata);
-    p.Nome_Immagine_Sfondo_Fumetto_1 = underApplication(default_images::Sfondo_Fumetto_1);
-    p.Nome_Immagine_Pulsanti_Argomenti = underApplication(default_images::Pulsanti_Argomenti);
-    p.Nome_Immagine_Pulsante_X_1 = underApplication(default_images::Pulsante_X_1);
-    p.Nome_Immagine_Pulsante_X_2 = underApplication(default_images::Pulsante_X_2);
 
     Control& image1 = control("Image1");
     image1.top = 1800;
