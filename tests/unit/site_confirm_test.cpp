@@ -17,12 +17,8 @@ namespace sb {
 namespace {
 
 namespace fs = std::filesystem;
+using test::readFile;
 using test::FakePlatform;
-
-std::string readFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
-}
 
 // The program past start-up over a private copy of the application folder's
 // pictures (start-up writes beside them), the working directory being that

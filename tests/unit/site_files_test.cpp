@@ -21,17 +21,8 @@ namespace sb {
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string readFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
-}
-
-std::string crlf(const std::vector<std::string>& lines) {
-    std::string bytes;
-    for (const auto& line : lines) bytes += line + "\r\n";
-    return bytes;
-}
+using test::crlf;
+using test::readFile;
 
 // The parameters as the program sets them at start, the site elsewhere.
 Parametri_Sito startDefaults(const std::string& site) {

@@ -22,24 +22,10 @@ namespace sb {
 namespace {
 
 namespace fs = std::filesystem;
+using test::crlf;
+using test::makeFile;
+using test::readFile;
 const std::string kApp = SB_APP_DIR;
-
-std::string readFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
-}
-
-std::string makeFile(const std::string& path, const std::string& content = "picture") {
-    fs::create_directories(fs::path(path).parent_path());
-    std::ofstream(path, std::ios::binary) << content;
-    return path;
-}
-
-std::string crlf(const std::vector<std::string>& lines) {
-    std::string bytes;
-    for (const auto& line : lines) bytes += line + "\r\n";
-    return bytes;
-}
 
 // The parameters as the program sets them at start, the site elsewhere.
 Parametri_Sito startDefaults(const std::string& site) {

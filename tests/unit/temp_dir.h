@@ -1,11 +1,15 @@
-// A temporary folder that disappears with the test.
+// Folders and files for the tests: a temporary folder that disappears with
+// the test, and small helpers to read and write whole files.
 #pragma once
 
 #include <unistd.h>
 
 #include <atomic>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
+#include <vector>
 
 namespace sb::test {
 
@@ -47,6 +51,26 @@ inline void copyPictures(const std::filesystem::path& from, const std::filesyste
         fs::create_directories(to / relative.parent_path());
         fs::copy_file(entry.path(), to / relative, fs::copy_options::overwrite_existing);
     }
+}
+
+// A whole file's bytes (empty when it cannot be read).
+inline std::string readFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+}
+
+// Writes a file, making its folders; returns its path.
+inline std::string makeFile(const std::string& path, const std::string& content = "picture") {
+    std::filesystem::create_directories(std::filesystem::path(path).parent_path());
+    std::ofstream(path, std::ios::binary) << content;
+    return path;
+}
+
+// Lines as the program writes them: each followed by CR LF.
+inline std::string crlf(const std::vector<std::string>& lines) {
+    std::string bytes;
+    for (const auto& line : lines) bytes += line + "\r\n";
+    return bytes;
 }
 
 }  // namespace sb::test

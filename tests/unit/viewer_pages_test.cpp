@@ -20,14 +20,10 @@ namespace {
 
 namespace fs = std::filesystem;
 using Strings = std::vector<std::string>;
+using test::crlf;
 
 void put(const std::string& path, const std::string& bytes) { std::ofstream(path, std::ios::binary) << bytes; }
 std::string bytesOf(const std::string& path) { return files::readPrefix(path, 1 << 20).value_or("<missing>"); }
-std::string crlf(const Strings& lines) {
-    std::string out;
-    for (const auto& line : lines) out += line + "\r\n";
-    return out;
-}
 
 struct Program {
     test::TempDir app, photos;
