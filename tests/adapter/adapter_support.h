@@ -35,14 +35,7 @@ public:
 
 // The program's pictures in a folder of the test's own, where start-up may write.
 struct ApplicationFolder : sb::test::TempDir {
-    ApplicationFolder() {
-        std::error_code ec;
-        for (const auto& entry : std::filesystem::directory_iterator(SB_APP_DIR, ec)) {
-            const std::string name = entry.path().filename().string();
-            if (name == "sitebuilder" || name.starts_with('.') || name.starts_with("LAYOUT_")) continue;
-            std::filesystem::copy(entry.path(), *this / name, std::filesystem::copy_options::recursive, ec);
-        }
-    }
+    ApplicationFolder() { sb::test::copyPictures(SB_APP_DIR, str()); }
     QString qstr() const { return QString::fromStdString(str()); }
 };
 
