@@ -74,7 +74,7 @@ const BadInput kBadInputs[] = {
     {"FolderIsAFile", [](Scene& s) { s.p.Cartella_Sito = makeFile(s.dir / "file.txt") + "/"; }, NoFolder, 23},
     {"FolderUnderAFile", [](Scene& s) { s.p.Cartella_Sito = makeFile(s.dir / "file.txt") + "/sito/"; }, NoFolder, 23},
     {"FolderReadOnly", [](Scene& s) { fs::create_directories(s.p.Cartella_Sito); ::chmod(s.p.Cartella_Sito.c_str(), 0555); }, NoFiles, 23, 0, true},
-    {"ScriptReadOnly", [](Scene& s) { ::chmod(makeFile(s.p.Cartella_Sito + kScriptFileName, "old").c_str(), 0444); }, NoScript, 0, 0, true},
+    {"ScriptReadOnly", [](Scene& s) { ::chmod(makeFile(s.p.Cartella_Sito + kScriptFileName, "old").c_str(), 0444); }, NoScript},
     {"ImageMissing", [](Scene& s) { s.p.Nome_Immagine_Testata = s.sources + "/manca.jpg"; }, All, 1},
     {"ImageUnreadable", [](Scene& s) { ::chmod((s.p.Nome_Immagine_Testata = s.picture("chiusa.jpg")).c_str(), 0); }, All, 1, 0, true},
     {"ImageIsAFolder", [](Scene& s) { fs::create_directories(s.p.Nome_Immagine_Testata = s.sources + "/cartella.jpg"); }, All, 1},

@@ -16,19 +16,13 @@
 #include <filesystem>
 #include <fstream>
 #include <random>
+#include <string>
 
 namespace fs = std::filesystem;
 
 namespace sb::files {
 
 namespace {
-
-std::string temporaryNameBeside(const std::string& path) {
-    static std::mt19937 generator{std::random_device{}()};
-    const PathParts parts = Separa_Percorso(path);
-    const std::string folder = lastSeparator(path) > 0 ? path.substr(0, lastSeparator(path)) : std::string{};
-    return folder + "." + parts.name.substr(0, 64) + ".tmp" + std::to_string(generator() % 1000000);
-}
 
 bool statRegular(const std::string& path) {
     struct stat st {};
@@ -46,6 +40,17 @@ struct Descriptor {
     Descriptor& operator=(const Descriptor&) = delete;
 };
 
+bool writeAll(int fd, const char* data, std::size_t size) {
+    while (size > 0) {
+        const ssize_t put = ::write(fd, data, size);
+        if (put < 0 && errno == EINTR) continue;
+        if (put <= 0) return false;
+        data += put;
+        size -= static_cast<std::size_t>(put);
+    }
+    return true;
+}
+
 bool copyContent(int from, int to, off_t size) {
 #ifdef __linux__
     off_t left = size;
@@ -53,7 +58,8 @@ bool copyContent(int from, int to, off_t size) {
         const ssize_t sent = ::sendfile(to, from, nullptr, static_cast<std::size_t>(left));
         if (sent < 0 && errno == EINTR) continue;
         if (sent < 0 && (errno == EINVAL || errno == ENOSYS)) break;  // read and write instead
-        if (sent <= 0) return false;
+        if (sent < 0) return false;
+        if (sent == 0) return true;  // the source got shorter meanwhile
         left -= sent;
     }
     if (left == 0) return true;
@@ -67,46 +73,127 @@ bool copyContent(int from, int to, off_t size) {
         if (got < 0 && errno == EINTR) continue;
         if (got < 0) return false;
         if (got == 0) return true;
-        for (ssize_t done = 0; done < got;) {
-            const ssize_t put = ::write(to, buffer + done, static_cast<std::size_t>(got - done));
-            if (put < 0 && errno == EINTR) continue;
-            if (put <= 0) return false;
-            done += put;
-        }
+        if (!writeAll(to, buffer, static_cast<std::size_t>(got))) return false;
     }
 }
+
+// What stands at a target path before it is replaced.
+struct Target {
+    enum { Missing, Replaceable, Refused, IsSource } state = Refused;
+    mode_t mode = 0;  // permissions of a file being replaced
+};
+
+// A target is replaced only when it is a regular file the user may write
+// (a file without any write permission counts as read-only, whoever runs the
+// program) and is not the source itself.
+Target examineTarget(const std::string& path, const struct stat* source) {
+    Target target;
+    if (path.empty() || path.back() == '/') return target;
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0) {
+        if (errno == ENOENT) target.state = Target::Missing;
+        return target;
+    }
+    if (source && st.st_dev == source->st_dev && st.st_ino == source->st_ino) {
+        target.state = Target::IsSource;
+        return target;
+    }
+    if (!S_ISREG(st.st_mode)) return target;
+    if ((st.st_mode & 0222) == 0 || ::access(path.c_str(), W_OK) != 0) return target;
+    target.state = Target::Replaceable;
+    target.mode = st.st_mode & 07777;
+    return target;
+}
+
+std::string folderOf(const std::string& path) {
+    const std::size_t slash = path.rfind('/');
+    if (slash == std::string::npos) return ".";
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+// A hidden name beside the target that nothing else uses.
+std::string temporaryNameBeside(const std::string& path) {
+    static std::mt19937 generator{std::random_device{}()};
+    const std::size_t slash = path.rfind('/');
+    const std::string folder = slash == std::string::npos ? std::string{} : path.substr(0, slash + 1);
+    const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+    char suffix[32];
+    std::snprintf(suffix, sizeof suffix, ".%08x.part", static_cast<unsigned>(generator()));
+    // Short enough for any file system, whatever the target's name.
+    return folder + "." + name.substr(0, 64) + suffix;
+}
+
+// The new content of a file, made beside it. Where the file system allows,
+// the new file has no name at all while it is written (O_TMPFILE), so a
+// program killed meanwhile leaves nothing behind; elsewhere it has a hidden
+// temporary name. It takes the target's name only in commit(), by a rename,
+// so the target is always either the old file or the whole new one. Left
+// without commit(), the new file goes away.
+class Replacement {
+public:
+    explicit Replacement(const std::string& target) : target_(target) {
+#ifdef O_TMPFILE
+        fd_ = ::open(folderOf(target).c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
+        if (fd_ >= 0) return;
+#endif
+        for (int attempt = 0; attempt < 16 && fd_ < 0; ++attempt) {
+            temporary_ = temporaryNameBeside(target);
+            fd_ = ::open(temporary_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+            if (fd_ < 0 && errno != EEXIST) break;
+        }
+        if (fd_ < 0) temporary_.clear();
+    }
+    ~Replacement() {
+        if (fd_ >= 0) ::close(fd_);
+        if (!temporary_.empty()) ::unlink(temporary_.c_str());
+    }
+    Replacement(const Replacement&) = delete;
+    Replacement& operator=(const Replacement&) = delete;
+
+    int fd() const { return fd_; }
+
+    // Gives the finished file the target's name; `mode` keeps the
+    // permissions of the file it replaces (0: a new file, as created).
+    bool commit(mode_t mode) {
+        if (fd_ < 0) return false;
+        if (mode != 0) ::fchmod(fd_, mode);
+        if (temporary_.empty() && !linkUnnamed()) return false;
+        const int fd = fd_;
+        fd_ = -1;
+        if (::close(fd) != 0) return false;  // some file systems report a failed write only here
+        if (::rename(temporary_.c_str(), target_.c_str()) != 0) return false;
+        temporary_.clear();
+        return true;
+    }
+
+private:
+    // Names the unnamed file, beside the target.
+    bool linkUnnamed() {
+        const std::string self = "/proc/self/fd/" + std::to_string(fd_);
+        for (int attempt = 0; attempt < 16; ++attempt) {
+            const std::string name = temporaryNameBeside(target_);
+            if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW) == 0) {
+                temporary_ = name;
+                return true;
+            }
+            if (errno != EEXIST) return false;
+        }
+        return false;
+    }
+
+    std::string target_;
+    std::string temporary_;
+    int fd_ = -1;
+};
 
 }  // namespace
 
 bool writeBytes(const std::string& path, std::string_view bytes) {
-    if (path.empty() || isSeparator(path.back())) return false;
-    std::error_code ec;
-    const auto status = fs::status(path, ec);
-    if (fs::exists(status)) {
-        if (!fs::is_regular_file(status)) return false;
-        if (::access(path.c_str(), W_OK) != 0) return false;
-    }
-    const std::string temp = temporaryNameBeside(path);
-    {
-        std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-        if (!out) return false;
-        out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-        out.flush();
-        if (!out) {
-            out.close();
-            fs::remove(temp, ec);
-            return false;
-        }
-    }
-    if (fs::exists(status)) {
-        // Keep the permissions the user gave the file.
-        fs::permissions(temp, status.permissions(), ec);
-    }
-    if (std::rename(temp.c_str(), path.c_str()) != 0) {
-        fs::remove(temp, ec);
-        return false;
-    }
-    return true;
+    const Target target = examineTarget(path, nullptr);
+    if (target.state != Target::Missing && target.state != Target::Replaceable) return false;
+    Replacement replacement(path);
+    if (replacement.fd() < 0 || !writeAll(replacement.fd(), bytes.data(), bytes.size())) return false;
+    return replacement.commit(target.mode);
 }
 
 bool writeLines(const std::string& path, const std::vector<std::string>& lines) {
@@ -131,8 +218,6 @@ std::optional<std::string> readPrefix(const std::string& path, std::size_t limit
     return data;
 }
 
-// The checks are made on the open files, with as few calls as the copy
-// itself needs: a site is written on every tab change.
 CopyResult copyFileOver(const std::string& from, const std::string& to) {
     // Non-blocking, so that a pipe fails at once instead of waiting for a
     // writer; it changes nothing for a regular file.
@@ -140,22 +225,12 @@ CopyResult copyFileOver(const std::string& from, const std::string& to) {
     if (source.fd < 0) return CopyResult::Failed;
     struct stat sourceInfo {};
     if (::fstat(source.fd, &sourceInfo) != 0 || !S_ISREG(sourceInfo.st_mode)) return CopyResult::Failed;
-    // Not truncated on opening: it may be the source itself.
-    const Descriptor target(::open(to.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC | O_NONBLOCK, 0666));
-    if (target.fd < 0) {
-        // A read-only file may still be the source itself.
-        struct stat existing {};
-        const bool same = ::stat(to.c_str(), &existing) == 0 && existing.st_dev == sourceInfo.st_dev &&
-                          existing.st_ino == sourceInfo.st_ino;
-        return same ? CopyResult::AlreadyInPlace : CopyResult::Failed;
-    }
-    struct stat targetInfo {};
-    if (::fstat(target.fd, &targetInfo) != 0 || !S_ISREG(targetInfo.st_mode)) return CopyResult::Failed;
-    if (targetInfo.st_dev == sourceInfo.st_dev && targetInfo.st_ino == sourceInfo.st_ino) {
-        return CopyResult::AlreadyInPlace;
-    }
-    if (::ftruncate(target.fd, 0) != 0) return CopyResult::Failed;
-    return copyContent(source.fd, target.fd, sourceInfo.st_size) ? CopyResult::Copied : CopyResult::Failed;
+    const Target target = examineTarget(to, &sourceInfo);
+    if (target.state == Target::IsSource) return CopyResult::AlreadyInPlace;
+    if (target.state != Target::Missing && target.state != Target::Replaceable) return CopyResult::Failed;
+    Replacement replacement(to);
+    if (replacement.fd() < 0 || !copyContent(source.fd, replacement.fd(), sourceInfo.st_size)) return CopyResult::Failed;
+    return replacement.commit(target.mode) ? CopyResult::Copied : CopyResult::Failed;
 }
 
 bool sameFile(const std::string& a, const std::string& b) {

@@ -9,9 +9,13 @@
 
 namespace sb::files {
 
-// Replaces (or creates) `path` with `bytes`. The new content is written beside
-// the target and moved over it, so a failed write never leaves a half file.
-// A read-only target is left alone and the write fails.
+// Every file the program replaces is made whole beside its target and only
+// then renamed over it: a full disk, a failed write or a program killed
+// half-way leaves the previous file as it was and no partial or empty file
+// behind. A read-only target (no write permission at all, or none for this
+// user) is left alone and the write fails.
+
+// Replaces (or creates) `path` with `bytes`.
 bool writeBytes(const std::string& path, std::string_view bytes);
 
 // Joins already encoded lines, each followed by CR LF, and writes them.
@@ -22,10 +26,10 @@ std::optional<std::string> readPrefix(const std::string& path, std::size_t limit
 
 enum class CopyResult { Copied, AlreadyInPlace, Failed };
 
-// Copies a regular file over any file of the target name. A target that is
-// the source itself (the same file reached by another path) is left alone
-// and reported as already in place; a read-only target is refused, not
-// forced; a pipe or device fails at once instead of blocking.
+// Copies a regular file over any file of the target name, by the same rule.
+// A target that is the source itself (the same file reached by another path)
+// is left alone and reported as already in place; a read-only target is
+// refused, not forced; a pipe or device fails at once instead of blocking.
 CopyResult copyFileOver(const std::string& from, const std::string& to);
 
 // True when the copy was made (a target that already is the source is not).

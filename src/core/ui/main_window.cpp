@@ -479,8 +479,13 @@ void MainWindow::showPreview() {
     const std::string& folder = state_.Parametri.Cartella_Sito;
     const std::string home = folder + "index.htm";
     const std::string copy = folder + "index_TMP.htm";
-    files::removeFile(copy);
-    files::copyFile(home, copy);
+    // The copy replaces the last one whole, or not at all; without a home
+    // page there is nothing to preview and the old copy goes.
+    if (files::isRegularFile(home)) {
+        files::copyFile(home, copy);
+    } else {
+        files::removeFile(copy);
+    }
     platform_.doEvents();
     for (int attempt = 0;;) {
         if (!files::isRegularFile(copy)) return;

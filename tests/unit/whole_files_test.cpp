@@ -1,0 +1,225 @@
+// A file the program replaces is either the old one or the whole new one:
+// on a file system that fills up, and when the program is killed half-way.
+#include <gtest/gtest.h>
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/mount.h>
+#include <sys/resource.h>
+#include <sys/statvfs.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <functional>
+#include <filesystem>
+#include <map>
+#include <set>
+#include <string>
+
+#include "common/files.h"
+#include "site/site_writer.h"
+#include "temp_dir.h"
+
+namespace sb {
+namespace {
+
+namespace fs = std::filesystem;
+using test::makeFile;
+using test::readFile;
+
+std::map<std::string, std::string> folderContent(const std::string& folder) {
+    std::map<std::string, std::string> content;
+    for (const auto& entry : fs::directory_iterator(folder)) {
+        content[entry.path().filename().string()] = readFile(entry.path().string());
+    }
+    return content;
+}
+
+// A folder whose file system runs out of room on request: a small tmpfs
+// mounted for the test where this user may mount one, otherwise a limit on
+// the size of the files this process writes (RLIMIT_FSIZE), under which a
+// longer write fails just the same.
+class CrampedFolder {
+public:
+    CrampedFolder() : path_(dir_ / "stretta") {
+        fs::create_directories(path_);
+        mounted_ = ::mount("tmpfs", path_.c_str(), "tmpfs", 0, "size=1m,mode=0755") == 0;
+    }
+    ~CrampedFolder() {
+        if (limited_) ::setrlimit(RLIMIT_FSIZE, &saved_);
+        if (mounted_) ::umount2(path_.c_str(), MNT_DETACH);
+    }
+    std::string str() const { return path_; }
+    const char* how() const { return mounted_ ? "tmpfs" : "file size limit"; }
+
+    // From now on only about `room` more bytes fit.
+    void leaveRoom(std::size_t room) {
+        if (mounted_) {
+            struct statvfs info {};
+            ASSERT_EQ(::statvfs(path_.c_str(), &info), 0);
+            const off_t free = static_cast<off_t>(info.f_bavail * info.f_frsize);
+            const int fd = ::open((path_ + "/.riempitivo").c_str(), O_WRONLY | O_CREAT, 0600);
+            ASSERT_GE(fd, 0);
+            ASSERT_EQ(::posix_fallocate(fd, 0, free - static_cast<off_t>(room)), 0);
+            ::close(fd);
+            return;
+        }
+        ::signal(SIGXFSZ, SIG_IGN);  // the write fails with EFBIG instead
+        ::getrlimit(RLIMIT_FSIZE, &saved_);
+        struct rlimit limit = saved_;
+        limit.rlim_cur = room;
+        ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &limit), 0);
+        limited_ = true;
+    }
+    // The folder's files, without the filler.
+    std::map<std::string, std::string> content() const {
+        auto c = folderContent(path_);
+        c.erase(".riempitivo");
+        return c;
+    }
+
+private:
+    test::TempDir dir_;
+    std::string path_;
+    bool mounted_ = false;
+    bool limited_ = false;
+    struct rlimit saved_ {};
+};
+
+const std::string kBig(256 * 1024, 'n');  // larger than any room left below
+
+struct FullDiskCase {
+    const char* name;
+    bool oldFile;  // a good file stands at the target
+    bool copy;     // copied from a picture, or written from memory
+};
+
+void PrintTo(const FullDiskCase& c, std::ostream* out) { *out << c.name; }
+
+class FullDisk : public testing::TestWithParam<FullDiskCase> {};
+
+TEST_P(FullDisk, LeavesTheOldFileOrNone) {
+    const FullDiskCase& c = GetParam();
+    test::TempDir sources;
+    const std::string source = makeFile(sources / "grande.jpg", kBig);
+    CrampedFolder folder;
+    const std::string target = folder.str() + "/sfondo.jpg";
+    if (c.oldFile) makeFile(target, "the good old picture");
+    const auto before = folder.content();
+    folder.leaveRoom(16 * 1024);
+
+    const bool done = c.copy ? files::copyFileOver(source, target) == files::CopyResult::Copied
+                             : files::writeBytes(target, kBig);
+    EXPECT_FALSE(done) << folder.how();
+    EXPECT_EQ(folder.content(), before) << folder.how() << ": no partial, empty or temporary file";
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, FullDisk,
+                         testing::Values(FullDiskCase{"CopyOverAGoodFile", true, true},
+                                         FullDiskCase{"CopyIntoAnEmptyFolder", false, true},
+                                         FullDiskCase{"WriteOverAGoodFile", true, false},
+                                         FullDiskCase{"WriteIntoAnEmptyFolder", false, false}),
+                         [](const testing::TestParamInfo<FullDiskCase>& info) { return std::string(info.param.name); });
+
+// A whole site written over a good one on a file system that fills up half
+// way: each file is the old one or the whole new one, the report names
+// exactly the old ones, and nothing else is left in the folder.
+TEST(FullDisk, SiteOverAGoodSiteKeepsEveryOldFileItCannotReplace) {
+    CrampedFolder folder;
+    Parametri_Sito p = defaultParameters(SB_APP_DIR);
+    p.Cartella_Sito = folder.str() + "/";
+    const SiteRequest request{p, "Titolo", "Descrizione", SB_APP_DIR, SB_APP_DIR};
+    std::map<std::string, std::string> fresh;  // what a complete run puts there
+    for (const ImageCopy& copy : siteImageCopies(request)) {
+        makeFile(copy.target, "old " + copy.target);
+        fresh[copy.target] = readFile(copy.source);
+    }
+    const auto before = folder.content();
+    folder.leaveRoom(24 * 1024);
+
+    const SiteReport report = writeSite(request);
+    const auto after = folder.content();
+    std::set<std::string> uncopied;
+    for (const ImageCopy& copy : report.uncopiedImages) uncopied.insert(copy.target);
+    std::size_t kept = 0;
+    for (const auto& [target, content] : fresh) {
+        const std::string now = readFile(target);
+        EXPECT_TRUE(now == content || now == "old " + target) << target << " holds " << now.size() << " bytes";
+        EXPECT_EQ(uncopied.count(target) > 0, now != content) << target;
+        kept += now != content;
+    }
+    EXPECT_GT(kept, 0u) << folder.how() << ": the test must fill the file system";
+    EXPECT_LT(kept, fresh.size()) << folder.how() << ": and leave room for the small files";
+    std::set<std::string> names, namesBefore;
+    for (const auto& entry : after) names.insert(entry.first);
+    for (const auto& entry : before) namesBefore.insert(entry.first);
+    namesBefore.insert({"Parametri_by_Velmora.js", "index.htm"});
+    EXPECT_TRUE(std::includes(namesBefore.begin(), namesBefore.end(), names.begin(), names.end()))
+        << "a temporary file was left behind";
+    EXPECT_FALSE(report.complete());
+    EXPECT_NE(siteMessage(report).find("Immagine non copiata"), std::string::npos);
+}
+
+// The descriptors of a process that point into a folder.
+bool writesInto(pid_t pid, const std::string& folder) {
+    const std::string fds = "/proc/" + std::to_string(pid) + "/fd";
+    DIR* dir = ::opendir(fds.c_str());
+    if (!dir) return false;
+    bool found = false;
+    while (const dirent* entry = ::readdir(dir)) {
+        char link[4096];
+        const ssize_t n = ::readlinkat(::dirfd(dir), entry->d_name, link, sizeof link);
+        if (n > 0 && std::string(link, static_cast<std::size_t>(n)).rfind(folder + "/", 0) == 0) found = true;
+    }
+    ::closedir(dir);
+    return found;
+}
+
+// A child replaces the target with a long new file and is killed as soon as
+// it has the new file open. Tried until a kill lands in the middle of the
+// write; every time the folder holds the old file or the whole new one and
+// nothing else.
+void killHalfWay(const std::function<bool(const std::string&)>& replace, std::size_t wholeSize) {
+    int caughtHalfWay = 0;
+    for (int attempt = 0; attempt < 20 && caughtHalfWay < 3; ++attempt) {
+        test::TempDir dir;
+        const std::string target = dir / "index.htm";
+        makeFile(target, "the good old page");
+        const pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) ::_exit(replace(target) ? 0 : 1);
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+        while (!writesInto(child, dir.str()) && std::chrono::steady_clock::now() < deadline) {
+            if (::waitpid(child, nullptr, WNOHANG) == child) break;
+        }
+        ::kill(child, SIGKILL);
+        ::waitpid(child, nullptr, 0);
+        const auto content = folderContent(dir.str());
+        ASSERT_EQ(content.size(), 1u) << "something beside the target was left";
+        const std::string& now = content.begin()->second;
+        ASSERT_TRUE(now == "the good old page" || now.size() == wholeSize) << now.size() << " bytes";
+        caughtHalfWay += now == "the good old page";
+    }
+    EXPECT_GT(caughtHalfWay, 0) << "no kill landed in the middle of a write";
+}
+
+TEST(KilledHalfWay, CopyLeavesTheOldFile) {
+    test::TempDir sources;
+    const std::string source = sources / "grande.jpg";
+    const int fd = ::open(source.c_str(), O_WRONLY | O_CREAT, 0644);
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(::ftruncate(fd, 1LL << 30), 0);  // a gigabyte that takes no room
+    ::close(fd);
+    killHalfWay([&](const std::string& target) { return files::copyFile(source, target); }, std::size_t{1} << 30);
+}
+
+TEST(KilledHalfWay, WriteLeavesTheOldFile) {
+    const std::string page(64 << 20, 'p');
+    killHalfWay([&](const std::string& target) { return files::writeBytes(target, page); }, page.size());
+}
+
+}  // namespace
+}  // namespace sb
