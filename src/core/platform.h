@@ -21,7 +21,12 @@ class WindowModel;
 
 class Platform {
 public:
-    virtual ~Platform() = default;
+    Platform() = default;
+    // Takes the program's private folder away with the pages in it.
+    virtual ~Platform();
+    // A copy makes a private folder of its own when it needs one.
+    Platform(const Platform&) {}
+    Platform& operator=(const Platform&) { return *this; }
 
     // Lets pending window events run; other handlers may run inside it.
     virtual void doEvents() = 0;
@@ -65,8 +70,16 @@ public:
         return files::listNormalFiles(pattern);
     }
 
-    // A folder of the program's own for pages it must not write elsewhere.
+    // A folder of the program's own for pages it must not write elsewhere,
+    // ending with its separator: private to this user (mode 0700), made
+    // fresh for this run or kept under the user's runtime folder, never one
+    // that someone else could have prepared or linked elsewhere. Empty when
+    // none can be made.
     virtual std::string temporaryFolder();
+
+private:
+    std::string temporaryFolder_;
+    bool removeTemporaryFolder_ = false;
 };
 
 }  // namespace sb

@@ -107,11 +107,14 @@ TEST_F(ConfirmButton, RunAfterAnAnnouncedOneReportsNoSameFileCopies) {
     }
 }
 
+// A failed run also stays in the working directory it had: the next site
+// still finds its arrows and group buttons there.
 TEST_F(ConfirmButton, AnnouncedFailureNamesWhatFailedAndOpensNothing) {
     struct Case { std::string folder, heading, named; bool pageOpened; };
     const Case cases[] = {
         {root / "manca/sito/", "non riuscita", "Impossibile creare la cartella ", false},
         {app + "/blank.gif/sito/", "non riuscita", "Impossibile scrivere il file ", false},
+        {"/proc/", "non riuscita", "Impossibile scrivere il file ", false},  // there, but nobody may write in it
         {root / "sito buono/", "incompleta", "Immagine non copiata: /nessuna/parte.jpg", true},
     };
     for (const auto& c : cases) {
@@ -127,6 +130,7 @@ TEST_F(ConfirmButton, AnnouncedFailureNamesWhatFailedAndOpensNothing) {
         EXPECT_NE(text.find("\r\n" + c.named), std::string::npos) << text;
         EXPECT_EQ(platform.openedPages.size(), c.pageOpened ? 1u : 0u);
         EXPECT_FALSE(platform.busy);
+        EXPECT_TRUE(fs::equivalent(fs::current_path(), app));
     }
 }
 

@@ -58,8 +58,11 @@ TEST(Browse, ScansThePickedFilesFolderInListingOrder) {
     const Strings odd = {"foto.2007.jpg", "a.Jpg", "a.jpeg", "a", "a.", "a.jpg.txt", "a.JPG ", "a.jp g", "a.jpgx",
                          "a.\xC3\xA9pg",  ".bmp",  "\xC3\xA9 b.PNG"};
     Strings many, first8000;
-    for (int i = 1; i <= 8100; ++i) many.insert(many.end(), {"n" + std::to_string(i), "p" + std::to_string(i) + ".jpg"});
+    for (int i = 1; i <= 8600; ++i) many.insert(many.end(), {"n" + std::to_string(i), "p" + std::to_string(i) + ".jpg"});
     for (int i = 1; i <= 8000; ++i) first8000.push_back("p" + std::to_string(i) + ".jpg");
+    // A picture picked beyond the 8000th takes the last slot.
+    Strings last8502 = first8000;
+    last8502.back() = "p8502.jpg";
     struct Case {
         Strings listing;
         std::string picked;
@@ -75,7 +78,8 @@ TEST(Browse, ScansThePickedFilesFolderInListingOrder) {
         {{"a.jpg", "C.jpg"}, "c.jpg", {"a.jpg", "C.jpg"}, 1, "a.jpg", "Site Builder 1/2"},
         {{"b.txt", "c.doc"}, "b.txt", {}, 1, "", "Site Builder 1/0"},
         {many, "p8000.jpg", first8000, 8000, "p8000.jpg", "Site Builder 8000/8000"},
-        {many, "p8001.jpg", first8000, 1, "p1.jpg", "Site Builder 1/8000"},
+        {many, "p8502.jpg", last8502, 8000, "p8502.jpg", "Site Builder 8000/8000"},
+        {many, "n8502", first8000, 8000, "p8000.jpg", "Site Builder 8000/8000"},
     };
     for (const Case& c : cases) {
         Viewer v;

@@ -51,8 +51,12 @@ void MainWindow::Pulsante_Conferma_Click() {
     if (s.Tab_Corrente >= s.Ultimo_Tab_Parametri && s.Esecuzione_Automatica == 0) {
         platform_.beep();
         platform_.showMessage(siteMessage(report), kProgramName);
-        // The next run takes the arrow icons and group buttons from the site.
-        platform_.changeWorkingDirectory(s.Parametri.Cartella_Sito);
+        // The next run takes the arrow icons and group buttons from the site,
+        // once it holds them: after a failed run they are still taken from
+        // where they came from this time.
+        if (report.written() && report.uncopiedImages.empty()) {
+            platform_.changeWorkingDirectory(s.Parametri.Cartella_Sito);
+        }
         if (report.homePageWritten) platform_.openInUserBrowser(report.homePage());
     }
     platform_.setBusyPointer(false);

@@ -140,7 +140,9 @@ std::string placePage(Platform& platform, const std::string& path, const std::ve
         for (std::size_t i = 0; i < 3 && i < lines.size(); ++i) head += lines[i] + "\r\n";
         if (files::readPrefix(path, head.size()) != head) {
             // Someone else's file: keep it, and show our page from elsewhere.
-            const std::string elsewhere = platform.temporaryFolder() + Separa_Percorso(path).name;
+            const std::string folder = platform.temporaryFolder();
+            if (folder.empty()) return path;  // nowhere of its own: the browser shows what stands there
+            const std::string elsewhere = folder + Separa_Percorso(path).name;
             files::writeLines(elsewhere, lines);
             return elsewhere;
         }

@@ -25,8 +25,16 @@ ScanResult scanListing(const std::vector<std::string>& listing, std::string_view
     const std::size_t capacity = std::min<std::size_t>(slots.size() - 1, INT16_MAX);
     std::size_t count = 0;
     for (const std::string& name : listing) {
-        if (count == capacity) break;
-        if (isImageName(name)) {
+        const bool image = isImageName(name);
+        if (count == capacity) {
+            // The list is full: only the wanted name is still looked for, so
+            // that a picture picked beyond the last slot is the one on view.
+            if (name != wanted) continue;
+            if (image) slots[capacity].assign(name);
+            result.found = static_cast<std::int16_t>(capacity);
+            break;
+        }
+        if (image) {
             ++count;
             slots[count].assign(name);  // reuses the slot's storage
         }

@@ -26,8 +26,10 @@ struct ScanResult {
 
 // Walks a listing in its own order (no sorting) and stores the names of the
 // images in slots[1], slots[2], ... Slot 0 is never written. At most
-// slots.size() - 1 images are listed: the walk stops at the image that fills
-// the last slot, so every number up to `count` has a name. Slots above the
+// slots.size() - 1 images are listed, so every number up to `count` has a
+// name. A wanted picture that comes after the list is full takes the last
+// slot, and a wanted name that is no picture puts the last slot on view: what
+// the user picked is what is on view, under the number it is listed by. Slots above the
 // count keep what they held, except that a scan that finds no image empties
 // slot 1: the number 1 it leaves on view must not reach the name of an
 // earlier folder.
