@@ -161,6 +161,7 @@ TEST(ParameterScript, ImageNamesAreSingleQuotedWindows1252Strings) {
         {"/x/Caffè.jpg", "Caff\xE8.jpg"}, {"/x/€uro.jpg", "\x80uro.jpg"}, {"/x/\u0081.gif", "\\u0081.gif"},
         {"/x/東京.jpg", "\\u6771\\u4eac.jpg"}, {"/x/😀.gif", "\\ud83d\\ude00.gif"},
         {"/x/riga\nnuova.gif", "riga\\nnuova.gif"}, {"/x/a\u2028b.gif", "a\\u2028b.gif"},
+        {"/x/caf\xE9 \x81\x80.jpg", "caf\xE9 \\u0081\x80.jpg"},  // not UTF-8: read as Windows-1252
     };
     for (const auto& [path, written] : cases) {
         Parametri_Sito p = startDefaults("/site/");
@@ -224,9 +225,15 @@ TEST(HomePage, TitleDescriptionAndBackgroundGoInWhole) {
         {"A < B & C", "<b>grassetto</b> &amp; più", "x.jpg", "A < B & C", "<b>grassetto</b> &amp; pi\xF9", "x.jpg"},
         {"Caffè €", "Ελλάδα 😀", "x.jpg", "Caff\xE8 \x80", "&#917;&#955;&#955;&#940;&#948;&#945; &#128512;", "x.jpg"},
         {"T", "riga 1\nriga 2\r\nriga 3", "x.jpg", "T", "riga 1\r\nriga 2\r\nriga 3", "x.jpg"},
-        {"T", "D", "/a/l'alba & il mare.jpg", "T", "D", "l&#39;alba &amp; il mare.jpg"},
-        {"T", "D", "/a/東京 <\"x\">.jpg", "T", "D", "&#26481;&#20140; <\"x\">.jpg"},
-        {"T", "D", "C:\\img\\è.gif", "T", "D", "\xE8.gif"},
+        // The background reaches the browser as the file it names.
+        {"T", "D", "/a/l'alba & il mare.jpg", "T", "D", "l%27alba%20%26%20il%20mare.jpg"},
+        {"T", "D", "/a/東京 <\"x\">.jpg", "T", "D", "%E6%9D%B1%E4%BA%AC%20%3C%22x%22%3E.jpg"},
+        {"T", "D", "C:\\img\\è.gif", "T", "D", "%C3%A8.gif"},
+        {"T", "D", "/a/pct%20.jpg", "T", "D", "pct%2520.jpg"},
+        {"T", "D", "/a/hash#x?y=1.jpg", "T", "D", "hash%23x%3Fy=1.jpg"},
+        {"T", "D", "/a/ riga\nnuova .jpg", "T", "D", "%20riga%0Anuova%20.jpg"},
+        {"T", "D", "/a/caf\xE9 \x81.jpg", "T", "D", "caf%C3%A9%20%C2%81.jpg"},  // not UTF-8: read as Windows-1252
+        {"T", "D", "/a/a:b.jpg", "T", "D", "a%3Ab.jpg"},  // not a scheme
     };
     for (const auto& c : cases) {
         const std::vector<std::string> lines = composeHomePage(c.title, c.description, c.background);

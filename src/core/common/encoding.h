@@ -26,6 +26,18 @@ std::string toCp1252(std::string_view utf8, const Fallback& fallback);
 std::string htmlCharRef(char32_t cp);   // "&#8364;"
 std::string jsUnicodeEscape(char32_t cp);  // "\u20ac" (surrogate pairs above U+FFFF)
 
+// A file name as the program shows and writes it: UTF-8 kept, and each byte
+// that is not part of valid UTF-8 read as Windows-1252 (the code page of the
+// files the program writes; its five unused bytes as the C1 controls of the
+// same number), so a name from an 8-bit system keeps its letters.
+std::string legibleUtf8(std::string_view bytes);
+
+// A file name or path as a URL reference in a page: every byte but the
+// letters, digits and "-._~!$()*+,;=@" percent-encoded (so "%", "#", "?",
+// blanks, line breaks, quotes, ":" and non-ASCII reach the browser as part
+// of the name), "/" kept when `keepSlash`.
+std::string percentEncoded(std::string_view bytes, bool keepSlash);
+
 // Number of characters (code points) of a UTF-8 text.
 std::size_t characterCount(std::string_view utf8);
 

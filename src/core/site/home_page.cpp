@@ -4,6 +4,7 @@
 #include "common/text.h"
 #include "site/addresses.h"
 #include "site/script_file.h"
+#include "site/site_writer.h"
 
 namespace sb {
 
@@ -46,9 +47,8 @@ std::string scriptElement(std::string_view source) {
            quoted(source) + "></script>";
 }
 
-// Windows-1252 with numeric references; `escapeForAttribute` also turns the
-// characters that would end a single-quoted attribute early into references.
-std::string encodeForPage(std::string_view utf8, bool escapeForAttribute) {
+// Windows-1252 with numeric references, line breaks as CR LF.
+std::string encodeForPage(std::string_view utf8) {
     std::string out;
     out.reserve(utf8.size());
     const std::u32string text = decodeUtf8(utf8);
@@ -57,14 +57,6 @@ std::string encodeForPage(std::string_view utf8, bool escapeForAttribute) {
         if (cp == U'\r' || cp == U'\n') {
             out += "\r\n";
             if (cp == U'\r' && i + 1 < text.size() && text[i + 1] == U'\n') ++i;
-            continue;
-        }
-        if (escapeForAttribute && cp == U'\'') {
-            out += "&#39;";
-            continue;
-        }
-        if (escapeForAttribute && cp == U'&') {
-            out += "&amp;";
             continue;
         }
         if (const int byte = cp1252Byte(cp); byte >= 0) {
@@ -78,13 +70,12 @@ std::string encodeForPage(std::string_view utf8, bool escapeForAttribute) {
 
 }  // namespace
 
-std::string pageText(std::string_view utf8) { return encodeForPage(utf8, false); }
+std::string pageText(std::string_view utf8) { return encodeForPage(utf8); }
 
-std::string pageAttributeName(std::string_view utf8) { return encodeForPage(utf8, true); }
 
 std::vector<std::string> composeHomePage(std::string_view title, std::string_view description,
                                          std::string_view backgroundPath) {
-    const std::string background = Separa_Percorso(backgroundPath).name;
+    const std::string background = siteFileName(backgroundPath);
     const std::string layoutSite(Indirizzo_Sito_Layout);
     const std::string notice =
         "Prego abilitare Javascript - Please enable JavaScript, this web-site runing only with javascript";
@@ -118,7 +109,7 @@ std::vector<std::string> composeHomePage(std::string_view title, std::string_vie
         "",
         "</head>",
         "",
-        "<body background='" + pageAttributeName(background) + "'>",
+        "<body background='" + percentEncoded(background, false) + "'>",
         "",
         "<!-- Scritta Testata 01 -->",
         "",

@@ -12,7 +12,8 @@ inline constexpr const char* kHomePageFileName = "index.htm";
 
 // Composes the page. `title` and `description` are the texts of the title and
 // description fields (UTF-8, trimmed here); `backgroundPath` is the home page
-// background parameter, of which only the file name goes into the page.
+// background parameter, of which only the site's name for it goes into the
+// page, percent-encoded so that the browser finds the file whatever its name.
 // Returns the lines in Windows-1252, without their line ends; the last is empty.
 std::vector<std::string> composeHomePage(std::string_view title, std::string_view description,
                                          std::string_view backgroundPath);
@@ -20,9 +21,5 @@ std::vector<std::string> composeHomePage(std::string_view title, std::string_vie
 // Text typed by the user, for the page as it is: Windows-1252, characters the
 // code page lacks as numeric references, line breaks as CR LF.
 std::string pageText(std::string_view utf8);
-
-// A file name for a single-quoted attribute: as pageText, with "'" and "&"
-// as character references so that the attribute stays whole.
-std::string pageAttributeName(std::string_view utf8);
 
 }  // namespace sb

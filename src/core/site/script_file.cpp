@@ -7,6 +7,7 @@
 #include "common/encoding.h"
 #include "common/text.h"
 #include "site/addresses.h"
+#include "site/site_writer.h"
 
 namespace sb {
 
@@ -82,7 +83,7 @@ ParameterScript composeParameterScript(const Parametri_Sito& p) {
         }
     };
     auto name = [&script](const char* variable, const std::string& path) {
-        script.lines.push_back(std::string("var ") + variable + "='" + scriptStringBody(Separa_Percorso(path).name) +
+        script.lines.push_back(std::string("var ") + variable + "='" + scriptStringBody(siteFileName(path)) +
                                "';");
     };
 

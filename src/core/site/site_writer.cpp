@@ -3,6 +3,7 @@
 
 #include <cstdio>
 
+#include "common/encoding.h"
 #include "common/files.h"
 #include "common/text.h"
 #include "site/home_page.h"
@@ -28,6 +29,8 @@ std::string landingFolder(const std::string& prefix) {
 
 }  // namespace
 
+std::string siteFileName(std::string_view picturePath) { return legibleUtf8(Separa_Percorso(picturePath).name); }
+
 std::vector<ImageCopy> siteImageCopies(const SiteRequest& request) {
     const Parametri_Sito& p = request.parametri;
     const std::string& folder = p.Cartella_Sito;
@@ -38,7 +41,7 @@ std::vector<ImageCopy> siteImageCopies(const SiteRequest& request) {
          {&p.Nome_Immagine_Sfondo_Sito, &p.Nome_Immagine_Pulsanti_Argomenti, &p.Nome_Sfondo_Pagina_Immagini,
           &p.Nome_Immagine_Sfondo_Diapositiva, &p.Nome_Immagine_Testata, &p.Nome_Immagine_Sfondo_Fumetto_1,
           &p.Nome_Immagine_Pulsante_X_1, &p.Nome_Immagine_Pulsante_X_2}) {
-        copies.push_back({*image, folder + Separa_Percorso(*image).name});
+        copies.push_back({*image, folder + siteFileName(*image)});
     }
     for (const char* icon : {"Icona_Avanti_1.gif", "Icona_Avanti_2.gif", "Icona_Indietro_1.gif", "Icona_Indietro_2.gif"}) {
         copies.push_back({inFolder(request.workingDirectory, icon), folder + icon});

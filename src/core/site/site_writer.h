@@ -4,6 +4,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "site/parametri.h"
@@ -26,6 +27,12 @@ struct ImageCopy {
     std::string source;
     std::string target;
 };
+
+// The name a picture of the site bears in the site folder, in the script and
+// in the home page: the file name of its path, its bytes that are not UTF-8
+// read as Windows-1252 (see legibleUtf8). The script and the page can only
+// name a file by characters, so the copy is named by the same characters.
+std::string siteFileName(std::string_view picturePath);
 
 // The 23 copies of a site, in the order they are made: "blank.gif", the
 // eight image parameters, the four arrow icons, "Pulsante_01.gif" to

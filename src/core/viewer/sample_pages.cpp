@@ -51,6 +51,11 @@ std::string inQuotes(std::string_view text) {
     return out;
 }
 
+// A picture's path as the page refers to it: percent-encoded, so that the
+// browser finds the file whatever its name holds ("%", "#", "?", quotes,
+// blanks at either end, line breaks, bytes that are not UTF-8).
+std::string reference(std::string_view path) { return inQuotes(percentEncoded(path, true)); }
+
 std::string titleLine(std::string_view text) { return "<title>" + std::string(text) + "</title>"; }
 
 }  // namespace
@@ -76,7 +81,7 @@ std::vector<std::string> backgroundPage(std::string_view imagePath) {
         "<head>",
         titleLine(path),
         "</head>",
-        "<body background=" + inQuotes(path) + "> ",
+        "<body background=" + reference(path) + "> ",
         "<br>",
         "<br><br><br><br>" + path + "<br><br><br><br>",
         "<br>",
@@ -91,13 +96,13 @@ std::vector<std::string> slidePage(const SlidePageValues& v) {
         "<head>",
         titleLine(v.slide),
         "</head>",
-        "<body background=" + inQuotes(v.background) + "> ",
+        "<body background=" + reference(v.background) + "> ",
         "<br>",
         "<div STYLE='position:absolute;top:" + v.slideTop.toText() + ";left:100;'>",
-        "<img src=" + inQuotes(v.slide) + " width=" + v.width.toText() + " height=" + v.height.toText() + ">",
+        "<img src=" + reference(v.slide) + " width=" + v.width.toText() + " height=" + v.height.toText() + ">",
         "</div>",
         "<div STYLE='position:absolute;top:" + v.photoTop.toText() + ";left:" + v.photoLeft.toText() + ";'>",
-        "<img src=" + inQuotes(v.photo) + " width=" + formatPlain(v.width.number() - 20) +
+        "<img src=" + reference(v.photo) + " width=" + formatPlain(v.width.number() - 20) +
             " height=" + formatPlain(v.height.number() - 20) + ">",
         "</div>",
         "<br><br><h2>Esempio sfondo con diapositiva</h2><br><br><br><br>",
@@ -113,12 +118,12 @@ std::vector<std::string> groupsPage(const GroupsPageValues& v) {
         "<head>",
         titleLine(v.slide),
         "</head>",
-        "<body background=" + inQuotes(v.background) + "> ",
+        "<body background=" + reference(v.background) + "> ",
         " ",
         "<h2>Esempio sfondo con Pulsanti Gruppi</h2><br><br><br><br>",
         "<br>",
     };
-    const std::string image = "<img src=" + inQuotes(v.button) + ">";
+    const std::string image = "<img src=" + reference(v.button) + ">";
     const float step = static_cast<float>(v.buttonHeightTwips) / 15.0f;
     float top = 50.0f;
     for (int k = 1; k <= kMaxSampleButtons && k <= v.groups; ++k) {
