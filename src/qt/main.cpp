@@ -1,23 +1,32 @@
 // Site Builder: composes a photo-gallery web site from parameters and shows
-// pictures and sample pages. Starts in its own folder, as a desktop shortcut
-// would, loads the Main Window and runs until the window closes or the
-// process is asked to stop (SIGTERM, SIGINT).
+// pictures and sample pages. Works in its application folder (its own folder
+// in the build, or the user's own folder once installed), loads the Main
+// Window and runs until the window closes or the process is asked to stop
+// (SIGTERM, SIGINT).
 //
 // SB_EXIT_WHEN_SHOWN=1 quits as soon as the Main Window has been shown and
-// painted once: used only to time the start.
+// painted once: used to time the start and by the tests.
 #include <csignal>
+#include <cstdio>
+#include <cstdlib>
 #include <sys/socket.h>
 #include <unistd.h>
 
 #include <QApplication>
+#include <QCommandLineParser>
+#include <QDir>
 #include <QEvent>
 #include <QSocketNotifier>
+#include <QStandardPaths>
 #include <QTimer>
 
 #include <array>
-#include <filesystem>
-#include <system_error>
+#include <cstring>
+#include <memory>
+#include <string_view>
 
+#include "app/application_folder.h"
+#include "app/display_check.h"
 #include "app/state.h"
 #include "qt/main_window_view.h"
 #include "qt/qt_platform.h"
@@ -25,19 +34,14 @@
 
 namespace {
 
+// The name of the program's command, desktop entry, package and user folder.
+constexpr const char* kCommandName = "sitebuilder";
+
 std::array<int, 2> signalPipe = {-1, -1};
 
 extern "C" void onStopSignal(int) {
     const char byte = 1;
     [[maybe_unused]] const auto written = ::write(signalPipe[1], &byte, 1);
-}
-
-// The folder of the executable, found before Qt is up.
-void enterApplicationFolder() {
-    std::error_code ec;
-    const std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", ec);
-    if (ec || !exe.has_parent_path()) return;
-    std::filesystem::current_path(exe.parent_path(), ec);
 }
 
 bool installStopSignals() {
@@ -66,15 +70,134 @@ private:
     bool done_ = false;
 };
 
+std::string_view environment(const char* name) {
+    const char* value = std::getenv(name);
+    return value != nullptr ? value : "";
+}
+
+bool hasArgument(int argc, char** argv, std::initializer_list<std::string_view> names) {
+    for (int i = 1; i < argc; ++i) {
+        if (std::string_view(argv[i]) == "--webEngineArgs") break;
+        for (std::string_view name : names) {
+            if (argv[i] == name) return true;
+        }
+    }
+    return false;
+}
+
+// The window-system plugin asked for: -platform NAME wins over QT_QPA_PLATFORM.
+std::string_view requestedPlatform(int argc, char** argv) {
+    for (int i = 1; i + 1 < argc; ++i) {
+        const std::string_view argument(argv[i]);
+        if (argument == "-platform" || argument == "--platform") return argv[i + 1];
+    }
+    return environment("QT_QPA_PLATFORM");
+}
+
+constexpr const char* kScreenAdvice =
+    "Start it from a desktop session, or on a virtual screen with: xvfb-run -a sitebuilder\n";
+
+// While the window system starts, a fatal failure (a display that cannot be
+// reached) ends the program with a plain sentence instead of an abort.
+QtMessageHandler defaultMessageHandler = nullptr;
+bool startingWindowSystem = false;
+
+void onQtMessage(QtMsgType type, const QMessageLogContext& context, const QString& text) {
+    if (type == QtFatalMsg && startingWindowSystem) {
+        const std::string_view display = environment("DISPLAY");
+        std::fprintf(stderr, "%s: cannot open a window: the display \"%.*s\" could not be reached.\n%s", kCommandName,
+                     static_cast<int>(display.size()), display.data(), kScreenAdvice);
+        std::_Exit(EXIT_FAILURE);
+    }
+    defaultMessageHandler(type, context, text);
+}
+
+void describeCommandLine(QCommandLineParser& parser) {
+    parser.setApplicationDescription(QStringLiteral(
+        "Site Builder composes a photo-gallery web site from a set of parameters and shows\n"
+        "pictures in sample pages. Site Builder compone un sito web di gallerie fotografiche\n"
+        "da un insieme di parametri e mostra le immagini in pagine di esempio.\n\n"
+        "Options for the embedded browser follow --webEngineArgs."));
+    parser.addHelpOption();
+    parser.addVersionOption();
+}
+
+// The arguments up to --webEngineArgs: the rest belong to the browser engine.
+QStringList ownArguments() {
+    QStringList arguments = QCoreApplication::arguments();
+    const qsizetype browserPart = arguments.indexOf(QStringLiteral("--webEngineArgs"));
+    if (browserPart > 0) arguments.resize(browserPart);
+    return arguments;
+}
+
+// Parses the command line; prints help or the version and ends the program
+// when asked to, ends it with a message on anything it does not know.
+void processCommandLine() {
+    QCommandLineParser parser;
+    describeCommandLine(parser);
+    parser.process(ownArguments());
+    if (!parser.positionalArguments().isEmpty()) {
+        std::fprintf(stderr, "%s: unexpected argument \"%s\" (see --help)\n", kCommandName,
+                     qPrintable(parser.positionalArguments().constFirst()));
+        std::exit(EXIT_FAILURE);
+    }
+}
+
+// The folder the program works in: its own when it holds the data files and
+// can be written there, the user's own folder once installed.
+QString applicationFolder() {
+    const QString program = QCoreApplication::applicationDirPath();
+    const QString data = QDir::cleanPath(program + QLatin1Char('/') + QStringLiteral(SB_DATA_FROM_PROGRAM));
+    const QString user = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+    return QString::fromStdString(
+        sb::chooseApplicationFolder({program.toStdString(), data.toStdString(), user.toStdString()}));
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-    enterApplicationFolder();
+    QCoreApplication::setApplicationName(QString::fromLatin1(kCommandName));
+    QCoreApplication::setApplicationVersion(QStringLiteral(SB_VERSION));
+    QGuiApplication::setDesktopFileName(QStringLiteral(SB_APP_ID));
+
+    // Help and version need no screen.
+    if (hasArgument(argc, argv, {"-h", "--help", "-?", "-v", "--version"})) {
+        QCoreApplication app(argc, argv);
+        processCommandLine();
+        return EXIT_SUCCESS;
+    }
+
+    const std::string noDisplay =
+        sb::missingDisplay(requestedPlatform(argc, argv), environment("DISPLAY"), environment("WAYLAND_DISPLAY"));
+    if (!noDisplay.empty() && !hasArgument(argc, argv, {"-display", "--display"})) {
+        if (hasArgument(argc, argv, {"--help-all"})) {  // without the window system's own options then
+            QCoreApplication app(argc, argv);
+            processCommandLine();
+        }
+        std::fprintf(stderr, "%s: cannot open a window: %s.\n%s", kCommandName, noDisplay.c_str(), kScreenAdvice);
+        return EXIT_FAILURE;
+    }
+
+    // The embedded browser's sandbox cannot run as root; an ordinary user
+    // keeps it.
+    const bool sandboxTurnedOff = ::geteuid() == 0 && environment("QTWEBENGINE_DISABLE_SANDBOX").empty();
+    if (sandboxTurnedOff) ::setenv("QTWEBENGINE_DISABLE_SANDBOX", "1", 1);
+
     const bool signalsReady = installStopSignals();
 
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    defaultMessageHandler = qInstallMessageHandler(onQtMessage);
+    startingWindowSystem = true;
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Site Builder"));
+    startingWindowSystem = false;
+
+    processCommandLine();
+    if (sandboxTurnedOff) {
+        std::fprintf(stderr, "%s: running as root: the embedded browser's sandbox is turned off.\n", kCommandName);
+    }
+
+    const QString folder = applicationFolder();
+    QDir::setCurrent(folder);
 
     bool stopRequested = false;
     std::unique_ptr<QSocketNotifier> stopNotifier;
@@ -88,7 +211,7 @@ int main(int argc, char** argv) {
         });
     }
 
-    sbqt::QtPlatform platform;
+    sbqt::QtPlatform platform(folder);
     sb::Module1 state;
     sb::MainWindow model(state, platform);
     sbqt::MainWindowView view(model, platform);
