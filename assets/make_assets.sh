@@ -3,15 +3,18 @@
 # page backgrounds, slide frames, buttons, headers, balloons, the sample
 # photo, navigation arrows, link tiles, the language flags and the icon.
 #
-# Usage: assets/make_assets.sh OUTDIR
+# Usage: assets/make_assets.sh OUTDIR [ICONDIR ICONNAME]
+#
+# With ICONDIR the program's icon is also written there in the sizes a
+# desktop menu asks for, as ICONDIR/hicolor/NxN/apps/ICONNAME.png.
 #
 # Everything is drawn from scratch with ImageMagick 6 and the DejaVu Sans
 # font, so the output is the same on every run.
 
 set -euo pipefail
 
-if [[ $# -ne 1 || -z "$1" ]]; then
-    echo "usage: $0 OUTDIR" >&2
+if [[ !( $# -eq 1 || $# -eq 3 ) || -z "$1" ]]; then
+    echo "usage: $0 OUTDIR [ICONDIR ICONNAME]" >&2
     exit 2
 fi
 
@@ -31,6 +34,8 @@ for f in "$FONT" "$FONTB"; do
 done
 
 OUT="$1"
+ICON_DIR="${2:-}"
+ICON_NAME="${3:-}"
 mkdir -p "$OUT/SFONDI" "$OUT/SFONDI_DIAPOSITIVE" "$OUT/PULSANTI" "$OUT/TESTATE"
 
 # Starting convert is the slow part, so each group of pictures is drawn by a
@@ -365,6 +370,15 @@ make_flags() {
 # Program icon: a framed landscape with a small globe (the web)
 # ---------------------------------------------------------------------------
 make_icon() {
+    local -a menu=()
+    local size
+    if [[ -n $ICON_DIR ]]; then
+        for size in 16 24 32 48 64 128 256; do
+            mkdir -p "$ICON_DIR/hicolor/${size}x$size/apps"
+            menu+=( '(' -clone 0 -resize "${size}x$size" "${PNG[@]}"
+                    -write "$ICON_DIR/hicolor/${size}x$size/apps/$ICON_NAME.png" +delete ')' )
+        done
+    fi
     "${IM[@]}" -size 256x256 xc:none \
         -fill 'rgba(0,0,0,0.30)' -draw "roundrectangle 18,34 250,226 14,14" \
         -fill '#a8711f' -draw "roundrectangle 8,24 240,216 14,14" \
@@ -381,6 +395,7 @@ make_icon() {
         -draw "line 145,192 247,192" \
         -draw "path 'M 152,166 Q 196,178 240,166' path 'M 152,218 Q 196,206 240,218'" \
         -filter Lanczos \
+        "${menu[@]}" \
         \( -clone 0 -resize 64x64 "${PNG[@]}" -write "$OUT/Site_Builder.png" +delete \) \
         \( -clone 0 -resize 32x32 "${GIF_ALPHA[@]}" -colors 16 \) \
         \( -clone 0 -resize 16x16 -unsharp 0x0.5 "${GIF_ALPHA[@]}" -colors 16 \) \

@@ -10,6 +10,7 @@ packages=(
   imagemagick fonts-dejavu-core
   xvfb xauth x11-utils
   nodejs time
+  dpkg-dev file desktop-file-utils appstream
 )
 
 missing=()
