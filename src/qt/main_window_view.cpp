@@ -16,10 +16,6 @@ using sb::kTwipsPerPixel;
 
 namespace {
 
-int px(int twips) { return twips / kTwipsPerPixel; }
-
-QRect pixelRect(const Control& c) { return QRect(px(c.left), px(c.top), px(c.width), px(c.height)); }
-
 // The frame around the client area of the design, in pixels: Form_Resize
 // takes 120 and 510 twips off the outer size for it.
 constexpr int kClassicFrameWidth = 8;

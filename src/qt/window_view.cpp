@@ -4,9 +4,7 @@
 #include <QFileInfo>
 #include <QGroupBox>
 #include <QLineEdit>
-#include <QMouseEvent>
 #include <QPlainTextEdit>
-#include <QProxyStyle>
 #include <QPushButton>
 #include <QResizeEvent>
 #include <QSignalBlocker>
@@ -23,10 +21,6 @@ using sb::ControlKind;
 using sb::kTwipsPerPixel;
 
 namespace {
-
-int px(int twips) { return twips / kTwipsPerPixel; }
-
-QRect pixelRect(const Control& c) { return QRect(px(c.left), px(c.top), px(c.width), px(c.height)); }
 
 // Multi-line boxes hold lines ending in CR LF, the editor plain line feeds.
 QString toEditorText(const std::string& text) {
@@ -59,61 +53,12 @@ bool isTopLevelControl(const Control& c) { return c.container.empty(); }
 
 }  // namespace
 
-// --- small widgets ------------------------------------------------------------
-
-void PictureLabel::mousePressEvent(QMouseEvent* event) {
-    if (event->button() == Qt::LeftButton) pressed_ = true;
-    QLabel::mousePressEvent(event);
-}
-
-void PictureLabel::mouseReleaseEvent(QMouseEvent* event) {
-    const bool click = pressed_ && event->button() == Qt::LeftButton && rect().contains(event->position().toPoint());
-    pressed_ = false;
-    QLabel::mouseReleaseEvent(event);
-    if (click) emit clicked();
-}
-
-namespace {
-
-// Tabs as narrow as the original's, so that all eleven fit along the strip.
-class NarrowTabs : public QProxyStyle {
-public:
-    int pixelMetric(PixelMetric metric, const QStyleOption* option, const QWidget* widget) const override {
-        if (metric == PM_TabBarTabHSpace) return 8;
-        return QProxyStyle::pixelMetric(metric, option, widget);
-    }
-};
-
-}  // namespace
-
-TabPanel::TabPanel(QWidget* parent) : QFrame(parent), tabBar_(new QTabBar(this)), page_(new QFrame(this)) {
-    auto* style = new NarrowTabs;
-    style->setParent(this);
-    tabBar_->setStyle(style);
-    setAutoFillBackground(true);
-    setBackgroundRole(QPalette::Window);
-    tabBar_->setExpanding(false);
-    tabBar_->setUsesScrollButtons(true);
-    tabBar_->setElideMode(Qt::ElideNone);
-    tabBar_->setDrawBase(false);
-    tabBar_->setFocusPolicy(Qt::TabFocus);
-    page_->setFrameStyle(QFrame::StyledPanel | QFrame::Raised);
-    page_->lower();
-}
-
-void TabPanel::resizeEvent(QResizeEvent* event) {
-    QFrame::resizeEvent(event);
-    const int barHeight = std::min(height(), tabBar_->sizeHint().height());
-    tabBar_->setGeometry(0, 0, width(), barHeight);
-    page_->setGeometry(0, barHeight - 1, width(), std::max(0, height() - barHeight + 1));
-}
-
 // --- the window -----------------------------------------------------------------
 
 QFont WindowView::windowFont() {
     QFont f;
-    // The original's face first, then faces of about its width: the layout
-    // was made for it and wider faces get cut at the ends of the boxes.
+    // Narrow faces first: the design's boxes are sized for a narrow face, and
+    // wider faces get cut at the ends of the boxes.
     f.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("Microsoft Sans Serif"),
                    QStringLiteral("Liberation Sans Narrow"), QStringLiteral("DejaVu Sans Condensed"),
                    QStringLiteral("Liberation Sans"), QStringLiteral("Arimo"), QStringLiteral("DejaVu Sans")});
@@ -210,7 +155,7 @@ QWidget* WindowView::createWidget(const Control& c, QWidget* parent) {
                 std::string text = fromEditorText(edit->toPlainText());
                 items_[i].shownText = text;
                 items_[i].textShown = true;
-                model_.control(m.name, m.index).text = std::move(text);
+                model_.edit(m.name, m.index).text = std::move(text);
             });
             w = edit;
         } else {
@@ -221,7 +166,7 @@ QWidget* WindowView::createWidget(const Control& c, QWidget* parent) {
                 std::string text = toStdString(typed);
                 items_[i].shownText = text;
                 items_[i].textShown = true;
-                model_.control(m.name, m.index).text = std::move(text);
+                model_.edit(m.name, m.index).text = std::move(text);
             });
             w = edit;
         }
@@ -365,7 +310,7 @@ void WindowView::syncWindow() {
             if (current >= 0 && current < bar->count()) bar->setCurrentIndex(current);
         }
     }
-    const QSize client(model_.clientWidth / kTwipsPerPixel, model_.clientHeight / kTwipsPerPixel);
+    const QSize client(px(model_.clientWidth), px(model_.clientHeight));
     if (client != shownClient_ && !client.isEmpty()) {
         shownClient_ = client;
         if (size() != client) resize(client);

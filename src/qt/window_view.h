@@ -2,15 +2,15 @@
 // pixels = twips / 15, kept in step with the model by sync().
 #pragma once
 
-#include <QFrame>
-#include <QLabel>
 #include <QPixmap>
+#include <QRect>
 #include <QWidget>
 
 #include <cstdint>
 #include <string>
 #include <vector>
 
+#include "qt/control_widgets.h"
 #include "qt/qt_platform.h"
 #include "ui/window_model.h"
 
@@ -19,38 +19,9 @@ class QWebEngineView;
 
 namespace sbqt {
 
-// A picture holder (Image or PictureBox) that reports clicks.
-class PictureLabel : public QLabel {
-    Q_OBJECT
-public:
-    using QLabel::QLabel;
-
-signals:
-    void clicked();
-
-protected:
-    void mousePressEvent(QMouseEvent* event) override;
-    void mouseReleaseEvent(QMouseEvent* event) override;
-
-private:
-    bool pressed_ = false;
-};
-
-// The tab strip: an opaque panel with the tab bar along its top. Controls
-// stacked below the panel are hidden by it, as on the original window.
-class TabPanel : public QFrame {
-    Q_OBJECT
-public:
-    explicit TabPanel(QWidget* parent);
-    QTabBar* tabBar() const { return tabBar_; }
-
-protected:
-    void resizeEvent(QResizeEvent* event) override;
-
-private:
-    QTabBar* tabBar_;
-    QFrame* page_;
-};
+// Pixels of a place or size in twips, as the window shows it.
+inline int px(int twips) { return twips / sb::kTwipsPerPixel; }
+inline QRect pixelRect(const sb::Control& c) { return QRect(px(c.left), px(c.top), px(c.width), px(c.height)); }
 
 class WindowView : public QWidget, public SyncedView {
     Q_OBJECT
@@ -75,7 +46,8 @@ public:
     // bottom and right of the client area, in pixels.
     QSize roomInClientArea(const sb::Control& control) const;
 
-    // The window's own font: the 8-point interface font of the original.
+    // The window's own font: a small interface font, so that the captions
+    // keep within the boxes the design gives them.
     static QFont windowFont();
 
 protected:

@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QTabBar>
 
 #include <filesystem>
 #include <ostream>
@@ -38,6 +39,14 @@ struct ApplicationFolder : sb::test::TempDir {
     ApplicationFolder() { sb::test::copyPictures(SB_APP_DIR, str()); }
     QString qstr() const { return QString::fromStdString(str()); }
 };
+
+// A control's widget, found by the name the window gives it ("Text1(2)", "Command1").
+inline QWidget* named(const QWidget* window, const QString& key) { return window->findChild<QWidget*>(key); }
+inline QWidget* named(const QWidget* window, const sb::Control& c) { return named(window, QString::fromStdString(c.key())); }
+inline QTabBar* tabBarOf(const QWidget* window) {
+    const QWidget* strip = named(window, QStringLiteral("TabStrip1"));
+    return strip ? strip->findChild<QTabBar*>() : nullptr;
+}
 
 // Where a control must stand on screen: twips / 15, worked out here on purpose.
 inline QRect pixels(const sb::Control& c) { return QRect(c.left / 15, c.top / 15, c.width / 15, c.height / 15); }

@@ -31,8 +31,9 @@ struct Windows {
     WindowView copy{copyModel, platform};
 
     Windows() { view.run([this] { model.Form_Load(); }), view.show(), copy.show(), QApplication::processEvents(); }
-    QWidget* widget(const std::string& name, int index = -1) { return view.widget(name, index); }
-    void clickTab(int number) { test::click(view.tabBar(), view.tabBar()->tabRect(number - 1).center()); }
+    QWidget* widget(const QString& key) { return test::named(&view, key); }
+    QTabBar* tabBar() { return test::tabBarOf(&view); }
+    void clickTab(int number) { test::click(tabBar(), tabBar()->tabRect(number - 1).center()); }
     void fillText2(const QString& s) { static_cast<QLineEdit*>(widget("Text2"))->clear(), test::typeText(widget("Text2"), s); }
 };
 
@@ -48,17 +49,17 @@ void expectFollowsModel(WindowView& view) {
     const sb::WindowModel& m = view.model();
     EXPECT_EQ(view.size(), QSize(m.clientWidth / 15, m.clientHeight / 15)) << m.name();
     EXPECT_EQ(view.windowTitle().toStdString(), m.title);
-    for (std::size_t t = 0; view.tabBar() && t < m.tabs.size(); ++t)
-        EXPECT_EQ(view.tabBar()->tabText(int(t)).toStdString(), m.tabs[t]);
-    EXPECT_EQ(view.tabBar() ? view.tabBar()->currentIndex() + 1 : m.selectedTab, m.selectedTab);
+    const QTabBar* bar = test::tabBarOf(&view);
+    for (std::size_t t = 0; bar && t < m.tabs.size(); ++t) EXPECT_EQ(bar->tabText(int(t)).toStdString(), m.tabs[t]);
+    EXPECT_EQ(bar ? bar->currentIndex() + 1 : m.selectedTab, m.selectedTab);
     for (const sb::Control& c : m.controls()) {
         if (c.kind == ControlKind::FileDialog) continue;
-        QWidget* w = view.widget(c.name, c.index);
+        QWidget* w = test::named(&view, c);
         ASSERT_NE(w, nullptr) << c.key();
         QRect expected = test::pixels(c);
         if (c.kind == ControlKind::PictureBox) expected.setSize(expected.size().boundedTo(view.roomInClientArea(c)));
         EXPECT_EQ(w->geometry(), expected) << c.key();
-        EXPECT_EQ(w->parentWidget(), c.container.empty() ? &view : view.widget(c.container)) << c.key();
+        EXPECT_EQ(w->parentWidget(), c.container.empty() ? &view : test::named(&view, QString::fromStdString(c.container))) << c.key();
         EXPECT_EQ(!w->isHidden(), c.visible && !expected.isEmpty()) << c.key();
         auto* label = qobject_cast<QLabel*>(w);
         const bool picture = c.kind == ControlKind::Image || c.kind == ControlKind::PictureBox;
@@ -96,15 +97,15 @@ TEST(WindowViews, WidgetsFollowTheirModels) {
         f.view.resize(size);
         QApplication::processEvents();
         EXPECT_EQ(QSize(f.model.outerWidth, f.model.outerHeight), (size + QSize(8, 34)) * 15);
-        EXPECT_EQ(QSize(f.view.tabPanel()->width(), f.view.tabPanel()->geometry().bottom() + 1), size);
+        EXPECT_EQ(QSize(f.widget("TabStrip1")->width(), f.widget("TabStrip1")->geometry().bottom() + 1), size);
     };
     const auto stack = [&f](const char* name, bool toFront, bool seen) {  // behind the tab strip its panel covers it
         toFront ? f.model.bringToFront(name) : f.model.sendToBack(name);
         f.view.sync();
         const QPoint middle = f.widget(name)->geometry().center();
-        ASSERT_TRUE(f.view.tabPanel()->geometry().contains(middle)) << name;
+        ASSERT_TRUE(f.widget("TabStrip1")->geometry().contains(middle)) << name;
         EXPECT_EQ(test::isWithin(f.view.childAt(middle), f.widget(name)), seen) << name;
-        EXPECT_EQ(test::isWithin(f.view.childAt(middle), f.view.tabPanel()), !seen) << name;
+        EXPECT_EQ(test::isWithin(f.view.childAt(middle), f.widget("TabStrip1")), !seen) << name;
     };
     const std::pair<const char*, std::function<void()>> scenes[] = {
         {"start-up", [] {}},
@@ -127,13 +128,13 @@ TEST(WindowViews, WidgetsFollowTheirModels) {
         {"texts from code", [&] { m.setText("Command1", -1, "Cerca"), m.setText("Text1", 2, "/tmp/foto 1.jpg"), synced(); }},
         {"multi-line text", [&] { m.setText("Des_Sito", -1, "riga 1\r\nriga 2"), synced(); }},
         {"caption with markup", [&] { m.setText("Text4", 1, "<b>Nome</b> & immagine"), synced(); }},
-        {"moved and hidden", [&] { m.control("Command1").left = 3000, m.control("Text4", 16).visible = false, synced(); }},
+        {"moved and hidden", [&] { m.edit("Command1").left = 3000, m.edit("Text4", 16).visible = false, synced(); }},
         {"title and tabs", [&] { m.title = "Site Builder 3/12", m.tabs[0] = "Title", synced(); }},
         // The resize runs Form_Resize inside the sync; the captions it sets show at the next sync.
         {"client size", [&] { m.clientWidth = 9000, synced(); EXPECT_EQ(f.view.width(), 600); synced(); }},
         {"grown and shrunk", [&] { resize({1000, 700}), resize({700, 450}); }},
-        {"copy window caption", [&] { f.copyModel.control("Label1").text = "Cartella", synced(); }},
-        {"copy window button moved in its frame", [&] { f.copyModel.control("Command3").left = 90, synced(); }},
+        {"copy window caption", [&] { f.copyModel.edit("Label1").text = "Cartella", synced(); }},
+        {"copy window button moved in its frame", [&] { f.copyModel.edit("Command3").left = 90, synced(); }},
     };
     for (const auto& [what, act] : scenes) {
         SCOPED_TRACE(what);
@@ -142,7 +143,7 @@ TEST(WindowViews, WidgetsFollowTheirModels) {
         expectFollowsModel(f.copy);
     }
     for (const WindowView* window : {static_cast<WindowView*>(&f.view), &f.copy})
-        for (int i = 0; i < 2; ++i) EXPECT_EQ(static_cast<QLabel*>(window->widget("Image2", i))->pixmap().size(), QSize(40, 28));
+        for (int i = 0; i < 2; ++i) EXPECT_EQ(static_cast<QLabel*>(test::named(window, QStringLiteral("Image2(%1)").arg(i)))->pixmap().size(), QSize(40, 28));
 }
 
 TEST(MainWindowHandlers, ClicksAndEnterReachTheirHandlers) {
@@ -159,7 +160,7 @@ TEST(MainWindowHandlers, ClicksAndEnterReachTheirHandlers) {
     };
     const auto clicksInsideAHandler = [&f] {
         QTimer::singleShot(0, &f.view, [&f] { f.clickTab(5); });
-        QTimer::singleShot(0, &f.view, [&f] { test::click(f.widget("Image2", 1)); });
+        QTimer::singleShot(0, &f.view, [&f] { test::click(f.widget("Image2(1)")); });
         f.clickTab(2);
         QApplication::processEvents();
     };
@@ -171,8 +172,8 @@ TEST(MainWindowHandlers, ClicksAndEnterReachTheirHandlers) {
         {"sample page", samplePage, 0, 0, 2, false},
         {"confirm", [&f] { test::click(f.widget("Pulsante_Conferma")); }, 0, 1, 3, false},
         {"busy pointer", [&f, &busyPointer] { f.view.run(busyPointer); }, 0, 0, 3, false},
-        {"English flag", [&f] { test::click(f.widget("Image2", 1)); }, 0, 0, 3, true},
-        {"Italian flag", [&f] { test::click(f.widget("Image2", 0)); }, 0, 0, 3, false},
+        {"English flag", [&f] { test::click(f.widget("Image2(1)")); }, 0, 0, 3, true},
+        {"Italian flag", [&f] { test::click(f.widget("Image2(0)")); }, 0, 0, 3, false},
         {"next past the last", [&f] { test::click(f.widget("Command4")); }, 1, 0, 3, false},
         {"previous before the first", [&f] { test::click(f.widget("Command3")); }, 1, 0, 3, false},
         {"go to 99", [&f] { f.fillText2("99"), test::click(f.widget("Command6")); }, 1, 0, 3, false},
@@ -187,7 +188,7 @@ TEST(MainWindowHandlers, ClicksAndEnterReachTheirHandlers) {
         EXPECT_EQ(p.messages - messages, c.refusals) << c.what;
         EXPECT_EQ(p.browserStops - stops, c.stops) << c.what;
         EXPECT_EQ(f.state.Tab_Corrente, c.tab) << c.what;
-        EXPECT_EQ(f.view.tabBar()->tabText(0), c.english ? "Title" : "Titolo") << c.what;
+        EXPECT_EQ(f.tabBar()->tabText(0), c.english ? "Title" : "Titolo") << c.what;
         EXPECT_EQ(static_cast<QPushButton*>(f.widget("Command1"))->text(), c.english ? "Search ..." : "Sfoglia ...") << c.what;
         EXPECT_EQ(QApplication::overrideCursor(), nullptr) << c.what;
         EXPECT_EQ(f.view.runningHandlers(), 0) << c.what;

@@ -83,7 +83,7 @@ TEST(Startup, PutsTheDefaultBackgroundOnViewThenTheSamplePagesFollowTheDefaults)
                     "<div STYLE='position:absolute;top:200;left:110;'>",
                     "<img src=\"" + a + "/image1.jpg\" width=115 height=80>", "</div>",
                     "<br><br><h2>Esempio sfondo con diapositiva</h2><br><br><br><br>", "<br>", "</body>", "</html>"}));
-    p.window.control("Picture1").height = 40 * 15;
+    p.window.edit("Picture1").height = 40 * 15;
     p.window.Command8_Click();
     Strings lines = {"<html>", "<head>", "<title>" + slide + "</title>", "</head>", "<body background=\"" + background + "\"> ",
                      " ", "<h2>Esempio sfondo con Pulsanti Gruppi</h2><br><br><br><br>", "<br>"};
@@ -214,7 +214,7 @@ TEST(SamplePages, GroupsPageButtons) {
         p.load(3);
         p.state.Parametri.Nome_Immagine_Sfondo_Diapositiva = p.photo("cornice.gif");
         p.state.Parametri.MAX_NUM_ARG = c.groups;
-        p.window.control("Picture1").height = c.pictureTwips;
+        p.window.edit("Picture1").height = c.pictureTwips;
         p.window.Command8_Click();
         const std::string page = bytesOf(p.photo("cornice_Esempio_Sfondo8.htm"));
         const std::regex top("<div STYLE='position:absolute;top:([^;]*);left:100;'>\r\n");

@@ -9,25 +9,15 @@
 
 #include "app/state.h"
 #include "platform.h"
+#include "ui/captions.h"
+#include "ui/window_designs.h"
 #include "ui/window_model.h"
 
 namespace sb {
 
-// The program's name, used as the Main Window's title (followed by one blank,
-// so that the viewer caption reads "Site Builder 3/12") and as the title of
-// message boxes that give none.
-inline constexpr const char* kProgramTitle = "Site Builder ";
-inline constexpr const char* kProgramName = "Site Builder";
-inline constexpr const char* kSignature = "by Velmora";
-
-// Picture files of the application folder that the windows show.
-inline constexpr const char* kItalianFlagFile = "Bandiera_Italiana.gif";
-inline constexpr const char* kEnglishFlagFile = "Bandiera_Inglese.gif";
-inline constexpr const char* kWindowIconFile = "Site_Builder.ico";
-
 // Indices of the path fields Text1(n): one per tab that has a path.
 inline constexpr std::array<int, 8> kPathFields = {1, 2, 3, 4, 5, 8, 9, 10};
-inline constexpr int kTabCount = 11;
+inline constexpr int kTabCount = static_cast<int>(std::size(kTabCaptions));
 inline constexpr int kPreviewTab = 11;
 inline constexpr int kMaxImages = 8000;
 
@@ -41,8 +31,10 @@ public:
     // tab once and writes the default site silently (main_window_viewer.cpp).
     void Inizializza_Finestra();
 
-    // --- parameters and tab pages (main_window.cpp) ---
+    // --- parameters (main_window.cpp) ---
     void Conferma_Variazione_Parametri();
+
+    // --- tab pages, preview and layout (main_window_tabs.cpp) ---
     void Vedo_Campi_TAB();
     void TabStrip1_Click();
     void Form_Resize();
@@ -65,11 +57,11 @@ public:
     // --- language ---
     void Image2_Click(int index);
 
-    // Shorthands for the controls the handlers use most.
-    Control& Text1(int n) { return control("Text1", n); }
-    Control& Text4(int n) { return control("Text4", n); }
+    // Shorthands for the controls the handlers change most.
+    Control& Text1(int n) { return edit("Text1", n); }
+    Control& Text4(int n) { return edit("Text4", n); }
     std::string text(const std::string& name, int index = -1) const { return control(name, index).text; }
-    void setText(const std::string& name, int index, std::string value) { control(name, index).text = std::move(value); }
+    void setText(const std::string& name, int index, std::string value) { edit(name, index).text = std::move(value); }
 
     // Loads a picture file into a holder; a file that is not a readable
     // picture (or an empty name) leaves the holder as it was. True on success.
@@ -86,7 +78,6 @@ public:
     std::string underApplication(const std::string& relative);
 
 private:
-    void buildControls();
     void showTabPage(int tab);
     void showPreview();
     void setLinkRowVisible(bool visible);

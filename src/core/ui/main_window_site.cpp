@@ -4,13 +4,6 @@
 
 namespace sb {
 
-namespace {
-
-constexpr const char* kConfirmParameters = "Conferma parametri";
-constexpr const char* kConfirmSite = "Conferma creazione Sito";
-
-}  // namespace
-
 // The confirm button: moves on to the next tab and writes the site; on the
 // last tabs it also tells how the writing went and opens the home page.
 // The program runs it on its own behalf (Esecuzione_Automatica set) to write
@@ -30,17 +23,17 @@ void MainWindow::Pulsante_Conferma_Click() {
             // fields and, on the preview tab, writes the site silently.
             selectTab(s.Tab_Corrente);
             if (s.Tab_Corrente == s.Ultimo_Tab_Parametri) {
-                setText("Pulsante_Conferma", -1, kConfirmSite);
+                setText("Pulsante_Conferma", -1, kConfirmSite.italian);
                 Vedo_Campi_TAB();
                 platform_.setBusyPointer(false);
                 return;
             }
-            setText("Pulsante_Conferma", -1, kConfirmParameters);
+            setText("Pulsante_Conferma", -1, kConfirmParameters.italian);
         }
         Vedo_Campi_TAB();
     }
     if (s.Tab_Corrente == previewTab) {
-        setText("Pulsante_Conferma", -1, kConfirmSite);
+        setText("Pulsante_Conferma", -1, kConfirmSite.italian);
         if (s.Caricamento_In_Corso == 0 && s.Esecuzione_Automatica == 0) Vedo_Campi_TAB();
     }
 

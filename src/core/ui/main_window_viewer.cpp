@@ -62,7 +62,7 @@ void showImageOnView(MainWindow& w) {
     } else if (w.loadPicture("Picture1", -1, path)) {
         // Image1 takes the picture Picture1 has just read: a large photo is
         // not decoded twice for one step.
-        Control& image = w.control("Image1");
+        Control& image = w.edit("Image1");
         if (image.autoSize) {
             w.loadPicture("Image1", -1, path);
         } else {

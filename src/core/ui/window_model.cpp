@@ -34,14 +34,10 @@ int WindowModel::indexOf(const std::string& name, int index) const {
 
 bool WindowModel::has(const std::string& name, int index) const { return indexOf(name, index) >= 0; }
 
-Control& WindowModel::control(const std::string& name, int index) {
-    const int i = indexOf(name, index);
-    if (i < 0) {
-        std::fprintf(stderr, "window %s has no control %s\n", name_.c_str(), makeKey(name, index).c_str());
-        std::abort();
-    }
-    touch();  // the caller may change it
-    return controls_[static_cast<std::size_t>(i)];
+Control& WindowModel::edit(const std::string& name, int index) {
+    const Control& found = control(name, index);
+    touch();
+    return controls_[static_cast<std::size_t>(&found - controls_.data())];
 }
 
 const Control& WindowModel::control(const std::string& name, int index) const {

@@ -81,9 +81,11 @@ public:
     Control& add(Control control);
 
     // Looks a control up by name and index; aborts on a name the window
-    // does not have (a fault of the program, not of the user).
-    Control& control(const std::string& name, int index = -1);
+    // does not have (a fault of the program, not of the user). edit() is
+    // for a caller that changes the control: it marks the window changed,
+    // so that its view follows.
     const Control& control(const std::string& name, int index = -1) const;
+    Control& edit(const std::string& name, int index = -1);
     bool has(const std::string& name, int index = -1) const;
     const std::vector<Control>& controls() const { return controls_; }
 

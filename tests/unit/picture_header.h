@@ -1,4 +1,5 @@
-// Reads the pixel size of a GIF, PNG, JPEG or BMP file from its header,
+// The fake platform's picture loader: reads the pixel size of a GIF, PNG,
+// JPEG or BMP file from its header,
 // without decoding the picture.
 #pragma once
 

@@ -1,4 +1,4 @@
-#include "common/picture_header.h"
+#include "picture_header.h"
 
 #include <cstdint>
 #include <cstdlib>

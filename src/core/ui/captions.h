@@ -1,0 +1,112 @@
+// The texts of the windows that follow the language, each once, in Italian
+// and in English. The designs, the language switches, the tab pages and the
+// confirm button all take their captions from here.
+#pragma once
+
+#include <span>
+
+#include "ui/window_model.h"
+
+namespace sb {
+
+// The program's name, used as the Main Window's title (followed by one blank,
+// so that the viewer caption reads "Site Builder 3/12") and as the title of
+// message boxes that give none.
+inline constexpr const char* kProgramTitle = "Site Builder ";
+inline constexpr const char* kProgramName = "Site Builder";
+inline constexpr const char* kSignature = "by Velmora";
+
+struct Caption {
+    const char* italian;
+    const char* english;
+    const char* in(bool english) const { return english ? this->english : italian; }
+};
+
+// A control's caption in a window's caption table. The control kWindowTitle
+// stands for the window's own title.
+struct ControlCaption {
+    const char* control;
+    int index;
+    Caption caption;
+};
+inline constexpr const char* kWindowTitle = "";
+
+// The browse button. Its caption also tells which language is on view:
+// English exactly when it reads "Search ...". As designed, before the first
+// switch, it reads kBrowseDesign, which counts as Italian.
+inline constexpr Caption kBrowse{"Sfoglia ...", "Search ..."};
+inline constexpr const char* kBrowseDesign = "Sfoglia...";
+
+// The confirm button: it confirms a tab's parameters, and on the last
+// parameter tab and on the preview it creates the site, and says so.
+inline constexpr Caption kConfirmParameters{"Conferma parametri", "Confirmation of parameters"};
+inline constexpr Caption kConfirmSite{"Conferma creazione Sito", "Confirm site creation"};
+
+// The label of the path row: an image on most tabs, the site's folder on
+// the first. The tab pages write kTabPageRowLabel before each page; the
+// switch then gives the row the current language's label.
+inline constexpr Caption kImageRowLabel{"Nome immagine", "Image name"};
+inline constexpr Caption kSiteRowLabel{"Nome Sito", "Site name"};
+inline constexpr const char* kTabPageRowLabel = "Nome Immagine";
+
+// What the title and description fields hold until the user types.
+inline constexpr Caption kTitlePlaceholder{"Titolo del Sito", "Title of Web-Site"};
+inline constexpr Caption kDescriptionPlaceholder{"Descrizione del Sito", "Description of Web-Site"};
+
+inline constexpr Caption kTabCaptions[] = {
+    {"Titolo", "Title"},
+    {"Sfondo", "Background"},
+    {"Gruppi", "Groups"},
+    {"Argomenti", "Argoments"},
+    {"Diapositive", "Icons"},
+    {"Immagini_Piccole", "Micro-Images"},
+    {"Immagini_Grandi", "Big-Images"},
+    {"Pulsanti", "Bottons"},
+    {"Testata", "Head"},
+    {"Commenti", "Note"},
+    {"Anteprima Sito", "Preview Web-Site"},
+};
+
+// The Main Window's captions, in the order its switch writes them.
+inline constexpr ControlCaption kMainWindowCaptions[] = {
+    {kWindowTitle, -1, {kProgramTitle, kProgramTitle}},
+    {"Command1", -1, kBrowse},
+    {"Command5", -1, {"Copia Img.", "Copy Img."}},
+    {"Pulsante_Conferma", -1, kConfirmParameters},
+    {"Text4", 0, {"Titolo Sito", "Title of Web-Site"}},
+    {"Text4", 1, kImageRowLabel},
+    {"Text4", 3, {"Numero Gruppi desiderati (1-20..)", "Number favorites Groups (1-20..)"}},
+    {"Text4", 4, {"Selezionare l'immagine da usare per i Pulsanti dei Gruppi", "Select the image for utilize for Bottons of Groups"}},
+    {"Text4", 5,
+     {"Selezionare l'immagine da usare come sfondo generale delle immagini del Gruppo scelto",
+      "Select the image for utilize with Background of the select Group"}},
+    {"Text4", 6, {"Descrizione Sito", "Description Site"}},
+    {"Text4", 7, {"Numero Righe (1-4..)", "Rows Number (1-4..)"}},
+    {"Text4", 8, {"Numero Immagini per Riga  (1-4..)", "Number Images for Row  (1-4..)"}},
+    {"Text4", 9,
+     {"Selezionare l'immagine da usare come sfondo per le Miniature delle immagini",
+      "Select the image for utilize with Background for Icons (Micro-Images)"}},
+    {"Text4", 10, {"Larghezza diapositive (135)", "Width of Icons (Micro-Images)  (135)"}},
+    {"Text4", 11, {"Altezza diapositiva (100)", "Height of Icons (Micro-Images) (100)"}},
+    {"Text4", 12, {"Posizione Immagine Sfondo Diapositiva (400) X=", "Position Background of Icons (Micro-Images) (400) X="}},
+    {"Text4", 13, {"Posizione Immagine Sfondo Diapositiva (190) Y=", "Position Background of Icons (Micro-Images) (190) Y="}},
+    {"Text4", 14, {"Posizione Immagine Piccola sopra Diapositiva (200) Y=", "Position image over Icons (Micro-Images) (200) Y="}},
+    {"Text4", 15, {"Posizione Immagine Grande (220) X=", "Position Big image (220) X="}},
+    {"Text4", 18, {"Posizione Immagine Grande (80)  Y=", "Position Big image (80)  Y="}},
+    {"Text4", 16,
+     {"Indicare la cartella e il Nome del Sito che volete creare o gestire",
+      "Select Folder and Name of your Web-Site for create and management"}},
+    {"Text4", 17,
+     {"Indicare l'immagine da utilizare come Sfondo della Homepage del vostro  Sito Internet",
+      "Select image for utilize with Background of Homepage your Web-Site"}},
+    {"Text4", 19, {"Posizione Pulsanti Gruppi (30) Y=", "Position of Bottons Groups (30) Y="}},
+    {"Text4", 20, {"Spaziatura verticale tra i Gruppi  (95)", "Vertical width thru Groups (95)"}},
+};
+
+// Writes every caption of a table in one language.
+void applyCaptions(WindowModel& window, std::span<const ControlCaption> captions, bool english);
+
+// The Italian caption a table gives a control; nullptr when it gives none.
+const char* italianCaption(std::span<const ControlCaption> captions, const char* control, int index);
+
+}  // namespace sb
