@@ -67,8 +67,17 @@ if [[ -z $found ]]; then
     exit 1
 fi
 xwininfo -id "$found" >"$artifacts/main_window.xwininfo"
-sleep 2
-import -window root "$artifacts/main_window.png"
+# The screen is taken once it has settled: two shots half a second apart
+# alike (at most 15 s of trying).
+shot="$artifacts/main_window.png" previous="$artifacts/previous.png"
+import -window root "$shot"
+for _ in $(seq 1 30); do
+    sleep 0.5
+    mv "$shot" "$previous"
+    import -window root "$shot"
+    [[ $(compare -metric AE "$previous" "$shot" null: 2>&1) == 0 ]] && break
+done
+rm -f "$previous"
 
 kill -TERM "$pid"
 status=0

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "common/picture_header.h"
+#include "picture_header.h"
 #include "platform.h"
 #include "temp_dir.h"
 
@@ -23,6 +23,7 @@ public:
 
     // --- script ---
     std::deque<std::string> dialogAnswers;  // empty answer queue: the dialog is cancelled
+    std::deque<bool> yesNoAnswers;           // empty answer queue: No
     std::map<std::string, std::vector<std::string>> listings;  // overrides real listings
     std::function<void()> onDoEvents;  // runs once per doEvents, may nest handlers
     bool browserAlwaysBusy = false;
@@ -32,6 +33,7 @@ public:
         std::string text, title;
     };
     std::vector<Message> messages;
+    std::vector<Message> questions;
     std::vector<std::string> navigations;
     std::vector<std::string> openedPages;
     std::vector<std::pair<std::string, std::string>> dialogs;  // (folder, file)
@@ -46,7 +48,13 @@ public:
         }
     }
     void showMessage(const std::string& text, const std::string& title) override { messages.push_back({text, title}); }
-    bool askYesNo(const std::string&, const std::string&) override { return false; }
+    bool askYesNo(const std::string& text, const std::string& title) override {
+        questions.push_back({text, title});
+        if (yesNoAnswers.empty()) return false;
+        const bool yes = yesNoAnswers.front();
+        yesNoAnswers.pop_front();
+        return yes;
+    }
     void beep() override { ++beeps; }
     void setBusyPointer(bool b) override { busy = b; }
     std::string showOpenDialog(const std::string& folder, const std::string& file) override {
