@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the program needs to build, run and be tested,
-# when any of them is missing. Uses sudo when not run as root.
+# when any of them is missing: as root directly, otherwise through sudo. When
+# neither can install (no sudo, or a sudo that would ask for a password where
+# nobody can type it), it prints the one command to run as root and stops.
 set -euo pipefail
 
 packages=(
@@ -19,16 +21,38 @@ for p in "${packages[@]}"; do
     missing+=("$p")
   fi
 done
-
 if [ ${#missing[@]} -eq 0 ]; then
   exit 0
 fi
 
-echo "Installing missing Debian packages: ${missing[*]}"
-sudo=()
-if [ "$(id -u)" -ne 0 ]; then
-  sudo=(sudo)
+apt=(apt-get -o DPkg::Lock::Timeout=600)
+if [ "$(id -u)" -eq 0 ]; then
+  sudo=()
+elif command -v sudo >/dev/null && sudo -n true 2>/dev/null; then
+  sudo=(sudo -n)
+elif command -v sudo >/dev/null && [ -t 0 ] && sudo -v; then
+  sudo=(sudo)  # the password was just asked for at the terminal
+else
+  cat >&2 <<MESSAGE
+The Site Builder needs Debian packages that are not installed:
+  ${missing[*]}
+Installing them needs root, and neither root nor sudo is at hand here.
+Run this one line as root, then start this command again:
+  ${apt[*]} update && ${apt[*]} install -y --no-install-recommends ${missing[*]}
+MESSAGE
+  exit 1
 fi
-export DEBIAN_FRONTEND=noninteractive
-"${sudo[@]}" apt-get update -q
-"${sudo[@]}" apt-get install -y -q --no-install-recommends "${missing[@]}"
+
+log=$(mktemp "${TMPDIR:-/tmp}/site-builder-apt.XXXXXX")
+echo "Installing ${#missing[@]} missing Debian packages and what they need (a few minutes; apt-get's output goes to $log)..."
+if ! { "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive "${apt[@]}" update &&
+       "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive "${apt[@]}" install -y --no-install-recommends "${missing[@]}"; } \
+     >"$log" 2>&1; then
+  echo "Installing the packages failed. The end of apt-get's output ($log):" >&2
+  tail -n 20 "$log" >&2
+  exit 1
+fi
+installed=$(grep -E -m1 '^[0-9]+ upgraded, [0-9]+ newly installed' "$log" | sed -E 's/^[0-9]+ upgraded, ([0-9]+) newly installed.*/\1/' || true)
+downloaded=$(grep -E -m1 -o '^Need to get [0-9.,]+ [kMG]?B' "$log" | sed 's/^Need to get //' || true)
+echo "Installed ${installed:-the} Debian packages${downloaded:+ ($downloaded downloaded)}."
+rm -f "$log"
