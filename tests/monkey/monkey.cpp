@@ -1,0 +1,352 @@
+// The seeded monkey: the real program, driven by random events that a seed
+// fixes - clicks on the widgets of every window, keys, typed text in several
+// scripts, pastes, window resizes, and dialogs answered at random. The same
+// seed gives the same events, so a failure replays.
+//
+//   sitebuilder_monkey --seed S --events N --app DIR --pictures DIR --root DIR
+//
+// Fails (exit status 2) on a file created, changed or removed outside the
+// run's root folder, and (status 3) on a hang: no event could be delivered
+// for 5 seconds. A crash ends the process by its signal. Each event is
+// written to standard error before it is delivered.
+#include <QAbstractButton>
+#include <QApplication>
+#include <QClipboard>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QKeyEvent>
+#include <QPlainTextEdit>
+#include <QPointer>
+#include <QPushButton>
+#include <QTabBar>
+#include <QTest>
+#include <QTimer>
+#include <QWidget>
+
+#include <execinfo.h>
+#include <pthread.h>
+
+#include <atomic>
+#include <csignal>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <functional>
+#include <random>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "app/state.h"
+#include "file_watch.h"
+#include "qt/main_window_view.h"
+#include "qt/qt_platform.h"
+#include "ui/main_window.h"
+
+namespace {
+
+std::atomic<long> heartbeat{0};
+
+// Shows where the main thread is stuck, then ends the run as a hang.
+extern "C" void onHang(int) {
+    void* frames[64];
+    const int n = ::backtrace(frames, 64);
+    ::backtrace_symbols_fd(frames, n, 2);
+    std::_Exit(3);
+}
+
+// Texts typed by the monkey: several scripts, digits and the characters that
+// break names; never a path separator, so whatever the program makes of a
+// typed path stays in the folders the run set up.
+const char* const kPieces[] = {"a", "Z", "0", "7", "-1", "2.5", "&H1F", " ", ".", ".jpg", "%", "#", "?", "'", "\"",
+                               "&", "<", ">", "é", "ß", "Ω", "Ж", "東京", "😀", "ا", "\t", "99999"};
+
+class Monkey {
+public:
+    Monkey(unsigned seed, int events, std::vector<QString> pictures)
+        : events_(seed), answers_(seed ^ 0x5eed5eedu), total_(events), pictures_(std::move(pictures)) {}
+
+    void run() {
+        for (done_ = 0; done_ < total_; ++done_) {
+            step();
+            for (int i = 0; i < 3; ++i) QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+            ++heartbeat;
+        }
+        // Let the last events settle, then close every window.
+        for (int i = 0; i < 20; ++i) QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    }
+
+    // Answers the dialog on top, if any; each dialog takes the next answer.
+    // The answer is given after this call returns: a dialog may open another
+    // one while it takes it, and that one must find this timer free.
+    void answerDialogs() {
+        ++heartbeat;
+        QWidget* modal = QApplication::activeModalWidget();
+        if (!modal || answering_ == modal) return;
+        answering_ = modal;
+        std::function<void()> answer;
+        if (auto* box = qobject_cast<QMessageBox*>(modal)) {
+            const auto buttons = box->buttons();
+            QPointer<QAbstractButton> button = buttons.isEmpty() ? nullptr : buttons[pick(answers_, buttons.size())];
+            log("answer message box: " + (button ? button->text() : QStringLiteral("close")));
+            answer = [box = QPointer<QMessageBox>(box), button] {
+                if (button) button->click();
+                else if (box) box->reject();
+            };
+        } else if (auto* dialog = qobject_cast<QFileDialog*>(modal)) {
+            QPointer<QDialog> d(dialog);
+            if (pictures_.empty() || pick(answers_, 4) == 0) {
+                log("answer file dialog: cancel");
+                answer = [d] { if (d) d->reject(); };
+            } else {
+                const QString chosen = pictures_[static_cast<std::size_t>(pick(answers_, pictures_.size()))];
+                log("answer file dialog: " + chosen);
+                answer = [d, chosen] {
+                    if (auto* f = qobject_cast<QFileDialog*>(d.data())) {
+                        f->selectFile(chosen);
+                        d->accept();
+                    }
+                };
+            }
+        } else {
+            log(QStringLiteral("answer dialog %1: close").arg(modal->metaObject()->className()));
+            answer = [m = QPointer<QWidget>(modal)] { if (m) m->close(); };
+        }
+        QTimer::singleShot(0, modal, [this, answer] {
+            answering_ = nullptr;
+            answer();
+        });
+    }
+
+private:
+    template <typename Engine>
+    static int pick(Engine& engine, qsizetype n) {
+        return static_cast<int>(std::uniform_int_distribution<qsizetype>(0, n - 1)(engine));
+    }
+    int pick(int n) { return pick(events_, n); }
+
+    void log(const QString& what) { std::fprintf(stderr, "[%d] %s\n", done_, qPrintable(what)); }
+
+    static std::vector<QWidget*> windows() {
+        std::vector<QWidget*> shown;
+        for (QWidget* w : QApplication::topLevelWidgets()) {
+            if (w->isVisible() && !w->isModal() && !qobject_cast<QFileDialog*>(w) && !qobject_cast<QMessageBox*>(w)) {
+                shown.push_back(w);
+            }
+        }
+        return shown;
+    }
+
+    // Widgets a user can reach with the mouse in a window.
+    static std::vector<QWidget*> targets(QWidget* window) {
+        std::vector<QWidget*> found;
+        for (QWidget* w : window->findChildren<QWidget*>()) {
+            if (w->isVisible() && w->isEnabled() && w->width() > 0 && w->height() > 0 && w->window() == window &&
+                (qobject_cast<QAbstractButton*>(w) || qobject_cast<QLineEdit*>(w) || qobject_cast<QTabBar*>(w) ||
+                 w->inherits("QLabel") || w->inherits("QAbstractScrollArea"))) {
+                found.push_back(w);
+            }
+        }
+        return found;
+    }
+
+    // Types each character as a key with its text, as a keyboard of any
+    // layout does (QTest's own typing knows only ASCII).
+    static void typeInto(QPointer<QWidget> target, const QString& text) {
+        for (int i = 0; i < text.size() && target; ++i) {
+            const int length = text[i].isHighSurrogate() && i + 1 < text.size() ? 2 : 1;
+            const QString character = text.mid(i, length);
+            i += length - 1;
+            const char32_t code = character.toUcs4().value(0);
+            const int key = code == U'\t' ? int{Qt::Key_Tab} : code < 0x80 ? int{QChar(code).toUpper().unicode()} : int{Qt::Key_unknown};
+            QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, character);
+            QCoreApplication::sendEvent(target, &press);
+            if (!target) break;
+            QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier, character);
+            QCoreApplication::sendEvent(target, &release);
+        }
+    }
+
+    // The widget with the keyboard focus in the window, or else one the
+    // monkey gives it to.
+    QWidget* keyTarget(QWidget* window) {
+        QWidget* focus = QApplication::focusWidget();
+        if (focus && focus->window() == window) return focus;
+        const auto reachable = targets(window);
+        if (reachable.empty()) return window;
+        QWidget* target = reachable[static_cast<std::size_t>(pick(static_cast<int>(reachable.size())))];
+        target->setFocus(Qt::OtherFocusReason);
+        return target;
+    }
+
+    QString typedText() {
+        QString text;
+        for (int n = 1 + pick(6); n > 0; --n) text += QString::fromUtf8(kPieces[pick(std::size(kPieces))]);
+        return text;
+    }
+
+    void step() {
+        // The focus always follows the program's own windows, never a
+        // dialog that has just closed.
+        const auto shown = windows();
+        if (shown.empty()) return;
+        QWidget* window = shown[static_cast<std::size_t>(pick(static_cast<int>(shown.size())))];
+        const int kind = pick(100);
+        if (kind < 45) {
+            const auto reachable = targets(window);
+            if (reachable.empty()) return;
+            QWidget* target = reachable[static_cast<std::size_t>(pick(static_cast<int>(reachable.size())))];
+            QPoint at(pick(std::max(1, target->width())), pick(std::max(1, target->height())));
+            if (auto* bar = qobject_cast<QTabBar*>(target); bar && bar->count() > 0) {
+                at = bar->tabRect(pick(bar->count())).center();
+            }
+            const QString name = target->objectName().isEmpty() ? target->metaObject()->className() : target->objectName();
+            log(QStringLiteral("click %1 at %2,%3").arg(name).arg(at.x()).arg(at.y()));
+            QTest::mouseClick(target, Qt::LeftButton, Qt::NoModifier, at);
+        } else if (kind < 55) {
+            const QPoint at(pick(std::max(1, window->width())), pick(std::max(1, window->height())));
+            QWidget* target = window->childAt(at);
+            log(QStringLiteral("click window at %1,%2").arg(at.x()).arg(at.y()));
+            if (target) QTest::mouseClick(target, Qt::LeftButton, Qt::NoModifier, target->mapFrom(window, at));
+        } else if (kind < 75) {
+            static const struct {
+                Qt::Key key;
+                Qt::KeyboardModifiers modifiers;
+                const char* name;
+            } keys[] = {
+                {Qt::Key_Return, Qt::NoModifier, "Return"}, {Qt::Key_Enter, Qt::KeypadModifier, "Enter"},
+                {Qt::Key_Escape, Qt::NoModifier, "Escape"}, {Qt::Key_Tab, Qt::NoModifier, "Tab"},
+                {Qt::Key_Backtab, Qt::ShiftModifier, "Shift+Tab"}, {Qt::Key_Backspace, Qt::NoModifier, "Backspace"},
+                {Qt::Key_Delete, Qt::NoModifier, "Delete"}, {Qt::Key_Left, Qt::NoModifier, "Left"},
+                {Qt::Key_Right, Qt::NoModifier, "Right"}, {Qt::Key_Home, Qt::NoModifier, "Home"},
+                {Qt::Key_End, Qt::ShiftModifier, "Shift+End"}, {Qt::Key_A, Qt::ControlModifier, "Ctrl+A"},
+                {Qt::Key_C, Qt::ControlModifier, "Ctrl+C"}, {Qt::Key_V, Qt::ControlModifier, "Ctrl+V"},
+                {Qt::Key_X, Qt::ControlModifier, "Ctrl+X"}, {Qt::Key_Z, Qt::ControlModifier, "Ctrl+Z"},
+                {Qt::Key_Space, Qt::NoModifier, "Space"},
+            };
+            const auto& key = keys[pick(std::size(keys))];
+            QWidget* target = keyTarget(window);
+            log(QStringLiteral("key %1 to %2").arg(key.name, target->objectName()));
+            QTest::keyClick(target, key.key, key.modifiers);
+        } else if (kind < 88) {
+            const QString text = typedText();
+            QWidget* target = keyTarget(window);
+            log(QStringLiteral("type \"%1\" into %2").arg(text, target->objectName()));
+            typeInto(target, text);
+        } else if (kind < 94) {
+            const QString text = pick(3) == 0 ? QString(pick(4000) + 1, QChar(0x263A)) : typedText() + "\n" + typedText();
+            log(QStringLiteral("clipboard holds %1 characters").arg(text.size()));
+            QApplication::clipboard()->setText(text);
+        } else {
+            const int how = pick(10);
+            if (how == 0) {
+                log("maximize");
+                window->showMaximized();
+            } else if (how == 1) {
+                log("minimize and restore");
+                window->showMinimized();
+                QCoreApplication::processEvents();
+                window->showNormal();
+            } else {
+                const QSize size(100 + pick(1500), 80 + pick(1000));
+                log(QStringLiteral("resize to %1x%2").arg(size.width()).arg(size.height()));
+                window->showNormal();
+                window->resize(size);
+            }
+        }
+    }
+
+    std::mt19937 events_;
+    std::mt19937 answers_;
+    int total_;
+    int done_ = 0;
+    std::vector<QString> pictures_;
+    QPointer<QWidget> answering_;
+};
+
+QString argument(const QStringList& args, const QString& name, const QString& fallback = {}) {
+    const int at = static_cast<int>(args.indexOf(name));
+    return at >= 0 && at + 1 < args.size() ? args[at + 1] : fallback;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Site Builder"));
+    const QStringList args = QApplication::arguments();
+    const unsigned seed = argument(args, "--seed", "1").toUInt();
+    const int events = argument(args, "--events", "2000").toInt();
+    const QString appFolder = argument(args, "--app");
+    const QString pictureFolder = argument(args, "--pictures");
+    const std::string root = std::filesystem::weakly_canonical(argument(args, "--root").toStdString()).string();
+    std::fprintf(stderr, "monkey: seed %u, %d events\n", seed, events);
+
+    std::vector<QString> pictures;
+    if (!pictureFolder.isEmpty()) {
+        for (const auto& entry : std::filesystem::recursive_directory_iterator(pictureFolder.toStdString())) {
+            if (entry.is_regular_file()) pictures.push_back(QString::fromStdString(entry.path().string()));
+        }
+        std::sort(pictures.begin(), pictures.end());
+    }
+
+    // The program starts in its own folder, as a desktop shortcut starts it.
+    std::filesystem::current_path(appFolder.toStdString());
+    monkey::watchFiles({root});
+
+    // A watchdog: a window that does not answer for 5 seconds is a hang.
+    ::signal(SIGUSR1, onHang);
+    std::thread([main = ::pthread_self()] {
+        long seen = -1;
+        auto since = std::chrono::steady_clock::now();
+        for (;;) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(200));
+            const long now = heartbeat.load();
+            if (now != seen) {
+                seen = now;
+                since = std::chrono::steady_clock::now();
+            } else if (std::chrono::steady_clock::now() - since > std::chrono::seconds(5)) {
+                std::fprintf(stderr, "monkey: HANG - no answer for 5 seconds; the main thread is at:\n");
+                ::pthread_kill(main, SIGUSR1);
+                std::this_thread::sleep_for(std::chrono::seconds(2));
+                std::_Exit(3);
+            }
+        }
+    }).detach();
+
+    sbqt::QtPlatform platform(appFolder);
+    sb::Module1 state;
+    sb::MainWindow model(state, platform);
+    sbqt::MainWindowView view(model, platform);
+    Monkey monkey(seed, events, pictures);
+
+    QTimer answerer;
+    QObject::connect(&answerer, &QTimer::timeout, [&monkey] { monkey.answerDialogs(); });
+    answerer.start(30);
+
+    view.run([&model] { model.Form_Load(); });
+    view.show();
+    view.activateWindow();
+    QApplication::setActiveWindow(&view);
+    QTimer::singleShot(0, [&monkey] {
+        monkey.run();
+        QCoreApplication::quit();
+    });
+    QApplication::exec();
+
+    // What typed paths led the program to make elsewhere is listed and taken
+    // away again, the deepest first.
+    const auto made = monkey::filesMadeOutside();
+    for (auto it = made.rbegin(); it != made.rend(); ++it) {
+        std::fprintf(stderr, "monkey: made where a typed path led: %s\n", it->c_str());
+        std::error_code ec;
+        std::filesystem::remove(*it, ec);
+    }
+    const auto outside = monkey::filesTouchedOutside();
+    for (const std::string& path : outside) std::fprintf(stderr, "monkey: file touched outside the run: %s\n", path.c_str());
+    std::fprintf(stderr, "monkey: %s after %d events, seed %u\n", outside.empty() ? "passed" : "FAILED", events, seed);
+    return outside.empty() ? 0 : 2;
+}
