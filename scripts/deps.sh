@@ -13,6 +13,7 @@ packages=(
   xvfb xauth x11-utils
   nodejs time
   dpkg-dev file desktop-file-utils appstream
+  qt6-image-formats-plugins
 )
 
 missing=()

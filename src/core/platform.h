@@ -3,6 +3,7 @@
 // adapter implements it for the real program; tests script a fake one.
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -18,6 +19,17 @@ struct PixelSize {
 };
 
 class WindowModel;
+
+// A thumbnail to make of a picture: turned upright by its orientation tag,
+// scaled to cover `size` and cut to it around its middle, as JPEG.
+struct ThumbnailOrder {
+    std::string picture;  // full path
+    PixelSize size;
+};
+
+// Takes one made thumbnail: the order's index and the JPEG bytes, empty when
+// the picture could not be read.
+using ThumbnailDone = std::function<void(std::size_t, std::string)>;
 
 class Platform {
 public:
@@ -51,6 +63,12 @@ public:
     // Loads a picture file for a holder on screen. Returns its natural size
     // in pixels, or nothing when the file is not a readable picture.
     virtual std::optional<PixelSize> loadPicture(const std::string& path) = 0;
+
+    // Makes thumbnails on every processor core while the window stays
+    // responsive and shows the progress with a way to cancel. Each thumbnail
+    // goes to `done` on the calling thread as soon as it is ready. False when
+    // the user cancelled: the orders not handed over by then are not made.
+    virtual bool makeThumbnails(const std::vector<ThumbnailOrder>& orders, const ThumbnailDone& done) = 0;
 
     // The embedded browser: load an address ("file://..." or "about:blank"),
     // tell whether it is still loading, stop loading.

@@ -1,17 +1,30 @@
 #include "qt/qt_platform.h"
 
 #include <QApplication>
+#include <QBuffer>
 #include <QCoreApplication>
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileDialog>
 #include <QDateTime>
 #include <QFileInfo>
+#include <QEventLoop>
 #include <QImageReader>
+#include <QImageWriter>
 #include <QMessageBox>
+#include <QPainter>
+#include <QProgressDialog>
+#include <QThread>
+#include <QThreadPool>
+#include <QTimer>
 #include <QWebEngineView>
 
 #include <algorithm>
+#include <atomic>
+#include <climits>
+#include <deque>
+#include <memory>
+#include <mutex>
 
 namespace sbqt {
 
@@ -194,6 +207,143 @@ QImage QtPlatform::picture(const QString& path, QSize room) {
     if (image.isNull()) return {};
     remember(path, natural, image);
     return image;
+}
+
+// --- thumbnails ---------------------------------------------------------------
+
+namespace {
+
+// A thumbnail is never decoded longer than this on any side, however thin a
+// panorama it is cut from.
+constexpr int kLongestDecodedSide = 4096;
+
+// A JPEG cut short still decodes (the decoder greys out what is missing),
+// but it lacks the end-of-image marker that closes every whole one.
+bool jpegEndsWhole(QFile& file) {
+    const qint64 tail = std::min<qint64>(file.size(), 4096);
+    return file.seek(file.size() - tail) && file.read(tail).contains("\xFF\xD9");
+}
+
+}  // namespace
+
+QByteArray QtPlatform::thumbnail(const QString& path, QSize size) {
+    if (size.isEmpty()) return {};
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) return {};
+    QImageReader reader(&file);
+    reader.setAutoTransform(true);
+    const QSize stored = reader.size();
+    if (stored.isValid() && !stored.isEmpty()) {
+        // Decoded no larger than the thumbnail needs: a JPEG then decodes
+        // only a fraction of its pixels, and a huge photo loads at all.
+        const bool turned = reader.transformation() & QImageIOHandler::TransformationRotate90;
+        const QSize upright = turned ? stored.transposed() : stored;
+        QSize decoded = upright.scaled(size, Qt::KeepAspectRatioByExpanding);
+        if (decoded.width() > upright.width()) decoded = upright;
+        if (decoded.width() > kLongestDecodedSide || decoded.height() > kLongestDecodedSide) {
+            decoded = decoded.scaled(kLongestDecodedSide, kLongestDecodedSide, Qt::KeepAspectRatio);
+        }
+        reader.setScaledSize(turned ? decoded.transposed() : decoded.expandedTo(QSize(1, 1)));
+    }
+    const bool jpeg = reader.format() == "jpeg";  // the reader forgets it once it has read
+    QImage image = reader.read();
+    if (image.isNull() || (jpeg && !jpegEndsWhole(file))) return {};
+
+    const QSize cut = size.scaled(image.size(), Qt::KeepAspectRatio).expandedTo(QSize(1, 1));
+    image = image.copy(QRect(QPoint((image.width() - cut.width()) / 2, (image.height() - cut.height()) / 2), cut))
+                .scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    if (image.hasAlphaChannel()) {  // JPEG has no transparency: lay the picture on white
+        QImage flat(image.size(), QImage::Format_RGB32);
+        flat.fill(Qt::white);
+        QPainter(&flat).drawImage(0, 0, image);
+        image = flat;
+    }
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, "jpeg");
+    writer.setQuality(85);
+    return writer.write(image) ? bytes : QByteArray();
+}
+
+bool QtPlatform::makeThumbnails(const std::vector<sb::ThumbnailOrder>& orders, const sb::ThumbnailDone& done) {
+    if (orders.empty()) return true;
+    // What the workers hand back; the calling thread takes it from here.
+    struct Shared {
+        std::mutex mutex;
+        std::deque<std::pair<std::size_t, QByteArray>> ready;
+        std::atomic<bool> cancelled{false};
+    };
+    const auto shared = std::make_shared<Shared>();
+    QEventLoop loop;
+    QTimer wake;  // a safety net: the loop never waits long for a missed wake-up
+    QObject::connect(&wake, &QTimer::timeout, &loop, &QEventLoop::quit);
+    wake.start(100);
+
+    QProgressDialog progress(QStringLiteral("Miniature delle immagini della galleria..."), QStringLiteral("Annulla"), 0,
+                             static_cast<int>(std::min<std::size_t>(orders.size(), INT_MAX)),
+                             QApplication::activeWindow());
+    progress.setWindowTitle(QStringLiteral("Site Builder"));
+    progress.setWindowModality(Qt::ApplicationModal);
+    progress.setMinimumDuration(500);
+    progress.setAutoClose(false);
+    progress.setAutoReset(false);
+    QObject::connect(&progress, &QProgressDialog::canceled, &loop, &QEventLoop::quit);
+
+    std::size_t handed = 0;
+    auto handOver = [&] {
+        std::deque<std::pair<std::size_t, QByteArray>> batch;
+        {
+            const std::lock_guard lock(shared->mutex);
+            batch.swap(shared->ready);
+        }
+        for (auto& [index, jpeg] : batch) {
+            done(index, jpeg.toStdString());
+            ++handed;
+        }
+        return !batch.empty();
+    };
+
+    bool arrowShown = false;
+    {
+        QThreadPool pool;
+        pool.setMaxThreadCount(std::max(1, QThread::idealThreadCount()));
+        for (std::size_t i = 0; i < orders.size(); ++i) {
+            const QString path = toQString(orders[i].picture);
+            const QSize size(orders[i].size.width, orders[i].size.height);
+            QEventLoop* waiting = &loop;
+            pool.start([shared, i, path, size, waiting] {
+                if (shared->cancelled) return;
+                QByteArray jpeg = thumbnail(path, size);
+                {
+                    const std::lock_guard lock(shared->mutex);
+                    shared->ready.emplace_back(i, std::move(jpeg));
+                }
+                QMetaObject::invokeMethod(waiting, &QEventLoop::quit, Qt::QueuedConnection);
+            });
+        }
+        while (handed < orders.size() && !progress.wasCanceled()) {
+            if (!handOver()) {
+                loop.exec();
+                continue;
+            }
+            progress.setValue(static_cast<int>(std::min<std::size_t>(handed, INT_MAX)));
+            if (progress.isVisible() && !arrowShown) {
+                // The busy pointer of the site write would hide that Cancel can be clicked.
+                QApplication::setOverrideCursor(Qt::ArrowCursor);
+                arrowShown = true;
+            }
+        }
+        if (progress.wasCanceled()) {
+            shared->cancelled = true;
+            pool.clear();
+        }
+        pool.waitForDone();
+    }
+    handOver();  // what was finished when the user cancelled is kept
+    if (arrowShown) QApplication::restoreOverrideCursor();
+    syncViews();
+    return handed == orders.size();
 }
 
 // --- embedded browser ---------------------------------------------------------

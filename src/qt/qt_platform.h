@@ -48,6 +48,7 @@ public:
     std::string showOpenDialog(const std::string& initialFolder, const std::string& initialFile) override;
     bool openInUserBrowser(const std::string& path) override;
     std::optional<sb::PixelSize> loadPicture(const std::string& path) override;
+    bool makeThumbnails(const std::vector<sb::ThumbnailOrder>& orders, const sb::ThumbnailDone& done) override;
     void browserNavigate(const std::string& address) override;
     bool browserBusy() override;
     void browserStop() override;
@@ -90,6 +91,11 @@ public:
 
     // The address in an embedded-browser form ("about:blank", file URL).
     static QUrl addressToUrl(const std::string& address);
+
+    // One thumbnail as JPEG bytes: the picture upright, covering `size` and
+    // cut to it around its middle; empty when the picture cannot be read
+    // whole. Safe on any thread.
+    static QByteArray thumbnail(const QString& path, QSize size);
 
 private:
     struct CachedPicture {

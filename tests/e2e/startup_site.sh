@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Starts the real Site Builder on a virtual screen and checks what its start
-# writes without being asked: the default site in APP_DIR/LAYOUT_01 (25 files)
+# writes without being asked: the default site in APP_DIR/LAYOUT_01 (27 files)
 # and the slide and groups sample pages beside the default slide background.
 #
 # Usage: startup_site.sh APP_DIR ARTIFACT_DIR
@@ -80,6 +80,7 @@ expected=(
     Icona_Avanti_1.gif Icona_Avanti_2.gif Icona_Indietro_1.gif Icona_Indietro_2.gif
 )
 for i in 01 02 03 04 05 06 07 08 09 10; do expected+=("Pulsante_$i.gif"); done
+expected+=(galleria_by_Velmora.js Immagini_by_Velmora.js)
 
 if [[ ! -d $site ]]; then
     fail "start-up did not create $site"

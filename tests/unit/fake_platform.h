@@ -27,6 +27,7 @@ public:
     std::map<std::string, std::vector<std::string>> listings;  // overrides real listings
     std::function<void()> onDoEvents;  // runs once per doEvents, may nest handlers
     bool browserAlwaysBusy = false;
+    int thumbnailsBeforeCancel = -1;
 
     // --- record ---
     struct Message {
@@ -39,6 +40,7 @@ public:
     std::vector<std::pair<std::string, std::string>> dialogs;  // (folder, file)
     int beeps = 0;
     int browserStops = 0;
+    std::vector<std::string> thumbnailsMade;  // pictures
     bool busy = false;
 
     void doEvents() override {
@@ -69,6 +71,20 @@ public:
         return true;
     }
     std::optional<PixelSize> loadPicture(const std::string& path) override { return readPictureSize(path); }
+    // A thumbnail is a line naming its picture and size; a picture without a
+    // readable header has none. After `thumbnailsBeforeCancel` the user cancels.
+    bool makeThumbnails(const std::vector<ThumbnailOrder>& orders, const ThumbnailDone& done) override {
+        for (std::size_t i = 0; i < orders.size(); ++i) {
+            if (thumbnailsBeforeCancel >= 0 && i >= static_cast<std::size_t>(thumbnailsBeforeCancel)) return false;
+            const ThumbnailOrder& order = orders[i];
+            thumbnailsMade.push_back(order.picture);
+            done(i, readPictureSize(order.picture) ? thumbnailOf(order.picture, order.size) : "");
+        }
+        return true;
+    }
+    static std::string thumbnailOf(const std::string& picture, PixelSize size) {
+        return std::to_string(size.width) + "x" + std::to_string(size.height) + " " + picture;
+    }
     void browserNavigate(const std::string& address) override { navigations.push_back(address); }
     bool browserBusy() override { return browserAlwaysBusy; }
     void browserStop() override { ++browserStops; }

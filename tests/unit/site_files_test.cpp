@@ -37,20 +37,29 @@ TEST(SiteFiles, DefaultSiteIsTheDocumentedLinesAndTwentyThreePictures) {
     const Parametri_Sito p = startDefaults(dir.str() + "/");
     for (int run = 0; run < 2; ++run) writeSite({p, "Titolo del Sito", "Descrizione del Sito", SB_APP_DIR, SB_APP_DIR});
 
-    std::set<std::string> expected = {"Parametri_by_Velmora.js", "index.htm"}, present;
+    std::set<std::string> expected = {"Parametri_by_Velmora.js", "index.htm", "Immagini_by_Velmora.js"}, present;
     for (const std::string source : {"SFONDI/Sfondo_Bello_Azzurro_Moderno_main-bg_1024x768_RID.jpg",
                                      "PULSANTI/Tela_Vuota_Quadro_3_200x152_RID.jpg", "SFONDI/Tela_Vuota_Quadro_3_RID.jpg",
                                      "SFONDI_DIAPOSITIVE/Sfondo_Diapositiva_Oro_01.gif", "TESTATE/Image5.jpg", "TESTATE/Fumetto_01.gif",
                                      "PULSANTI/Pulsante_tondo_Annulla_thumbdown.gif", "PULSANTI/Pulsante_X_Chiudi_Finestra_by_Velmora_03.GIF",
                                      "blank.gif", "Icona_Avanti_1.gif", "Icona_Avanti_2.gif", "Icona_Indietro_1.gif", "Icona_Indietro_2.gif",
                                      "Pulsante_01.gif", "Pulsante_02.gif", "Pulsante_03.gif", "Pulsante_04.gif", "Pulsante_05.gif",
-                                     "Pulsante_06.gif", "Pulsante_07.gif", "Pulsante_08.gif", "Pulsante_09.gif", "Pulsante_10.gif"}) {
+                                     "Pulsante_06.gif", "Pulsante_07.gif", "Pulsante_08.gif", "Pulsante_09.gif", "Pulsante_10.gif",
+                                     "galleria_by_Velmora.js"}) {
         const std::string name = fs::path(source).filename().string(), copy = readFile(p.Cartella_Sito + name);
         expected.insert(name);
         EXPECT_TRUE(!copy.empty() && copy == readFile(std::string(SB_APP_DIR) + "/" + source)) << name;
     }
     for (const auto& entry : fs::directory_iterator(p.Cartella_Sito)) present.insert(entry.path().filename().string());
-    EXPECT_EQ(present, expected);
+    EXPECT_EQ(present, expected);  // no thumbnail folder without groups
+    EXPECT_EQ(readFile(p.Cartella_Sito + "Immagini_by_Velmora.js"), crlf({
+        "//==========================================================================================",
+        "//======== Gruppi e Immagini del Sito ======================================================",
+        "//==========================================================================================", "",
+        "var Cartella_Miniature='Miniature_by_Velmora';", "",
+        "var Gruppi_Immagini=[",
+        "];", "",
+    }));
 
     EXPECT_EQ(readFile(p.Cartella_Sito + "Parametri_by_Velmora.js"), crlf({
         "//==========================================================================================",
@@ -94,8 +103,7 @@ TEST(SiteFiles, DefaultSiteIsTheDocumentedLinesAndTwentyThreePictures) {
         "<!--=====================================================================================-->",
         "<!--=========== Pagina con Pulsanti e Animazioni Angoli Piegati by Velmora(c) ===========-->",
         "<!--=====================================================================================-->",
-        "<script language=\"JavaScript\" type=\"text/javascript\" "
-        "src=\"http://www.velmora.example/motore/galleria_by_Velmora.js\"></script>",
+        "<script language=\"JavaScript\" type=\"text/javascript\" src=\"galleria_by_Velmora.js\"></script>",
         "<!--=====================================================================================-->", "",
         "</head>", "",
         "<body background='Sfondo_Bello_Azzurro_Moderno_main-bg_1024x768_RID.jpg'>", "",

@@ -81,6 +81,19 @@ SiteReport writeSite(const SiteRequest& request) {
             report.uncopiedImages.push_back(std::move(copy));
         }
     }
+
+    // The gallery: the engine beside the page, the thumbnails, then the list
+    // naming only the thumbnails that are there.
+    report.engineSource = inFolder(request.applicationFolder, kEngineFileName);
+    report.engineCopied =
+        files::copyFileOver(report.engineSource, p.Cartella_Sito + kEngineFileName) != files::CopyResult::Failed;
+    std::vector<GalleryGroup> groups;
+    if (!report.folderMissing) {
+        groups = updateGallery(landingFolder(p.Cartella_Sito), thumbnailSize(p), request.platform, report.gallery);
+    }
+    const std::string listPath = p.Cartella_Sito + kPictureListFileName;
+    report.pictureListWritten = files::writeLines(listPath, composePictureList(groups));
+    if (!report.pictureListWritten) report.unwrittenFiles.push_back(listPath);
     return report;
 }
 
@@ -100,6 +113,30 @@ std::string siteMessage(const SiteReport& report) {
     for (const OmittedLine& omitted : report.omittedLines) {
         line("Riga del parametro " + omitted.variable + " omessa: valore non numerico \"" + omitted.value + "\"");
     }
+    if (!report.engineCopied) line("Motore della galleria non copiato: " + report.engineSource);
+    const GalleryReport& gallery = report.gallery;
+    for (const std::string& path : gallery.unreadableNames) line("Nome non leggibile, escluso dalla galleria: " + path);
+    if (gallery.thumbnailFolderUnusable) {
+        line("Cartella delle miniature non utilizzabile: " + landingFolder(report.folder) + kSeparator +
+             kThumbnailFolderName);
+    }
+    // A group of thousands of broken pictures must not make a message
+    // taller than the screen: the first few, then how many more.
+    constexpr std::size_t kListed = 10;
+    std::size_t listed = 0, cancelled = 0, unlisted = 0;
+    for (const GalleryReport::PictureProblem& problem : gallery.pictureProblems) {
+        if (problem.problem == GalleryReport::Problem::Cancelled) {
+            ++cancelled;
+        } else if (listed++ >= kListed) {
+            ++unlisted;
+        } else if (problem.problem == GalleryReport::Problem::UnreadablePicture) {
+            line("Immagine non leggibile, senza miniatura: " + problem.picture);
+        } else {
+            line("Miniatura non scritta: " + problem.picture);
+        }
+    }
+    if (unlisted > 0) line("... e altre " + std::to_string(unlisted) + " immagini senza miniatura");
+    if (cancelled > 0) line("Miniature interrotte: " + std::to_string(cancelled) + " immagini senza miniatura");
     return message;
 }
 

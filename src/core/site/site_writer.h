@@ -7,6 +7,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform.h"
+#include "site/gallery.h"
 #include "site/parametri.h"
 #include "site/script_file.h"
 
@@ -20,6 +22,8 @@ struct SiteRequest {
     std::string applicationFolder;
     // Where the arrow icons and the numbered group buttons come from.
     std::string workingDirectory;
+    // Makes the thumbnails of the groups; without it none is made.
+    Platform* platform = nullptr;
 };
 
 // One picture the site needs: where it comes from and where it goes.
@@ -47,18 +51,27 @@ struct SiteReport {
     std::vector<std::string> unwrittenFiles;  // full paths
     std::vector<ImageCopy> uncopiedImages;
     std::vector<OmittedLine> omittedLines;
+    std::string engineSource;  // where the gallery engine is copied from
+    bool engineCopied = false;
+    bool pictureListWritten = false;
+    GalleryReport gallery;
 
     std::string homePage() const;
     // The folder exists and both files were written.
     bool written() const { return !folderMissing && scriptWritten && homePageWritten; }
     // Nothing at all went wrong.
-    bool complete() const { return written() && uncopiedImages.empty() && omittedLines.empty(); }
+    bool complete() const {
+        return written() && uncopiedImages.empty() && omittedLines.empty() && engineCopied && pictureListWritten &&
+               gallery.unreadableNames.empty() && !gallery.thumbnailFolderUnusable && gallery.pictureProblems.empty();
+    }
 };
 
-// Creates the folder, writes both files and makes the copies. Every step is
-// tried whatever happened before it; what failed is in the report. A copy
-// whose source already is its target (a picture taken from the site folder
-// itself) is left alone and is no failure.
+// Creates the folder, writes both files and makes the copies; then copies
+// the gallery engine from the application folder, brings the thumbnails of
+// the groups up to date and writes the list of groups and pictures. Every
+// step is tried whatever happened before it; what failed is in the report.
+// A copy whose source already is its target (a picture taken from the site
+// folder itself) is left alone and is no failure.
 SiteReport writeSite(const SiteRequest& request);
 
 // The message that ends an announced run (Italian, UTF-8, lines joined by

@@ -1,0 +1,210 @@
+// A written site with two groups of seven pictures, in the program's own
+// browser engine: the home page's group buttons stand where the parameters
+// put them, a group's pages hold their slides and page buttons, a big picture
+// opens with its caption, closes with Escape and comes back with Back, and a
+// picture with an awkward name loads. Saves screenshots of the home page, a
+// group page and a big picture. Exit status 0 when all holds.
+#include <unistd.h>
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QImage>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPainterPath>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QUrl>
+#include <QWebEngineHistory>
+#include <QWebEnginePage>
+#include <QWebEngineView>
+
+#include <cstdio>
+#include <optional>
+#include <string>
+
+#include "qt/qt_platform.h"
+#include "site/home_page.h"
+#include "site/site_writer.h"
+
+namespace {
+
+constexpr int kTimeoutMs = 30000;
+const char* const kOdd = "Mare #1 & \"Sole\" 100%.jpg";
+
+[[noreturn]] void fail(const std::string& message) {
+    std::fprintf(stderr, "gallery_render: %s\n", message.c_str());
+    std::exit(1);
+}
+
+template <typename Done>
+bool waitFor(Done done) {
+    QElapsedTimer clock;
+    clock.start();
+    while (!done() && clock.elapsed() < kTimeoutMs) {
+        QEventLoop loop;
+        QTimer::singleShot(20, &loop, &QEventLoop::quit);
+        loop.exec();
+    }
+    return done();
+}
+
+// Runs a script in the page and returns what it gives, as JSON.
+QJsonValue run(QWebEngineView& view, const QString& script) {
+    std::optional<QVariant> result;
+    view.page()->runJavaScript("JSON.stringify((function(){" + script + "})())", [&](const QVariant& v) { result = v; });
+    if (!waitFor([&] { return result.has_value(); })) fail("the page did not answer " + script.toStdString());
+    return QJsonDocument::fromJson("[" + result->toString().toUtf8() + "]").array().at(0);
+}
+
+void waitUntil(QWebEngineView& view, const QString& condition, const std::string& what) {
+    if (!waitFor([&] { return run(view, "return !!(" + condition + ");").toBool(); })) fail("never " + what);
+}
+
+// A click of the mouse on the middle of an element, as a person makes it (the
+// browser keeps Back entries only for what a person did).
+void click(QWebEngineView& view, const QString& selector) {
+    const QJsonArray r = run(view, "const r = " + selector + ".getBoundingClientRect();"
+                                   " return [r.left + r.width / 2, r.top + r.height / 2];").toArray();
+    const QPointF at(r.at(0).toDouble(), r.at(1).toDouble());
+    QWidget* target = view.focusProxy();
+    QMouseEvent press(QEvent::MouseButtonPress, at, target->mapToGlobal(at), Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+    QMouseEvent release(QEvent::MouseButtonRelease, at, target->mapToGlobal(at), Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(target, &press);
+    QApplication::sendEvent(target, &release);
+}
+
+// A sunny landscape of its own for each seed, so that screenshots show photos.
+QImage landscape(int seed) {
+    QImage image(1200, 800, QImage::Format_RGB32);
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::Antialiasing);
+    const int hue = (seed * 53) % 360;
+    QLinearGradient sky(0, 0, 0, 800);
+    sky.setColorAt(0, QColor::fromHsv(hue, 150, 220));
+    sky.setColorAt(1, QColor::fromHsv((hue + 40) % 360, 60, 255));
+    painter.fillRect(image.rect(), sky);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(QColor(255, 244, 200));
+    painter.drawEllipse(QPointF(200 + 130 * (seed % 7), 220), 60, 60);
+    for (int layer = 0; layer < 3; ++layer) {
+        QPainterPath hill(QPointF(0, 800));
+        const double base = 430 + 110 * layer, lift = 60 + 25 * ((seed + layer) % 4);
+        hill.lineTo(0, base);
+        hill.cubicTo(300, base - lift, 600 + 40 * layer, base + lift, 1200, base - lift / 2);
+        hill.lineTo(1200, 800);
+        painter.setBrush(QColor::fromHsv((hue + 120 + 20 * layer) % 360, 140, 170 - 45 * layer));
+        painter.drawPath(hill);
+    }
+    return image;
+}
+
+void screenshot(QWebEngineView& view, const char* name) {
+    waitFor([clock = QElapsedTimer()]() mutable {  // the big picture fades in
+        if (!clock.isValid()) clock.start();
+        return clock.elapsed() > 500;
+    });
+    const QString folder = QStringLiteral(SB_ARTIFACTS_DIR);
+    QDir().mkpath(folder);
+    if (!view.grab().save(folder + "/" + name)) fail(std::string("could not save ") + name);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (::geteuid() == 0 && qEnvironmentVariableIsEmpty("QTWEBENGINE_DISABLE_SANDBOX")) qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
+    QApplication application(argc, argv);
+
+    QTemporaryDir temporary;
+    if (!temporary.isValid()) fail("no temporary folder");
+    const QString site = temporary.path() + "/";
+    const char* const groups[2][7] = {
+        {kOdd, "Faro_al_tramonto.jpg", "Scogli.jpg", "Onde.jpg", "Barche nel porto.jpg", "Spiaggia.jpg", "Gabbiani.jpg"},
+        {"Alba sul lago.jpg", "Baita.jpg", "Cascata.jpg", "Ghiacciaio.jpg", "Neve.jpg", "Rifugio.jpg", "Vetta.jpg"},
+    };
+    for (int g = 0; g < 2; ++g) {
+        const QString folder = site + (g == 0 ? "Mare" : "Montagna");
+        QDir().mkpath(folder);
+        for (int i = 0; i < 7; ++i) {
+            if (!landscape(7 * g + i).save(folder + "/" + QString::fromUtf8(groups[g][i]), "JPEG", 85)) fail("no picture");
+        }
+    }
+
+    sb::Parametri_Sito p = sb::defaultParameters(SB_APP_DIR);
+    p.Cartella_Sito = site.toStdString();
+    p.MAX_NUM_RIGHE = 1;
+    p.MAX_NUM_IMG_RIGA = 3;
+    p.POS_Y_GRUPPI = 60;
+    p.ALT_GRUPPI = 170;
+    p.LARGH_X_DIA = 220;
+    p.ALT_DIA = 160;
+    p.POS_X_DIA = 400;
+    p.POS_Y_DIA = 200;
+    p.POS_Y_IMG = 210;
+    sbqt::QtPlatform platform;
+    const sb::SiteReport report =
+        sb::writeSite({p, "Fotografie", "Mare e montagna, estate 2024", SB_APP_DIR, SB_APP_DIR, &platform});
+    if (!report.complete()) fail("the site was not written whole: " + sb::siteMessage(report));
+
+    QWebEngineView view;
+    view.resize(1280, 800);
+    view.show();
+    view.load(QUrl::fromLocalFile(site + QString::fromUtf8(sb::kHomePageFileName)));
+
+    // The home page: one button per group, where POS_Y_GRUPPI and ALT_GRUPPI put them.
+    waitUntil(view, "document.querySelectorAll('.gv-gruppo').length == 2 && "
+                    "Array.from(document.images).every(i => i.complete && i.naturalWidth > 0)", "two group buttons");
+    const QJsonArray buttons = run(view, "return Array.from(document.querySelectorAll('.gv-gruppo'), b => {"
+                                         " const r = b.getBoundingClientRect(); return [r.left, r.top, b.textContent]; });").toArray();
+    for (int k = 0; k < 2; ++k) {
+        const QJsonArray b = buttons.at(k).toArray();
+        if (b.at(0).toDouble() != 100 || b.at(1).toDouble() != 60 + 170 * k || b.at(2).toString() != (k ? "Montagna" : "Mare")) {
+            fail("group button " + std::to_string(k + 1) + " at " + QJsonDocument(b).toJson(QJsonDocument::Compact).toStdString());
+        }
+    }
+    screenshot(view, "gallery_home.png");
+
+    // The second group: three slides, three page buttons, then its next page.
+    click(view, "document.querySelectorAll('.gv-gruppo')[1]");
+    const QString slidesLoaded = "Array.from(document.querySelectorAll('.gv-mini')).every(i => i.complete && i.naturalWidth > 0)";
+    waitUntil(view, "location.hash == '#gruppo=Montagna' && document.querySelectorAll('.gv-dia').length == 3 && "
+                    "document.querySelectorAll('.gv-numero').length == 3 && " + slidesLoaded, "the second group's page");
+    const QJsonArray first = run(view, "const r = document.querySelector('.gv-dia').getBoundingClientRect();"
+                                       " return [r.left, r.top, r.width, r.height];").toArray();
+    if (first != QJsonArray{400, 200, 220, 160}) fail("the first slide is at " + QJsonDocument(first).toJson().toStdString());
+    screenshot(view, "gallery_group.png");
+    click(view, "document.querySelector('.gv-attuale').nextElementSibling.nextElementSibling.nextElementSibling");
+    waitUntil(view, "location.hash == '#gruppo=Montagna&pagina=2' && document.querySelector('.gv-attuale img').alt == '2' && "
+                    "Array.from(document.querySelectorAll('.gv-didascalia'), c => c.textContent).join() == "
+                    "'Ghiacciaio,Neve,Rifugio' && " + slidesLoaded, "the next page");
+
+    // A big picture with its caption; Escape closes it, Back opens it again.
+    click(view, "document.querySelectorAll('.gv-dia')[1]");
+    waitUntil(view, "document.querySelector('.gv-foto.gv-pronta') && document.querySelector('.gv-foto').naturalWidth == 1200 && "
+                    "document.querySelector('.gv-fumetto').textContent == 'Neve' && document.querySelector('.gv-foto').alt == 'Neve'",
+              "the big picture with its caption");
+    screenshot(view, "gallery_picture.png");
+    view.setFocus();
+    for (const QEvent::Type type : {QEvent::KeyPress, QEvent::KeyRelease}) {
+        QKeyEvent escape(type, Qt::Key_Escape, Qt::NoModifier);
+        QApplication::sendEvent(view.focusProxy(), &escape);
+    }
+    waitUntil(view, "!document.querySelector('.gv-velo') && location.hash == '#gruppo=Montagna&pagina=2'", "closed by Escape");
+    view.back();
+    waitUntil(view, "document.querySelector('.gv-foto') && document.querySelector('.gv-foto').alt == 'Neve'", "back by Back");
+
+    // The picture with blanks, quotes, "#", "&" and "%" in its name.
+    run(view, "location.hash = '#gruppo=Mare&foto=' + encodeURIComponent('Mare #1 & \"Sole\" 100%.jpg');");
+    waitUntil(view, "document.querySelector('.gv-foto.gv-pronta') && document.querySelector('.gv-foto').naturalWidth > 0 && "
+                    "document.querySelector('.gv-fumetto').textContent == 'Mare #1 & \"Sole\" 100%'", "the odd name loaded");
+
+    std::printf("gallery_render: group buttons placed, pages, big picture, Escape, Back and odd names work\n");
+    return 0;
+}

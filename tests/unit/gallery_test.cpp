@@ -1,0 +1,290 @@
+// The gallery of a written site, against real folders: which folders are
+// groups and in what order, the list the engine reads, and thumbnails that
+// are made once, made again only when needed, and removed when no picture
+// needs them, without ever touching a file the program did not write.
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <functional>
+#include <random>
+#include <set>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "fake_platform.h"
+#include "site/gallery.h"
+#include "site/site_writer.h"
+#include "temp_dir.h"
+
+namespace sb {
+namespace {
+
+namespace fs = std::filesystem;
+using test::crlf;
+using test::makeFile;
+using test::readFile;
+
+// A file the header reader takes for a GIF of that size.
+std::string gif(int width, int height) {
+    std::string bytes = "GIF89a";
+    for (const int side : {width, height}) bytes += {static_cast<char>(side & 0xFF), static_cast<char>(side >> 8)};
+    return bytes + std::string(16, '\0');
+}
+
+TEST(Gallery, NamesGoInNaturalOrder) {
+    const std::vector<std::string> ordered = {"1", "02", "2", "10", "100", "Alba", "alba 2", "ALBA 10", "alba10b",
+                                              "Gruppo 2", "gruppo 10", "Gruppo 10 bis", "zeta", "Ècco"};
+    std::vector<std::string> names = ordered;
+    std::shuffle(names.begin(), names.end(), std::mt19937(7));
+    std::sort(names.begin(), names.end(), [](const auto& a, const auto& b) { return naturalCompare(a, b) < 0; });
+    EXPECT_EQ(names, ordered);
+    EXPECT_EQ(naturalCompare("Mare", "Mare"), 0);
+}
+
+TEST(Gallery, PicturesAreKnownByTheirLastExtension) {
+    for (const char* name : {"a.jpg", "a.JPG", "b.jpeg", "c.Png", "d.gif", "e.webp", "f.BMP", "x.txt.jpg"}) {
+        EXPECT_TRUE(isPictureName(name)) << name;
+    }
+    for (const char* name : {"a.jpg.txt", "jpg", ".jpg", "a.tiff", "a.jpg ", "a.", ""}) EXPECT_FALSE(isPictureName(name)) << name;
+}
+
+struct Site {
+    test::TempDir dir;
+    std::string folder = dir.str();
+    test::FakePlatform platform;
+    Parametri_Sito p = defaultParameters(SB_APP_DIR);
+    Site() { p.Cartella_Sito = folder + "/"; }
+    std::string picture(const std::string& relative, int width = 640, int height = 480) {
+        return makeFile(folder + "/" + relative, gif(width, height));
+    }
+    SiteReport write() {
+        platform.thumbnailsMade.clear();
+        return writeSite({p, "Titolo", "Descrizione", SB_APP_DIR, SB_APP_DIR, &platform});
+    }
+    std::string thumbnails() const { return folder + "/" + kThumbnailFolderName; }
+    std::set<std::string> thumbnailFiles() const {
+        std::set<std::string> names;
+        if (fs::is_directory(thumbnails())) {
+            for (const auto& entry : fs::directory_iterator(thumbnails())) names.insert(entry.path().filename().string());
+        }
+        return names;
+    }
+    std::string list() const { return readFile(folder + "/" + kPictureListFileName); }
+};
+
+TEST(Gallery, GroupsAreTheSubfoldersHoldingPictures) {
+    Site s;
+    test::TempDir elsewhere;
+    makeFile(elsewhere / "Lontana.png", gif(10, 10));
+    for (const char* name : {"b.jpg", "a 10.JPG", "a 9.gif", "a.png", "a.jpg"}) s.picture(std::string("Gruppo 10/") + name);
+    s.picture("gruppo 2/uno.png");
+    makeFile(s.folder + "/gruppo 2/note.txt");
+    makeFile(s.folder + "/gruppo 2/.nascosta.jpg", gif(1, 1));
+    fs::create_directories(s.folder + "/gruppo 2/cartella.jpg");
+    makeFile(s.folder + "/Vuoto/leggimi.txt");
+    s.picture(".nascosto/x.jpg");
+    s.picture(std::string(kThumbnailFolderName) + "/mia.jpg");
+    s.picture("foto in cima.jpg");
+    fs::create_directory_symlink(elsewhere.str(), s.folder + "/Collegato");
+    fs::create_directory_symlink(s.folder + "/manca", s.folder + "/Rotto");
+    s.picture("Strano/\xE8 latin1.jpg");
+    s.picture("\xE8 latin1/x.jpg");
+
+    const GroupSearch search = findGroups(s.folder);
+    std::vector<std::string> found;
+    for (const GalleryGroup& group : search.groups) {
+        found.push_back(group.name + "/");
+        for (const GalleryPicture& picture : group.pictures) found.push_back(group.name + "/" + picture.file);
+    }
+    EXPECT_EQ(found, (std::vector<std::string>{"Collegato/", "Collegato/Lontana.png", "gruppo 2/", "gruppo 2/uno.png",
+                                               "Gruppo 10/", "Gruppo 10/a.jpg",
+                                               "Gruppo 10/a.png", "Gruppo 10/a 9.gif", "Gruppo 10/a 10.JPG",
+                                               "Gruppo 10/b.jpg"}));
+    EXPECT_EQ(std::set<std::string>(search.unreadableNames.begin(), search.unreadableNames.end()),
+              (std::set<std::string>{s.folder + "/Strano/\xE8 latin1.jpg", s.folder + "/\xE8 latin1"}));
+}
+
+TEST(Gallery, TheListNamesEveryPictureAsTheParameterScriptWouldWriteIt) {
+    const std::vector<GalleryGroup> groups = {
+        {"l'alba \\ è", {{"Mare #1 & \"Sole\" 100%.jpg", "0123456789abcdef_230x160.jpg"}, {"€ \U0001F600.png", ""}}},
+        {"Due", {{"x.gif", ""}}},
+    };
+    EXPECT_EQ(crlf(composePictureList(groups)), crlf({
+        "//==========================================================================================",
+        "//======== Gruppi e Immagini del Sito ======================================================",
+        "//==========================================================================================", "",
+        "var Cartella_Miniature='Miniature_by_Velmora';", "",
+        "var Gruppi_Immagini=[",
+        "['l\\'alba \\\\ \xE8',[",
+        "['Mare #1 & \"Sole\" 100%.jpg','0123456789abcdef_230x160.jpg'],",
+        "['\x80 \\ud83d\\ude00.png','']",
+        "]],",
+        "['Due',[",
+        "['x.gif','']",
+        "]]",
+        "];", "",
+    }));
+}
+
+TEST(Gallery, ThumbnailsAreTwiceTheSlidesInsideWhateverTheEngineWouldUse) {
+    struct Case { Value width, height; PixelSize size; };
+    const Case cases[] = {
+        {135, 100, {230, 160}}, {21, 21, {2, 2}}, {20, 100, {230, 160}}, {-135, 0, {230, 160}}, {2000, 2001, {3960, 160}},
+        {150.4, 99.5, {260, 160}}, {Value("abc"), Value(" 90"), {230, 140}},
+    };
+    for (const Case& c : cases) {
+        Parametri_Sito p;
+        p.LARGH_X_DIA = c.width;
+        p.ALT_DIA = c.height;
+        EXPECT_EQ(thumbnailSize(p), c.size) << c.width.toText() << " x " << c.height.toText();
+    }
+    for (const char* name : {"0123456789abcdef_230x160.jpg", "ffffffffffffffff_1x99999.jpg"}) EXPECT_TRUE(isThumbnailName(name));
+    for (const char* name : {"0123456789ABCDEF_230x160.jpg", "0123456789abcdef_230x160.JPG", "0123456789abcde_230x160.jpg",
+                             "0123456789abcdef_230x.jpg", "0123456789abcdef_230x160.jpg.tmp", "mia.jpg"}) {
+        EXPECT_FALSE(isThumbnailName(name)) << name;
+    }
+}
+
+// One site written again and again: only what changed costs a thumbnail.
+TEST(Gallery, ThumbnailsAreMadeOnceAndAgainOnlyWhenTheirPictureOrSizeChanges) {
+    Site s;
+    const std::string a = s.picture("Mare/a.jpg"), b = s.picture("Mare/b.jpg"), c = s.picture("Monti/c.jpg");
+    const std::string mine = makeFile(s.thumbnails() + "/mia nota.txt", "mine");
+    const std::string lookalike = makeFile(s.thumbnails() + "/0123456789ABCDEF_230x160.jpg", "mine too");
+    fs::create_directories(s.thumbnails() + "/0123456789abcdef_230x160.jpg");
+    auto listed = [&s] {
+        std::vector<std::string> names;
+        for (const GalleryGroup& group : findGroups(s.folder).groups) {
+            for (const GalleryPicture& picture : group.pictures) names.push_back(thumbnailName(group.name, picture, thumbnailSize(s.p)));
+        }
+        return names;
+    };
+
+    struct Step {
+        const char* what;
+        std::function<void()> change;
+        std::vector<std::string> made;
+    };
+    const Step steps[] = {
+        {"first write", [] {}, {a, b, c}},
+        {"unchanged", [] {}, {}},
+        {"one picture changed", [&] { makeFile(b, gif(800, 600)); }, {b}},
+        {"one picture gone", [&] { fs::remove(a); }, {}},
+        {"slides made wider", [&] { s.p.LARGH_X_DIA = 200; }, {b, c}},
+        {"a picture added", [&] { s.picture("Mare/a2.jpg"); }, {s.folder + "/Mare/a2.jpg"}},
+    };
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.what);
+        step.change();
+        const SiteReport report = s.write();
+        EXPECT_TRUE(report.complete()) << siteMessage(report);
+        EXPECT_EQ(s.platform.thumbnailsMade, step.made);
+        std::set<std::string> expected = {"mia nota.txt", "0123456789ABCDEF_230x160.jpg", "0123456789abcdef_230x160.jpg"};
+        const std::vector<std::string> names = listed();
+        for (const std::string& name : names) {
+            expected.insert(name);
+            EXPECT_NE(s.list().find("','" + name + "']"), std::string::npos) << name;
+        }
+        EXPECT_EQ(s.thumbnailFiles(), expected);
+    }
+    EXPECT_EQ(readFile(s.thumbnails() + "/" + listed().front()),
+              test::FakePlatform::thumbnailOf(s.folder + "/Mare/a2.jpg", {360, 160}));
+    EXPECT_EQ(readFile(mine), "mine");
+    EXPECT_EQ(readFile(lookalike), "mine too");
+
+    // No group left: the program's thumbnails go, the user's files stay.
+    fs::remove_all(s.folder + "/Mare");
+    fs::remove_all(s.folder + "/Monti");
+    EXPECT_TRUE(s.write().complete());
+    EXPECT_EQ(s.thumbnailFiles(), (std::set<std::string>{"mia nota.txt", "0123456789ABCDEF_230x160.jpg", "0123456789abcdef_230x160.jpg"}));
+    EXPECT_NE(s.list().find("var Gruppi_Immagini=[\r\n];"), std::string::npos);
+    fs::remove(mine);
+    fs::remove(lookalike);
+    fs::remove(s.thumbnails() + "/0123456789abcdef_230x160.jpg");
+    s.write();
+    EXPECT_FALSE(fs::exists(s.thumbnails())) << "an emptied folder of the program's own is removed";
+}
+
+struct BadGallery {
+    const char* name;
+    std::function<void(Site&)> arrange;
+    std::vector<std::string> messageLines;  // beside the heading, in order
+    std::size_t withThumbnail = 0;          // pictures of the list that have one
+    bool rootIgnores = false;
+};
+
+void PrintTo(const BadGallery& c, std::ostream* out) { *out << c.name; }
+
+const std::string kHeading = "Registrazione Sito incompleta ! ";
+
+const BadGallery kBadGalleries[] = {
+    {"BrokenPicture", [](Site& s) { s.picture("G/buona.jpg"); makeFile(s.folder + "/G/rotta.jpg", "not a picture"); },
+     {"Immagine non leggibile, senza miniatura: {}/G/rotta.jpg"}, 1},
+    {"ThumbnailFolderIsAFile", [](Site& s) { s.picture("G/a.jpg"); makeFile(s.thumbnails(), "the user's"); },
+     {"Cartella delle miniature non utilizzabile: {}/Miniature_by_Velmora"}},
+    {"ThumbnailFolderIsALink", [](Site& s) { s.picture("G/a.jpg"); fs::create_directory_symlink(s.folder + "/G", s.thumbnails()); },
+     {"Cartella delle miniature non utilizzabile: {}/Miniature_by_Velmora"}},
+    {"ThumbnailFolderReadOnly", [](Site& s) { s.picture("G/a.jpg"); fs::create_directories(s.thumbnails()); ::chmod(s.thumbnails().c_str(), 0555); },
+     {"Miniatura non scritta: {}/G/a.jpg"}, 0, true},
+    {"ThumbnailNameTakenByAFolder", [](Site& s) {
+         s.picture("G/a.jpg");
+         const GalleryGroup group = findGroups(s.folder).groups.at(0);
+         fs::create_directories(s.thumbnails() + "/" + thumbnailName(group.name, group.pictures.at(0), thumbnailSize(s.p)));
+     }, {"Miniatura non scritta: {}/G/a.jpg"}},
+    {"Cancelled", [](Site& s) { s.picture("G/a.jpg"); s.picture("G/b.jpg"); s.picture("G/c.jpg"); s.platform.thumbnailsBeforeCancel = 1; },
+     {"Miniature interrotte: 2 immagini senza miniatura"}, 1},
+    {"NameNotUtf8", [](Site& s) { s.picture("G/a.jpg"); s.picture("G/\xE8.jpg"); },
+     {"Nome non leggibile, escluso dalla galleria: {}/G/\xE8.jpg"}, 1},
+    {"ThousandsBroken", [](Site& s) { for (int i = 0; i < 3000; ++i) makeFile(s.folder + "/G/" + std::to_string(i) + ".jpg", "x"); },
+     {"Immagine non leggibile, senza miniatura: {}/G/0.jpg", "Immagine non leggibile, senza miniatura: {}/G/1.jpg",
+      "Immagine non leggibile, senza miniatura: {}/G/2.jpg", "Immagine non leggibile, senza miniatura: {}/G/3.jpg",
+      "Immagine non leggibile, senza miniatura: {}/G/4.jpg", "Immagine non leggibile, senza miniatura: {}/G/5.jpg",
+      "Immagine non leggibile, senza miniatura: {}/G/6.jpg", "Immagine non leggibile, senza miniatura: {}/G/7.jpg",
+      "Immagine non leggibile, senza miniatura: {}/G/8.jpg", "Immagine non leggibile, senza miniatura: {}/G/9.jpg",
+      "... e altre 2990 immagini senza miniatura"}},
+};
+
+class GalleryBadInput : public testing::TestWithParam<BadGallery> {};
+
+// Each failure is one line of the announced message; the list still names
+// every readable picture, with a thumbnail where one could be made; nothing
+// of the user's is changed.
+TEST_P(GalleryBadInput, IsReportedAndTheRestOfTheGalleryWorks) {
+    const BadGallery& c = GetParam();
+    if (c.rootIgnores && ::geteuid() == 0) GTEST_SKIP() << "permissions do not bind the root user";
+    Site s;
+    c.arrange(s);
+    const std::string userFile = fs::is_regular_file(s.thumbnails()) ? readFile(s.thumbnails()) : "";
+    const SiteReport report = s.write();
+    ::chmod(s.thumbnails().c_str(), 0755);
+
+    std::string expected = kHeading + "\r\nCartella " + s.p.Cartella_Sito;
+    for (std::string line : c.messageLines) {
+        if (const auto at = line.find("{}"); at != std::string::npos) line.replace(at, 2, s.folder);
+        expected += "\r\n" + line;
+    }
+    EXPECT_EQ(siteMessage(report), expected);
+    std::size_t pictures = 0, withThumbnail = 0;  // lines of the list "['name','thumbnail']"
+    std::istringstream list(s.list());
+    for (std::string line; std::getline(list, line);) {
+        if (line.rfind("['", 0) != 0 || line.find("',[") != std::string::npos) continue;
+        ++pictures;
+        withThumbnail += line.find("','']") == std::string::npos;
+    }
+    EXPECT_EQ(withThumbnail, c.withThumbnail);
+    EXPECT_EQ(pictures, findGroups(s.folder).groups.at(0).pictures.size());
+    if (!userFile.empty()) {
+        EXPECT_EQ(readFile(s.thumbnails()), userFile);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, GalleryBadInput, testing::ValuesIn(kBadGalleries),
+                         [](const testing::TestParamInfo<BadGallery>& info) { return std::string(info.param.name); });
+
+}  // namespace
+}  // namespace sb
