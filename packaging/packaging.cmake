@@ -61,6 +61,9 @@ set(CPACK_DEBIAN_PACKAGE_SECTION graphics)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# A plugin, so no library dependency names it: WebP pictures of a group get
+# their thumbnails through it.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS qt6-image-formats-plugins)
 include(CPack)
 
 # The menu entry and the AppStream metadata as their checkers see them.
