@@ -99,23 +99,26 @@ TEST(WindowViews, WidgetsFollowTheirModels) {
         EXPECT_EQ(QSize(f.model.outerWidth, f.model.outerHeight), (size + QSize(8, 34)) * 15);
         EXPECT_EQ(QSize(f.widget("TabStrip1")->width(), f.widget("TabStrip1")->geometry().bottom() + 1), size);
     };
-    const auto stack = [&f](const char* name, bool toFront, bool seen) {  // behind the tab strip its panel covers it
-        toFront ? f.model.bringToFront(name) : f.model.sendToBack(name);
+    const auto stack = [&f](const char* name, int index, bool toFront, bool seen) {  // behind the strip its panel covers it
+        toFront ? f.model.bringToFront(name, index) : f.model.sendToBack(name, index);
         f.view.sync();
-        const QPoint middle = f.widget(name)->geometry().center();
+        QWidget* w = test::named(&f.view, f.model.control(name, index));
+        const QPoint middle = w->geometry().center();
         ASSERT_TRUE(f.widget("TabStrip1")->geometry().contains(middle)) << name;
-        EXPECT_EQ(test::isWithin(f.view.childAt(middle), f.widget(name)), seen) << name;
+        EXPECT_EQ(test::isWithin(f.view.childAt(middle), w), seen) << name;
         EXPECT_EQ(test::isWithin(f.view.childAt(middle), f.widget("TabStrip1")), !seen) << name;
     };
     const std::pair<const char*, std::function<void()>> scenes[] = {
         {"start-up", [] {}},
-        {"button behind", [&] { stack("Command1", false, false); }},
-        {"button in front", [&] { stack("Command1", true, true); }},
-        {"text box behind", [&] { stack("Des_Sito", false, false); }},
-        {"text box in front", [&] { stack("Des_Sito", true, true); }},
-        {"browser behind", [&] { stack("WebBrowser1", false, false); }},
-        {"browser in front", [&] { stack("WebBrowser1", true, true); }},
-        {"picture in front, still beneath windowed controls", [&] { stack("Image1", true, false); }},
+        {"button behind", [&] { stack("Command1", -1, false, false); }},
+        {"button in front", [&] { stack("Command1", -1, true, true); }},
+        {"text box behind", [&] { stack("Des_Sito", -1, false, false); }},
+        {"text box in front", [&] { stack("Des_Sito", -1, true, true); }},
+        {"browser behind", [&] { stack("WebBrowser1", -1, false, false); }},
+        {"browser in front", [&] { stack("WebBrowser1", -1, true, true); }},
+        {"label box behind", [&] { stack("Text4", 2, false, false); }},
+        {"label box in front", [&] { stack("Text4", 2, true, true); }},
+        {"picture in front, still beneath windowed controls", [&] { stack("Image1", -1, true, false); }},
         {"tab 2", [&] { tab(2); }},
         {"tab 3", [&] { tab(3); }},
         {"tab 4", [&] { tab(4); }},

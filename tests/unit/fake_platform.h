@@ -11,9 +11,11 @@
 #include <string>
 #include <vector>
 
+#include "app/state.h"
 #include "picture_header.h"
 #include "platform.h"
 #include "temp_dir.h"
+#include "ui/main_window.h"
 
 namespace sb::test {
 
@@ -100,6 +102,32 @@ public:
 private:
     std::string appFolder_;
     std::shared_ptr<TempDir> pages_ = std::make_shared<TempDir>();
+};
+
+// The program over an application folder of the test's own (empty, or with a
+// copy of the program's pictures) and a folder for the test's photos.
+struct Program {
+    TempDir app, photos;
+    FakePlatform platform{app.str()};
+    Module1 state;
+    MainWindow window{state, platform};
+
+    explicit Program(bool withPictures = false) {
+        if (withPictures) copyPictures(SB_APP_DIR, app.str());
+    }
+    // Loads the program as the user's first tab click leaves start-up.
+    void load(int tab = 1) {
+        window.Form_Load();
+        state.Caricamento_In_Corso = state.Esecuzione_Automatica = 0;
+        window.selectedTab = tab;
+        platform.navigations.clear();
+    }
+    void showTab(int tab) {
+        window.selectedTab = tab;
+        state.Tab_Corrente = static_cast<std::int16_t>(tab);
+        window.Vedo_Campi_TAB();
+    }
+    std::string photo(const std::string& name) const { return photos / name; }
 };
 
 }  // namespace sb::test

@@ -1,68 +1,180 @@
+// The Main Window's model: its captions in both languages, the commits, the
+// tab pages, the preview, start-up's end and the layout on resize.
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <map>
 #include <set>
 #include <string>
 
-#include "app/state.h"
 #include "fake_platform.h"
-#include "temp_dir.h"
-#include "ui/main_window.h"
+#include "ui/copy_window.h"
 
 namespace sb {
 namespace {
 
-using test::FakePlatform;
-using test::TempDir;
+namespace fs = std::filesystem;
+using test::Program;
 
-// The program with an empty application folder of its own, loaded.
-struct Loaded {
-    TempDir app;
-    FakePlatform platform{app.str()};
-    Module1 state;
-    MainWindow window{state, platform};
+// The name and index of a control's key such as "Text4(3)".
+std::pair<std::string, int> split(const std::string& key) {
+    const auto open = key.find('(');
+    return {key.substr(0, open), open == std::string::npos ? -1 : std::stoi(key.substr(open + 1))};
+}
 
-    Loaded() {
-        window.Form_Load();
-        // Leave start-up as the user's first tab click leaves it.
-        state.Caricamento_In_Corso = 0;
-        state.Esecuzione_Automatica = 0;
-    }
-    void showTab(int tab) {
-        window.selectedTab = tab;
-        state.Tab_Corrente = static_cast<std::int16_t>(tab);
-        window.Vedo_Campi_TAB();
-    }
+// A caption by key: "title", "tab 3" or a control's key.
+std::string captionOf(const WindowModel& w, const std::string& key) {
+    if (key == "title") return w.title;
+    if (key.starts_with("tab ")) return w.tabs.at(static_cast<std::size_t>(std::stoi(key.substr(4)) - 1));
+    const auto [name, index] = split(key);
+    return w.has(name, index) ? w.control(name, index).text : "<no " + key + ">";
+}
+
+bool onView(const MainWindow& w, const std::string& key) {
+    const auto [name, index] = split(key);
+    return w.isAbove(name, index, "TabStrip1", -1);
+}
+
+struct CaptionRow {
+    const char* key;
+    const char* italian;
+    const char* english = nullptr;  // nullptr: the same in both languages
+    const char* design = nullptr;    // nullptr: the Italian caption
 };
 
-TEST(FormLoad, GivesEveryParameterItsDefault) {
-    Loaded p;
-    const Parametri_Sito& s = p.state.Parametri;
-    const std::string app = p.app.str() + "/";
-    EXPECT_EQ(s.Cartella_Sito, app + "LAYOUT_01/");
-    const std::pair<Value Parametri_Sito::*, double> numbers[] = {
-        {&Parametri_Sito::MAX_NUM_ARG, 5},     {&Parametri_Sito::MAX_NUM_RIGHE, 4},
-        {&Parametri_Sito::MAX_NUM_IMG_RIGA, 4}, {&Parametri_Sito::POS_Y_GRUPPI, 30},
-        {&Parametri_Sito::ALT_GRUPPI, 95},     {&Parametri_Sito::LARGH_X_DIA, 135},
-        {&Parametri_Sito::ALT_DIA, 100},       {&Parametri_Sito::POS_X_DIA, 400},
-        {&Parametri_Sito::POS_Y_DIA, 190},     {&Parametri_Sito::POS_Y_IMG, 200},
-        {&Parametri_Sito::POS_X_IMG_GRANDE, 220}, {&Parametri_Sito::POS_Y_IMG_GRANDE, 80}};
-    for (const auto& [member, value] : numbers) EXPECT_EQ(s.*member, Value(value));
-    const std::pair<const std::string*, const char*> images[] = {
-        {&s.Nome_Immagine_Sfondo_Sito, "SFONDI/Sfondo_Bello_Azzurro_Moderno_main-bg_1024x768_RID.jpg"},
-        {&s.Nome_Immagine_Pulsanti_Argomenti, "PULSANTI/Tela_Vuota_Quadro_3_200x152_RID.jpg"},
-        {&s.Nome_Sfondo_Pagina_Immagini, "SFONDI/Tela_Vuota_Quadro_3_RID.jpg"},
-        {&s.Nome_Immagine_Sfondo_Diapositiva, "SFONDI_DIAPOSITIVE/Sfondo_Diapositiva_Oro_01.gif"},
-        {&s.Nome_Immagine_Pulsante_X_1, "PULSANTI/Pulsante_tondo_Annulla_thumbdown.gif"},
-        {&s.Nome_Immagine_Pulsante_X_2, "PULSANTI/Pulsante_X_Chiudi_Finestra_by_Velmora_03.GIF"},
-        {&s.Nome_Immagine_Testata, "TESTATE/Image5.jpg"},
-        {&s.Nome_Immagine_Sfondo_Fumetto_1, "TESTATE/Fumetto_01.gif"}};
-    for (const auto& [value, relative] : images) EXPECT_EQ(*value, app + relative);
-    EXPECT_EQ(p.state.Ultimo_Tab_Parametri, 10);
-    EXPECT_EQ(p.window.text("Text3"), "5");
-    ASSERT_FALSE(p.platform.navigations.empty());
-    EXPECT_EQ(p.platform.navigations.front(), "about:blank");
+// Every caption of the Main Window, as designed, in Italian and in English
+// (on a tab where neither the row label nor the confirm button changes).
+const CaptionRow kMainWindowCaptionRows[] = {
+    {"title", "Site Builder "},
+    {"Command1", "Sfoglia ...", "Search ...", "Sfoglia..."},
+    {"Command5", "Copia Img.", "Copy Img."},
+    {"Pulsante_Conferma", "Conferma parametri", "Confirmation of parameters"},
+    {"Text4(0)", "Titolo Sito", "Title of Web-Site"},
+    {"Text4(1)", "Nome immagine", "Image name"},
+    {"Text4(2)", "N.Img."},
+    {"Text4(3)", "Numero Gruppi desiderati (1-20..)", "Number favorites Groups (1-20..)"},
+    {"Text4(4)", "Selezionare l'immagine da usare per i Pulsanti dei Gruppi", "Select the image for utilize for Bottons of Groups"},
+    {"Text4(5)", "Selezionare l'immagine da usare come sfondo generale delle immagini del Gruppo scelto",
+     "Select the image for utilize with Background of the select Group"},
+    {"Text4(6)", "Descrizione Sito", "Description Site"},
+    {"Text4(7)", "Numero Righe (1-4..)", "Rows Number (1-4..)"},
+    {"Text4(8)", "Numero Immagini per Riga  (1-4..)", "Number Images for Row  (1-4..)"},
+    {"Text4(9)", "Selezionare l'immagine da usare come sfondo per le Miniature delle immagini",
+     "Select the image for utilize with Background for Icons (Micro-Images)"},
+    {"Text4(10)", "Larghezza diapositive (135)", "Width of Icons (Micro-Images)  (135)"},
+    {"Text4(11)", "Altezza diapositiva (100)", "Height of Icons (Micro-Images) (100)"},
+    {"Text4(12)", "Posizione Immagine Sfondo Diapositiva (400) X=", "Position Background of Icons (Micro-Images) (400) X="},
+    {"Text4(13)", "Posizione Immagine Sfondo Diapositiva (190) Y=", "Position Background of Icons (Micro-Images) (190) Y="},
+    {"Text4(14)", "Posizione Immagine Piccola sopra Diapositiva (200) Y=", "Position image over Icons (Micro-Images) (200) Y="},
+    {"Text4(15)", "Posizione Immagine Grande (220) X=", "Position Big image (220) X="},
+    {"Text4(16)", "Indicare la cartella e il Nome del Sito che volete creare o gestire",
+     "Select Folder and Name of your Web-Site for create and management"},
+    {"Text4(17)", "Indicare l'immagine da utilizare come Sfondo della Homepage del vostro  Sito Internet",
+     "Select image for utilize with Background of Homepage your Web-Site"},
+    {"Text4(18)", "Posizione Immagine Grande (80)  Y=", "Position Big image (80)  Y=", "Posizione Immagine Grande  (80) Y="},
+    {"Text4(19)", "Posizione Pulsanti Gruppi (30) Y=", "Position of Bottons Groups (30) Y="},
+    {"Text4(20)", "Spaziatura verticale tra i Gruppi  (95)", "Vertical width thru Groups (95)",
+     "Spaziatura verticale tra i Gruppi  (95) "},
+    {"Titolo_Sito", "Titolo del Sito", "Title of Web-Site", ""},
+    {"Des_Sito", "Descrizione del Sito", "Description of Web-Site", ""},
+    {"tab 1", "Titolo", "Title"},
+    {"tab 2", "Sfondo", "Background"},
+    {"tab 3", "Gruppi", "Groups"},
+    {"tab 4", "Argomenti", "Argoments"},
+    {"tab 5", "Diapositive", "Icons"},
+    {"tab 6", "Immagini_Piccole", "Micro-Images"},
+    {"tab 7", "Immagini_Grandi", "Big-Images"},
+    {"tab 8", "Pulsanti", "Bottons"},
+    {"tab 9", "Testata", "Head"},
+    {"tab 10", "Commenti", "Note"},
+    {"tab 11", "Anteprima Sito", "Preview Web-Site"},
+    {"Command2", "HTML SFONDO"},
+    {"Command3", "<"},
+    {"Command4", ">"},
+    {"Command6", "OK"},
+    {"Command7", "HTML DIAPOSITIVA"},
+    {"Command8", "HTML GRUPPI"},
+    {"Label6(0)", "by Velmora"},
+    {"Label6(1)", "by Velmora"},
+};
+
+TEST(Captions, MainWindowAsDesignedAndInBothLanguages) {
+    Program p;
+    for (const CaptionRow& row : kMainWindowCaptionRows) {
+        EXPECT_EQ(captionOf(p.window, row.key), row.design ? row.design : row.italian) << row.key << " as designed";
+    }
+    p.load(4);
+    for (int flag : {1, 0, 1, 0}) {
+        p.window.Image2_Click(flag);
+        for (const CaptionRow& row : kMainWindowCaptionRows) {
+            const char* expected = flag == 1 && row.english ? row.english : row.italian;
+            EXPECT_EQ(captionOf(p.window, row.key), expected) << row.key << (flag ? " in English" : " in Italian");
+        }
+    }
+}
+
+// The captions that depend on the tab: the confirm button creates the site on
+// the last parameter tab and on the preview; the row label names the site's
+// folder on the first tab. Re-showing a tab keeps the language on view.
+TEST(Captions, ConfirmButtonAndRowLabelFollowTheTab) {
+    const char* const confirm[2] = {"Conferma parametri", "Confirmation of parameters"};
+    const char* const create[2] = {"Conferma creazione Sito", "Confirm site creation"};
+    const char* const image[2] = {"Nome immagine", "Image name"};
+    const char* const site[2] = {"Nome Sito", "Site name"};
+    const std::map<int, std::pair<const char* const*, const char* const*>> tabs = {
+        {1, {confirm, site}}, {2, {confirm, image}}, {9, {confirm, image}}, {10, {create, image}}, {11, {create, image}}};
+    for (const auto& [tab, captions] : tabs) {
+        for (int english : {0, 1}) {
+            Program p;
+            p.load();
+            p.window.Image2_Click(english);
+            p.showTab(tab);
+            SCOPED_TRACE("tab " + std::to_string(tab) + (english ? " in English" : " in Italian"));
+            EXPECT_EQ(p.window.text("Pulsante_Conferma"), captions.first[english]);
+            EXPECT_EQ(p.window.text("Text4", 1), captions.second[english]);
+            EXPECT_EQ(p.window.text("Command1"), english ? "Search ..." : "Sfoglia ...");
+        }
+    }
+}
+
+// A placeholder follows the language; a title the user typed stays.
+TEST(Captions, OnlyPlaceholdersOfTheFreeTextFieldsSwitch) {
+    Program p;
+    p.load(4);
+    p.window.setText("Des_Sito", -1, "Le mie vacanze");
+    p.window.Image2_Click(1);
+    EXPECT_EQ(p.window.text("Titolo_Sito"), "Title of Web-Site");
+    EXPECT_EQ(p.window.text("Des_Sito"), "Le mie vacanze");
+}
+
+TEST(Captions, CopyWindowAsDesigned) {
+    Module1 state;
+    CopyWindow w{state};
+    EXPECT_EQ(w.title, "Copia Immagine");
+    EXPECT_EQ(std::make_pair(w.clientWidth, w.clientHeight), std::make_pair(10875, 1260));
+    struct Row {
+        const char* key;
+        const char* caption;
+        const char* container;
+    };
+    const Row rows[] = {
+        {"Frame1", "Copia Immagini selezionate", ""},  {"Label1", "Cartella dove copiare le Immagini", "Frame1"},
+        {"Command1", "Sfoglia...", ""},                {"Command2", "Conferma copia", ""},
+        {"Command3", "Sposta immagine", "Frame1"},     {"Text1", "", ""},
+        {"Label6(0)", "by Velmora", "Frame1"},         {"Label6(1)", "by Velmora", "Frame1"},
+        {"Image2(0)", "", "Frame1"},                   {"Image2(1)", "", "Frame1"},
+    };
+    ASSERT_EQ(w.controls().size(), std::size(rows));
+    for (const Row& row : rows) {
+        const auto [name, index] = split(row.key);
+        ASSERT_TRUE(w.has(name, index)) << row.key;
+        EXPECT_EQ(w.control(name, index).text + "|" + w.control(name, index).container, std::string(row.caption) + "|" + row.container);
+    }
+    // The field and the buttons below the frame stand above it; the copy button takes the focus first.
+    for (const char* name : {"Text1", "Command1", "Command2"}) EXPECT_TRUE(w.isAbove(name, -1, "Frame1", -1)) << name;
+    EXPECT_EQ(w.controls()[static_cast<std::size_t>(w.tabOrder().front())].key(), "Command2");
+    EXPECT_EQ(w.control("Image2", 1).pictureSize, (PixelSize{40, 28}));
 }
 
 // A field's text reaches its parameter only when its tab is committed.
@@ -92,7 +204,8 @@ TEST(Conferma, CommitsTheFieldsOfTheCurrentTab) {
         {7, "Text13", "è", &P::POS_Y_IMG_GRANDE, 0},
     };
     for (const Case& c : cases) {
-        Loaded p;
+        Program p;
+        p.load();
         Parametri_Sito& s = p.state.Parametri;
         p.window.setText(c.field, -1, c.typed);
         // Committing another tab leaves the parameter alone.
@@ -107,24 +220,20 @@ TEST(Conferma, CommitsTheFieldsOfTheCurrentTab) {
 }
 
 TEST(Conferma, CommitsPathsAndTrimsTitleAndDescription) {
-    Loaded p;
+    Program p;
+    p.load();
     MainWindow& w = p.window;
     Parametri_Sito& s = p.state.Parametri;
     w.setText("Text1", 1, "  /tmp/sito nuovo/ ");
     w.setText("Titolo_Sito", -1, "  Le mie foto  ");
-    w.setText("Des_Sito", -1, " Mare e monti ");
     p.state.Tab_Corrente = 1;
     w.Conferma_Variazione_Parametri();
     EXPECT_EQ(s.Cartella_Sito, "/tmp/sito nuovo/");
     EXPECT_EQ(w.text("Titolo_Sito"), "Le mie foto");
-    EXPECT_EQ(w.text("Des_Sito"), "Mare e monti");
-
     w.setText("Text1", 8, "C:\\img\\x.gif");
     p.state.Tab_Corrente = 8;
     w.Conferma_Variazione_Parametri();
-    EXPECT_EQ(s.Nome_Immagine_Pulsante_X_1, "C:\\img\\x.gif");
-    EXPECT_EQ(s.Nome_Immagine_Pulsante_X_2, "C:\\img\\x.gif");
-
+    EXPECT_EQ(s.Nome_Immagine_Pulsante_X_1 + s.Nome_Immagine_Pulsante_X_2, "C:\\img\\x.gifC:\\img\\x.gif");
     for (int tab : {10, 11}) {
         const std::string path = "/img/balloon" + std::to_string(tab) + ".gif";
         w.setText("Text1", 10, " " + path);
@@ -134,32 +243,10 @@ TEST(Conferma, CommitsPathsAndTrimsTitleAndDescription) {
     }
 }
 
-// Any text in any number field is taken without a crash and gives a number.
-TEST(Conferma, NumberFieldsTakeAnyText) {
-    const std::pair<std::string, double> texts[] = {
-        {"", 0},     {"   ", 0}, {"1,5", 1}, {"-0", 0}, {"1e999", 0}, {std::string(400, '7'), 0},
-        {"àèìòù", 0}, {"日本", 0}, {"-", 0},   {".", 0},  {"1e", 1},    {"\t\n", 0}};
-    const char* fields[] = {"Text3", "Text5", "Text6", "Text7", "Text8", "Text9", "Text10", "Text11", "Text12", "Text13"};
-    const int tabOf[] = {3, 4, 4, 5, 5, 6, 6, 6, 7, 7};
-    Loaded p;
-    for (const auto& [t, expected] : texts) {
-        for (std::size_t i = 0; i < std::size(fields); ++i) {
-            p.window.setText(fields[i], -1, t);
-            p.state.Tab_Corrente = static_cast<std::int16_t>(tabOf[i]);
-            p.window.Conferma_Variazione_Parametri();
-        }
-        const Parametri_Sito& s = p.state.Parametri;
-        for (const Value* v : {&s.MAX_NUM_ARG, &s.MAX_NUM_RIGHE, &s.LARGH_X_DIA, &s.POS_Y_IMG, &s.POS_Y_IMG_GRANDE}) {
-            EXPECT_TRUE(v->isNumber());
-            EXPECT_EQ(v->number(), expected) << '"' << t << '"';
-        }
-    }
-}
-
 // The controls in front of the tab strip on each tab page.
 TEST(TabPages, ShowOnlyTheTabsOwnControls) {
     const std::set<std::string> always = {"Pulsante_Conferma", "Command2", "Command5", "Command7", "Command8"};
-    const std::map<int, std::set<std::string>> onView = {
+    const std::map<int, std::set<std::string>> own = {
         {1, {"Text4(1)", "Text4(16)", "Text1(1)", "Titolo_Sito", "Des_Sito", "Command1", "Text4(0)", "Text4(6)"}},
         {2, {"Text4(1)", "Text4(2)", "Text4(17)", "Text1(2)", "Text2", "Command1", "Command3", "Command4", "Command6",
              "Picture1", "WebBrowser1"}},
@@ -176,72 +263,180 @@ TEST(TabPages, ShowOnlyTheTabsOwnControls) {
         {11, {"WebBrowser1"}},  // the preview of the site written on entering
     };
     const std::set<int> linkRowShown = {1, 7, 8, 9, 10};
-    for (const auto& [tab, own] : onView) {
-        Loaded p;
+    for (const auto& [tab, controls] : own) {
+        Program p;
+        p.load();
         p.showTab(tab);
-        MainWindow& w = p.window;
-        for (const Control& c : w.controls()) {
-            if (isLightweight(c.kind) || c.kind == ControlKind::TabStrip || c.kind == ControlKind::FileDialog ||
-                c.name == "Picture2")
+        for (const Control& c : p.window.controls()) {
+            // Pictures and labels are drawn beneath every windowed control.
+            if (c.kind == ControlKind::Image || c.kind == ControlKind::Label || c.name == "Picture2" ||
+                c.kind == ControlKind::TabStrip || c.kind == ControlKind::FileDialog)
                 continue;
-            const bool expected = own.count(c.key()) > 0 || always.count(c.key()) > 0;
-            EXPECT_EQ(w.isAbove(c.name, c.index, "TabStrip1", -1), expected) << "tab " << tab << ": " << c.key();
+            const bool expected = controls.count(c.key()) > 0 || always.count(c.key()) > 0;
+            EXPECT_EQ(onView(p.window, c.key()), expected) << "tab " << tab << ": " << c.key();
         }
-        for (int i = 0; i < 7; ++i) {
-            EXPECT_EQ(w.control("Picture2", i).visible, linkRowShown.count(tab) > 0) << "tab " << tab;
-        }
+        for (int i = 0; i < 7; ++i) EXPECT_EQ(p.window.control("Picture2", i).visible, linkRowShown.count(tab) > 0) << tab;
         EXPECT_EQ(p.state.Tab_Corrente, tab);
     }
 }
 
-TEST(TabPages, PreviewGivesUpAfterAHundredLoadsOrWithoutAHomePage) {
-    Loaded p;
-    p.platform.browserAlwaysBusy = true;
-    p.platform.navigations.clear();
-    p.window.selectTab(11);  // writes the site, then previews it
-    const std::string copy = p.state.Parametri.Cartella_Sito + "index_TMP.htm";
-    EXPECT_EQ(std::count(p.platform.navigations.begin(), p.platform.navigations.end(), "file://" + copy), 100);
-    EXPECT_TRUE(p.window.isAbove("WebBrowser1", -1, "TabStrip1", -1));
-    // Without a home page there is no copy to show: the browser stays behind.
-    p.state.Parametri.Cartella_Sito = p.app / "missing/";
-    p.showTab(11);
-    EXPECT_FALSE(p.window.isAbove("WebBrowser1", -1, "TabStrip1", -1));
-}
-
-TEST(TabPages, RefillFieldsFromTheParametersAndStackTheGroupRows) {
-    Loaded p;
-    MainWindow& w = p.window;
-    w.setText("Text3", -1, "9");  // typed, never committed
-    p.state.Parametri.POS_Y_GRUPPI = "abc";
-    p.showTab(3);
-    EXPECT_EQ(w.text("Text3"), "5");
-    EXPECT_EQ(w.text("Text14"), "abc");
-    const Control& text3 = w.control("Text3");
-    EXPECT_EQ(w.control("Text14").top, text3.top + 360);
-    EXPECT_EQ(w.control("Text15").top, text3.top + 720);
-    EXPECT_EQ(w.Text4(20).top, text3.top + 720);
-    EXPECT_EQ(w.control("Picture1").top, text3.top + 1080);
-    EXPECT_EQ(w.control("WebBrowser1").left, text3.left + text3.width + 300);
-}
-
-TEST(TabPages, StartupPassesLeaveEveryParameterControlBehind) {
-    Loaded p;
-    p.state.Caricamento_In_Corso = 1;
-    p.window.selectedTab = 1;
-    p.state.Tab_Corrente = 12;
-    p.window.Vedo_Campi_TAB();
-    EXPECT_EQ(p.state.Tab_Corrente, 1);
-    for (const char* name : {"Text1", "Titolo_Sito", "Command1", "Text2"}) {
-        const int index = name == std::string("Text1") ? 1 : -1;
-        EXPECT_FALSE(p.window.isAbove(name, index, "TabStrip1", -1)) << name;
+// Every field of a page is refilled from its stored value; the fields of
+// other pages keep what they hold.
+TEST(TabPages, RefillTheirOwnFieldsFromTheStoredValues) {
+    Program p;
+    p.load();
+    Parametri_Sito& s = p.state.Parametri;
+    s = {.Cartella_Sito = "/sito/", .MAX_NUM_ARG = 7, .MAX_NUM_RIGHE = 3, .MAX_NUM_IMG_RIGA = 2, .POS_Y_GRUPPI = "abc",
+         .ALT_GRUPPI = 96, .LARGH_X_DIA = 136, .ALT_DIA = 101, .POS_X_DIA = 401, .POS_Y_DIA = 191, .POS_Y_IMG = 201,
+         .POS_X_IMG_GRANDE = 0.5, .POS_Y_IMG_GRANDE = 81, .Nome_Immagine_Sfondo_Sito = p.photo("2.jpg"),
+         .Nome_Immagine_Pulsanti_Argomenti = p.photo("3.jpg"), .Nome_Sfondo_Pagina_Immagini = p.photo("4.jpg"),
+         .Nome_Immagine_Sfondo_Diapositiva = p.photo("5.gif"), .Nome_Immagine_Testata = p.photo("9.jpg"),
+         .Nome_Immagine_Sfondo_Fumetto_1 = p.photo("10.gif"), .Nome_Immagine_Pulsante_X_1 = p.photo("8.gif"),
+         .Nome_Immagine_Pulsante_X_2 = p.photo("x2.gif")};
+    struct Row {
+        int tab;
+        const char* field;
+        std::string filled, typed = "typed";
+    };
+    const Row rows[] = {
+        {1, "Text1(1)", "/sito/"},          {1, "Titolo_Sito", "T", "  T "},     {1, "Des_Sito", "D\r\nE", " D\r\nE  "},
+        {2, "Text1(2)", p.photo("2.jpg")},  {3, "Text1(3)", p.photo("3.jpg")},   {3, "Text3", "7"},
+        {3, "Text14", "abc"},               {3, "Text15", "96"},                 {4, "Text1(4)", p.photo("4.jpg")},
+        {4, "Text5", "3"},                  {4, "Text6", "2"},                   {5, "Text1(5)", p.photo("5.gif")},
+        {5, "Text7", "136"},                {5, "Text8", "101"},                 {6, "Text9", "401"},
+        {6, "Text10", "191"},               {6, "Text11", "201"},                {7, "Text12", "0.5"},
+        {7, "Text13", "81"},                {8, "Text1(8)", p.photo("8.gif")},   {9, "Text1(9)", p.photo("9.jpg")},
+        {10, "Text1(10)", p.photo("10.gif")},
+    };
+    for (int tab = 1; tab <= 11; ++tab) {
+        for (const Row& row : rows) p.window.setText(split(row.field).first, split(row.field).second, row.typed);
+        p.showTab(tab);
+        for (const Row& row : rows) {
+            EXPECT_EQ(captionOf(p.window, row.field), row.tab == tab ? row.filled : row.typed) << "tab " << tab << " " << row.field;
+        }
     }
-    EXPECT_EQ(p.window.text("Command1"), "Sfoglia...");  // no language refresh during start-up
+}
+
+// Where the load and the pages put controls, in twips.
+TEST(TabPages, PlaceTheirControls) {
+    struct Row {
+        int tab;  // 0: right after start-up
+        const char* key;
+        int left, top;
+    };
+    const Row rows[] = {
+        {0, "Image1", 120, 1800},       {0, "Text5", 2880, 1920},      {0, "Text4(8)", 240, 2280},
+        {0, "Text9", 4215, 1920},       {0, "Text11", 4215, 2640},     {0, "Text12", 3015, 1920},
+        {0, "Text4(18)", 240, 2280},    {0, "Text1(5)", 1545, 1320},   {0, "Text1(10)", 1545, 1320},
+        {1, "WebBrowser1", 2655, 1800}, {2, "Picture1", 120, 1725},    {2, "WebBrowser1", 2655, 1800},
+        {3, "Text14", 2880, 2280},      {3, "Text4(19)", 240, 2280},   {3, "Text15", 2880, 2640},
+        {3, "Text4(20)", 240, 2640},    {3, "Picture1", 120, 3000},    {3, "WebBrowser1", 3795, 1920},
+        {4, "Picture1", 120, 2640},     {4, "WebBrowser1", 2655, 2640}, {5, "Picture1", 120, 2640},
+        {5, "WebBrowser1", 2655, 2640}, {6, "WebBrowser1", 2655, 3000}, {8, "Picture1", 120, 1725},
+    };
+    for (const Row& row : rows) {
+        Program p;
+        p.load();
+        if (row.tab > 0) p.showTab(row.tab);
+        const auto [name, index] = split(row.key);
+        const Control& c = p.window.control(name, index);
+        EXPECT_EQ(std::make_pair(c.left, c.top), std::make_pair(row.left, row.top)) << "tab " << row.tab << " " << row.key;
+    }
+}
+
+// Both holders take the tab's picture, the picture box at its natural size; a
+// name that is no picture leaves them as they were.
+TEST(TabPages, LoadTheTabsPictureIntoBothHolders) {
+    struct Row {
+        std::string file;
+        bool loaded;
+        int width, height;  // Picture1, twips
+    };
+    const Row rows[] = {
+        {SB_APP_DIR "/Bandiera_Italiana.gif", true, 600, 420},
+        {SB_APP_DIR "/image1.jpg", true, 9600, 7200},
+        {SB_APP_DIR "/missing.gif", false, 240, 240},
+        {"  ", false, 240, 240},
+    };
+    for (const Row& row : rows) {
+        Program p;
+        p.load();
+        for (const char* holder : {"Picture1", "Image1"}) p.window.loadPicture(holder, -1, SB_APP_DIR "/blank.gif");
+        p.state.Parametri.Nome_Immagine_Testata = row.file;
+        p.showTab(9);
+        const std::string shown = row.loaded ? row.file : SB_APP_DIR "/blank.gif";
+        EXPECT_EQ(p.window.control("Picture1").picture + "|" + p.window.control("Image1").picture, shown + "|" + shown);
+        const Control& box = p.window.control("Picture1");
+        EXPECT_EQ(std::make_pair(box.width, box.height), std::make_pair(row.width, row.height)) << row.file;
+        EXPECT_EQ(p.window.control("Image1").width, 2535) << "the image keeps its box";
+    }
+}
+
+// Tab 11 shows a fresh copy of the site's home page in the browser, enlarged
+// over the page area; it keeps that size when the user leaves the tab.
+TEST(TabPages, PreviewShowsAFreshCopyOfTheHomePage) {
+    struct Row {
+        bool homePage, oldCopy, busy;
+        int loads;
+        bool shown;
+    };
+    const Row rows[] = {
+        {true, false, false, 1, true}, {true, true, false, 1, true}, {true, false, true, 100, true},
+        {false, true, false, 0, false}, {false, false, false, 0, false},
+    };
+    for (const Row& row : rows) {
+        Program p;
+        p.load(11);
+        const std::string site = p.photos.str() + "/", copy = site + "index_TMP.htm";
+        p.state.Parametri.Cartella_Sito = site;
+        if (row.homePage) test::makeFile(site + "index.htm", "home");
+        if (row.oldCopy) test::makeFile(copy, "stale");
+        p.platform.browserAlwaysBusy = row.busy;
+        p.window.outerWidth = 15000;
+        p.window.outerHeight = 9000;
+        p.showTab(11);
+        SCOPED_TRACE(std::to_string(row.homePage) + std::to_string(row.oldCopy) + std::to_string(row.busy));
+        EXPECT_EQ(test::readFile(copy), row.homePage ? "home" : "");
+        EXPECT_EQ(std::count(p.platform.navigations.begin(), p.platform.navigations.end(), "file://" + copy), row.loads);
+        EXPECT_EQ(p.platform.navigations.front(), "about:blank");
+        EXPECT_EQ(onView(p.window, "WebBrowser1"), row.shown);
+        const Control& browser = p.window.control("WebBrowser1");
+        EXPECT_EQ(std::make_tuple(browser.left, browser.top, browser.width, browser.height),
+                  std::make_tuple(240 - 130, 1080 - 130, 15000 - 300, 9000 - 480 - 700));
+    }
+    Program p;
+    p.load();
+    p.window.outerWidth = 15000;
+    p.window.outerHeight = 9000;
+    p.showTab(11);
+    p.showTab(2);
+    const Control& browser = p.window.control("WebBrowser1");
+    EXPECT_EQ(std::make_tuple(browser.left, browser.top, browser.width, browser.height),
+              std::make_tuple(2655, 1800, 15000 - 300, 9000 - 480 - 700));
+}
+
+// Start-up visits every tab and ends on the first with every parameter
+// control behind the tab strip, the captions as designed, and the first
+// resize still to come.
+TEST(Startup, EndsWithTheDesignCaptionsAndEveryPageBehind) {
+    Program p;
+    p.window.Form_Load();
+    const Module1& s = p.state;
+    EXPECT_EQ(std::make_tuple(s.Tab_Corrente, s.Caricamento_In_Corso, p.platform.busy), std::make_tuple(1, 0, false));
+    EXPECT_TRUE(fs::is_regular_file(s.Parametri.Cartella_Sito + "index.htm"));
+    for (const char* key : {"WebBrowser1", "Text1(1)", "Titolo_Sito", "Command1", "Text2", "Text4(16)", "Picture1"}) {
+        EXPECT_FALSE(onView(p.window, key)) << key;
+    }
+    EXPECT_EQ(p.window.text("Command1") + "|" + p.window.text("Text4", 1) + "|" + p.window.text("Pulsante_Conferma"),
+              "Sfoglia...|Nome Immagine|Conferma parametri");
+    EXPECT_EQ(p.platform.navigations.front(), "about:blank");
+    EXPECT_EQ(p.window.text("Text3"), "5");
 }
 
 TEST(TabStripClick, CommitsTheTabBeingEntered) {
-    Loaded p;
+    Program p;
+    p.load(3);
     MainWindow& w = p.window;
-    w.selectedTab = 3;
     w.setText("Text3", -1, "7");
     w.selectTab(4);  // leaving tab 3 does not store its fields
     EXPECT_EQ(p.state.Parametri.MAX_NUM_ARG, Value(5));
@@ -251,31 +446,31 @@ TEST(TabStripClick, CommitsTheTabBeingEntered) {
     EXPECT_EQ(p.state.Parametri.MAX_NUM_ARG, Value(7));
     EXPECT_EQ(w.text("Text3"), "7");
     EXPECT_EQ(p.state.Esecuzione_Automatica, 0);
-    EXPECT_GE(p.platform.browserStops, 2);
+    EXPECT_EQ(p.platform.browserStops, 2);
 }
 
 TEST(Stacking, BringAndSendFollowTheModel) {
-    TempDir app;
-    FakePlatform platform{app.str()};
-    Module1 state;
-    MainWindow w{state, platform};
+    Program p;
+    MainWindow& w = p.window;
     // At creation every control stands in front of the tab strip.
     EXPECT_TRUE(w.isAbove("Text3", -1, "TabStrip1", -1));
     w.sendToBack("Text3");
     EXPECT_FALSE(w.isAbove("Text3", -1, "TabStrip1", -1));
     w.bringToFront("Text3");
     EXPECT_TRUE(w.isAbove("Text3", -1, "Pulsante_Conferma", -1));
-    // A lightweight image never rises above a windowed control.
+    // A lightweight image never rises above a windowed control; a label box does.
     w.bringToFront("Image1");
     EXPECT_FALSE(w.isAbove("Image1", -1, "TabStrip1", -1));
     w.sendToBack("TabStrip1");
     EXPECT_TRUE(w.isAbove("Image1", -1, "Image2", 0));
+    w.sendToBack("Text4", 17);
+    w.bringToFront("Text4", 17);
+    EXPECT_TRUE(w.isAbove("Text4", 17, "TabStrip1", -1));
     // Tab order: the picture box first, then the viewer row.
     const auto order = w.tabOrder();
     ASSERT_GE(order.size(), 3u);
-    EXPECT_EQ(w.controls()[static_cast<std::size_t>(order[0])].key(), "Picture1");
-    EXPECT_EQ(w.controls()[static_cast<std::size_t>(order[1])].key(), "Text1(2)");
-    EXPECT_EQ(w.controls()[static_cast<std::size_t>(order[2])].key(), "Command1");
+    const std::string first[] = {"Picture1", "Text1(2)", "Command1"};
+    for (int i = 0; i < 3; ++i) EXPECT_EQ(w.controls()[static_cast<std::size_t>(order[i])].key(), first[i]);
 }
 
 TEST(FormResize, StretchesTheStripAndBrowserAboveTheThresholds) {
@@ -284,67 +479,61 @@ TEST(FormResize, StretchesTheStripAndBrowserAboveTheThresholds) {
         bool heights, row, widths;
     };
     const Case cases[] = {
-        {12900, 9000, true, true, true},    {12900, 1200, false, false, true}, {12900, 1201, true, false, true},
-        {12900, 5565, true, false, true},   {12900, 5566, true, true, true},   {2535 + 300, 9000, true, true, false},
+        {12900, 9000, true, true, true},  {12900, 1200, false, false, true}, {12900, 1201, true, false, true},
+        {12900, 5565, true, false, true}, {12900, 5566, true, true, true},   {2535 + 300, 9000, true, true, false},
         {2535 + 301, 9000, true, true, true},
     };
     for (const Case& c : cases) {
-        Loaded p;
+        Program p;
+        p.load(7);
         MainWindow& w = p.window;
-        p.showTab(7);
-        const Control before = w.control("WebBrowser1");
-        const Control stripBefore = w.control("TabStrip1");
+        const Control browserBefore = w.control("WebBrowser1"), stripBefore = w.control("TabStrip1");
         const int rowBefore = w.control("Picture2", 3).top;
         w.outerWidth = c.width;
         w.outerHeight = c.height;
         w.Form_Resize();
         const Control& browser = w.control("WebBrowser1");
         const Control& strip = w.control("TabStrip1");
-        EXPECT_EQ(browser.height, c.heights ? c.height - 1200 : before.height) << c.width << "x" << c.height;
+        SCOPED_TRACE(std::to_string(c.width) + "x" + std::to_string(c.height));
+        EXPECT_EQ(browser.height, c.heights ? c.height - 1200 : browserBefore.height);
         EXPECT_EQ(strip.height, c.heights ? c.height - 480 - 510 : stripBefore.height);
-        EXPECT_EQ(browser.width, c.widths ? c.width - 300 - 2535 : before.width);
+        EXPECT_EQ(browser.width, c.widths ? c.width - 300 - 2535 : browserBefore.width);
         EXPECT_EQ(strip.width, c.widths ? c.width - 120 : stripBefore.width);
-        if (c.row) {
-            const int top = c.height - 1095 - 600;
-            for (int i = 0; i < 7; ++i) {
-                EXPECT_EQ(w.control("Picture2", i).top, top);
-                EXPECT_EQ(w.control("Picture2", i).left, i * (1815 + 20));
-            }
-        } else {
+        for (int i = 0; i < 7 && c.row; ++i) {
+            EXPECT_EQ(std::make_pair(w.control("Picture2", i).left, w.control("Picture2", i).top),
+                      std::make_pair(i * (1815 + 20), c.height - 1095 - 600));
+        }
+        if (!c.row) {
             EXPECT_EQ(w.control("Picture2", 3).top, rowBefore);
         }
     }
-    Loaded p;
+    Program p;
+    p.load();
     p.window.windowState = WindowState::Minimized;
-    p.window.outerWidth = 100;
     p.window.outerHeight = 100000;
+    p.window.setText("Text3", -1, "9");
     const int height = p.window.control("WebBrowser1").height;
     p.window.Form_Resize();
     EXPECT_EQ(p.window.control("WebBrowser1").height, height);
+    EXPECT_EQ(p.window.text("Text3"), "9");
 }
 
-TEST(Language, SwitchesCaptionsAndOnlyThePlaceholders) {
-    Loaded p;
-    MainWindow& w = p.window;
-    w.selectedTab = 2;
-    w.setText("Des_Sito", -1, "Le mie vacanze");
-    w.Image2_Click(1);
-    EXPECT_EQ(w.text("Command1"), "Search ...");
-    EXPECT_EQ(w.text("Titolo_Sito"), "Title of Web-Site");
-    EXPECT_EQ(w.text("Des_Sito"), "Le mie vacanze");
-    EXPECT_EQ(w.tabs[10], "Preview Web-Site");
-    EXPECT_EQ(w.Text4(2).text, "N.Img.");
-    EXPECT_EQ(w.text("Command2"), "HTML SFONDO");
-    w.Image2_Click(0);
-    EXPECT_EQ(w.text("Command1"), "Sfoglia ...");
-    EXPECT_EQ(w.text("Titolo_Sito"), "Titolo del Sito");
-    EXPECT_EQ(w.Text4(18).text, "Posizione Immagine Grande (80)  Y=");
-    EXPECT_EQ(w.Text4(20).text, "Spaziatura verticale tra i Gruppi  (95)");
-    // Re-showing a tab keeps the language on view.
-    w.Image2_Click(1);
-    p.showTab(4);
-    EXPECT_EQ(w.text("Command1"), "Search ...");
-    EXPECT_EQ(w.tabs[0], "Title");
+// A resize shows the current tab again: its fields refilled from the stored
+// values, the language re-applied. Not while start-up runs.
+TEST(FormResize, ShowsTheTabAgain) {
+    for (const bool loading : {false, true}) {
+        Program p;
+        p.window.Form_Load();
+        p.state.Caricamento_In_Corso = loading;
+        p.window.selectedTab = 3;
+        p.window.setText("Text3", -1, "9");
+        p.window.outerWidth = 13000;
+        p.window.outerHeight = 9000;
+        p.window.Form_Resize();
+        EXPECT_EQ(p.window.text("Text3"), loading ? "9" : "5");
+        EXPECT_EQ(p.window.text("Command1"), loading ? "Sfoglia..." : "Sfoglia ...");
+        EXPECT_EQ(onView(p.window, "Text3"), !loading);
+    }
 }
 
 }  // namespace

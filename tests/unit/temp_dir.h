@@ -2,11 +2,17 @@
 // the test, and small helpers to read and write whole files.
 #pragma once
 
+#include <gtest/gtest.h>
+#include <grp.h>
+#include <pwd.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <atomic>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <string>
 #include <vector>
@@ -53,6 +59,41 @@ inline void copyPictures(const std::filesystem::path& from, const std::filesyste
         fs::create_directories(to / relative.parent_path());
         fs::copy_file(entry.path(), to / relative, fs::copy_options::overwrite_existing);
     }
+}
+
+// Runs `body` as a user whom file permissions bind, with an application
+// folder that user can read. Tests running as root (as in CI) run it in a
+// child process as the user nobody, over a copy of the program's pictures;
+// what fails there fails the calling test.
+inline void asUnprivilegedUser(const std::function<void(const std::string& app)>& body) {
+    if (::geteuid() != 0) return body(SB_APP_DIR);
+    std::fflush(nullptr);
+    const pid_t child = ::fork();
+    if (child == 0) {
+        int status = 2;
+        {
+            const passwd* nobody = ::getpwnam("nobody");
+            TempDir app;
+            copyPictures(SB_APP_DIR, app.str());
+            bool ready = nobody != nullptr;
+            for (const auto& entry : std::filesystem::recursive_directory_iterator(app.str())) {
+                ready = ready && ::lchown(entry.path().c_str(), nobody->pw_uid, nobody->pw_gid) == 0;
+            }
+            ready = ready && ::chown(app.str().c_str(), nobody->pw_uid, nobody->pw_gid) == 0 &&
+                    ::setgroups(0, nullptr) == 0 && ::setresgid(nobody->pw_gid, nobody->pw_gid, nobody->pw_gid) == 0 &&
+                    ::setresuid(nobody->pw_uid, nobody->pw_uid, nobody->pw_uid) == 0;
+            if (ready) {
+                body(app.str());
+                status = testing::Test::HasFailure() ? 1 : 0;
+            }
+        }
+        std::fflush(nullptr);
+        ::_exit(status);
+    }
+    int status = -1;
+    ::waitpid(child, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0)
+        << (WIFEXITED(status) && WEXITSTATUS(status) == 2 ? "could not become the user nobody" : "failed as the user nobody");
 }
 
 // A whole file's bytes (empty when it cannot be read).

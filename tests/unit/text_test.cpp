@@ -101,7 +101,9 @@ TEST(Encoding, WindowsCodePageWithFallbacks) {
     EXPECT_EQ(toCp1252("Ω", jsUnicodeEscape), "\\u03a9");
     EXPECT_EQ(toCp1252("😀", jsUnicodeEscape), "\\ud83d\\ude00");
     EXPECT_EQ(toCp1252("\xC2\x81", htmlCharRef), "&#129;");  // a C1 control has no byte
+    EXPECT_EQ(toCp1252("\xC3\xBF \xC2\xA0", htmlCharRef), "\xFF \xA0");  // the Latin-1 half keeps its bytes
     EXPECT_EQ(toCp1252("a\xFFz", htmlCharRef), "a&#65533;z");  // broken UTF-8 is not dropped
+    EXPECT_EQ(toCp1252("a\xED\xA0\x80z", htmlCharRef), "a&#65533;&#65533;&#65533;z");  // nor an encoded surrogate
     EXPECT_EQ(characterCount("è€a"), 3u);
     EXPECT_EQ(trimBlanks("  a b  "), "a b");
     EXPECT_EQ(trimBlanks("\ta "), "\ta");
