@@ -15,7 +15,6 @@
 #include <QImage>
 #include <QImageReader>
 #include <QImageWriter>
-#include <QPainter>
 #include <QTabBar>
 #include <QWebEngineView>
 
@@ -31,6 +30,7 @@
 #include "qt/main_window_view.h"
 #include "qt/qt_platform.h"
 #include "ui/main_window.h"
+#include "photos.h"
 #include "ratio_reporter.h"
 
 namespace {
@@ -48,36 +48,6 @@ std::string photoName(int i) {
     return name;
 }
 
-// A photo-like picture: soft light, a few shapes and fine grain, so that the
-// JPEG holds about as much detail as a camera's.
-QImage makePhoto(int seed) {
-    QImage image(kWidth, kHeight, QImage::Format_RGB32);
-    std::uint32_t state = 2463534242u + static_cast<std::uint32_t>(seed) * 977u;
-    for (int y = 0; y < kHeight; ++y) {
-        auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
-        for (int x = 0; x < kWidth; ++x) {
-            state ^= state << 13;
-            state ^= state >> 17;
-            state ^= state << 5;
-            const int grain = static_cast<int>(state & 15) - 8;
-            const int r = (x * 200 / kWidth + seed * 5) % 256 + grain;
-            const int g = (y * 180 / kHeight + 40) + grain;
-            const int b = ((x + y) * 120 / (kWidth + kHeight) + 90) + grain;
-            line[x] = qRgb(qBound(0, r, 255), qBound(0, g, 255), qBound(0, b, 255));
-        }
-    }
-    QPainter painter(&image);
-    painter.setRenderHint(QPainter::Antialiasing);
-    for (int k = 0; k < 12; ++k) {
-        painter.setBrush(QColor::fromHsv((seed * 37 + k * 29) % 360, 160, 220, 150));
-        painter.setPen(QPen(Qt::black, 6));
-        const int cx = (seed * 613 + k * 997) % kWidth;
-        const int cy = (seed * 389 + k * 541) % kHeight;
-        painter.drawEllipse(QPoint(cx, cy), 200 + k * 40, 150 + k * 25);
-    }
-    return image;
-}
-
 // The folder of photos, made on the first run.
 bool preparePhotos() {
     const fs::path done = kPhotoFolder / ".complete";
@@ -88,7 +58,7 @@ bool preparePhotos() {
     for (int i = 0; i < kPhotos; ++i) {
         QImageWriter writer(QString::fromStdString((kPhotoFolder / photoName(i)).string()), "jpeg");
         writer.setQuality(85);
-        if (!writer.write(makePhoto(i))) {
+        if (!writer.write(sb::bench::makePhoto(i, kWidth, kHeight))) {
             std::fprintf(stderr, "cannot write %s: %s\n", photoName(i).c_str(), qPrintable(writer.errorString()));
             return false;
         }

@@ -197,6 +197,15 @@ TEST(Gallery, ThumbnailsAreMadeOnceAndAgainOnlyWhenTheirPictureOrSizeChanges) {
     EXPECT_EQ(readFile(mine), "mine");
     EXPECT_EQ(readFile(lookalike), "mine too");
 
+    // A list that cannot be written keeps every thumbnail the old one names.
+    const std::set<std::string> before = s.thumbnailFiles();
+    fs::remove(s.folder + "/" + kPictureListFileName);
+    fs::create_directories(s.folder + "/" + kPictureListFileName);
+    makeFile(b, gif(10, 10));
+    EXPECT_FALSE(s.write().pictureListWritten);
+    for (const std::string& name : before) EXPECT_EQ(s.thumbnailFiles().count(name), 1u) << name;
+    fs::remove(s.folder + "/" + kPictureListFileName);
+
     // No group left: the program's thumbnails go, the user's files stay.
     fs::remove_all(s.folder + "/Mare");
     fs::remove_all(s.folder + "/Monti");

@@ -219,11 +219,11 @@ bool isThumbnailName(std::string_view name) {
            i == name.size();
 }
 
-std::vector<GalleryGroup> updateGallery(const std::string& folder, PixelSize size, Platform* platform,
-                                        GalleryReport& report) {
+GalleryUpdate updateGallery(const std::string& folder, PixelSize size, Platform* platform, GalleryReport& report) {
     GroupSearch search = findGroups(folder);
     report.unreadableNames = std::move(search.unreadableNames);
-    std::vector<GalleryGroup>& groups = search.groups;
+    GalleryUpdate update{std::move(search.groups), {}, {}};
+    std::vector<GalleryGroup>& groups = update.groups;
 
     // The thumbnail folder is made only for a site that has groups, and used
     // only when it is a real folder: a file or a link there is the user's.
@@ -232,7 +232,7 @@ std::vector<GalleryGroup> updateGallery(const std::string& folder, PixelSize siz
     const bool existed = ::lstat(thumbnails.c_str(), &st) == 0;
     const bool usable = existed ? S_ISDIR(st.st_mode) : !groups.empty() && ::mkdir(thumbnails.c_str(), 0777) == 0;
     report.thumbnailFolderUnusable = !groups.empty() && !usable;
-    if (!usable) return groups;
+    if (!usable) return update;
 
     const std::unordered_set<std::string> present = ownThumbnails(thumbnails);
     std::unordered_set<std::string> wanted;
@@ -273,10 +273,15 @@ std::vector<GalleryGroup> updateGallery(const std::string& folder, PixelSize siz
 
     // Thumbnails of pictures gone, changed or now of another size.
     for (const std::string& name : present) {
-        if (wanted.count(name) == 0) ::unlink((thumbnails + kSeparator + name).c_str());
+        if (wanted.count(name) == 0) update.stale.push_back(thumbnails + kSeparator + name);
     }
-    if (groups.empty()) ::rmdir(thumbnails.c_str());  // only when nothing else is left in it
-    return groups;
+    if (groups.empty()) update.unneededFolder = thumbnails;
+    return update;
+}
+
+void removeStaleThumbnails(const GalleryUpdate& update) {
+    for (const std::string& path : update.stale) ::unlink(path.c_str());
+    if (!update.unneededFolder.empty()) ::rmdir(update.unneededFolder.c_str());  // only when nothing else is in it
 }
 
 }  // namespace sb

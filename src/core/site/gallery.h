@@ -102,10 +102,20 @@ struct GalleryReport {
     std::vector<PictureProblem> pictureProblems;
 };
 
-// Finds the groups under `folder`, brings their thumbnails up to date
-// (making the missing ones through the platform, removing the program's own
-// that no picture needs) and fills in each picture's thumbnail name.
-std::vector<GalleryGroup> updateGallery(const std::string& folder, PixelSize thumbnail, Platform* platform,
-                                        GalleryReport& report);
+struct GalleryUpdate {
+    std::vector<GalleryGroup> groups;
+    // The program's own thumbnails that no picture needs any more (full
+    // paths), and its thumbnail folder when no group is left to need it.
+    std::vector<std::string> stale;
+    std::string unneededFolder;
+};
+
+// Finds the groups under `folder`, makes their missing thumbnails through the
+// platform and fills in each picture's thumbnail name.
+GalleryUpdate updateGallery(const std::string& folder, PixelSize thumbnail, Platform* platform, GalleryReport& report);
+
+// Removes what the update found stale: only once the list no longer names
+// it, so that a list that could not be written still finds its thumbnails.
+void removeStaleThumbnails(const GalleryUpdate& update);
 
 }  // namespace sb

@@ -87,13 +87,17 @@ SiteReport writeSite(const SiteRequest& request) {
     report.engineSource = inFolder(request.applicationFolder, kEngineFileName);
     report.engineCopied =
         files::copyFileOver(report.engineSource, p.Cartella_Sito + kEngineFileName) != files::CopyResult::Failed;
-    std::vector<GalleryGroup> groups;
+    GalleryUpdate gallery;
     if (!report.folderMissing) {
-        groups = updateGallery(landingFolder(p.Cartella_Sito), thumbnailSize(p), request.platform, report.gallery);
+        gallery = updateGallery(landingFolder(p.Cartella_Sito), thumbnailSize(p), request.platform, report.gallery);
     }
     const std::string listPath = p.Cartella_Sito + kPictureListFileName;
-    report.pictureListWritten = files::writeLines(listPath, composePictureList(groups));
-    if (!report.pictureListWritten) report.unwrittenFiles.push_back(listPath);
+    report.pictureListWritten = files::writeLines(listPath, composePictureList(gallery.groups));
+    if (report.pictureListWritten) {
+        removeStaleThumbnails(gallery);
+    } else {
+        report.unwrittenFiles.push_back(listPath);
+    }
     return report;
 }
 
