@@ -17,7 +17,6 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QPainterPath>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QUrl>
@@ -80,7 +79,7 @@ void click(QWebEngineView& view, const QString& selector) {
     QApplication::sendEvent(target, &release);
 }
 
-// A sunny landscape of its own for each seed, so that screenshots show photos.
+// A landscape of its own colours for each seed, so that screenshots show photos.
 QImage landscape(int seed) {
     QImage image(1200, 800, QImage::Format_RGB32);
     QPainter painter(&image);
@@ -91,16 +90,9 @@ QImage landscape(int seed) {
     sky.setColorAt(1, QColor::fromHsv((hue + 40) % 360, 60, 255));
     painter.fillRect(image.rect(), sky);
     painter.setPen(Qt::NoPen);
-    painter.setBrush(QColor(255, 244, 200));
-    painter.drawEllipse(QPointF(200 + 130 * (seed % 7), 220), 60, 60);
     for (int layer = 0; layer < 3; ++layer) {
-        QPainterPath hill(QPointF(0, 800));
-        const double base = 430 + 110 * layer, lift = 60 + 25 * ((seed + layer) % 4);
-        hill.lineTo(0, base);
-        hill.cubicTo(300, base - lift, 600 + 40 * layer, base + lift, 1200, base - lift / 2);
-        hill.lineTo(1200, 800);
         painter.setBrush(QColor::fromHsv((hue + 120 + 20 * layer) % 360, 140, 170 - 45 * layer));
-        painter.drawPath(hill);
+        painter.drawEllipse(QPointF(200 + 400 * layer + 60 * (seed % 3), 900), 700 - 90 * layer, 450 - 60 * layer);
     }
     return image;
 }
