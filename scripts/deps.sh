@@ -14,6 +14,7 @@ packages=(
   nodejs time
   dpkg-dev file desktop-file-utils appstream
   qt6-image-formats-plugins
+  clang libclang-rt-dev
 )
 
 missing=()

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds the Site Builder and runs every test: unit, adapter, render and
-# end-to-end tests, then the unit tests again under AddressSanitizer and
-# UndefinedBehaviorSanitizer.
+# end-to-end tests, the seeded monkey, then the unit tests again under
+# AddressSanitizer and UndefinedBehaviorSanitizer and a short run of each fuzz
+# target.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -17,6 +18,9 @@ cmake --build build-asan -j2 --target unit_tests
 
 echo "== unit tests under AddressSanitizer and UndefinedBehaviorSanitizer"
 (cd build-asan && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 ctest -j2 --output-on-failure)
+
+echo "== fuzz targets, 20 seconds each"
+fuzz/run.sh 20
 
 echo "== all tests"
 (cd build && ctest -j2 --output-on-failure)

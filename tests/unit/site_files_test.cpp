@@ -170,6 +170,7 @@ TEST(ParameterScript, ImageNamesAreSingleQuotedWindows1252Strings) {
         {"/x/東京.jpg", "\\u6771\\u4eac.jpg"}, {"/x/😀.gif", "\\ud83d\\ude00.gif"},
         {"/x/riga\nnuova.gif", "riga\\nnuova.gif"}, {"/x/a\u2028b.gif", "a\\u2028b.gif"},
         {"/x/caf\xE9 \x81\x80.jpg", "caf\xE9 \\u0081\x80.jpg"},  // not UTF-8: read as Windows-1252
+        {"/x/a\x1A\x01\tb\x7F.gif", "a\\u001a\\u0001\tb\\u007f.gif"},  // control characters, but the tab
     };
     for (const auto& [path, written] : cases) {
         Parametri_Sito p = startDefaults("/site/");
@@ -233,6 +234,7 @@ TEST(HomePage, TitleDescriptionAndBackgroundGoInWhole) {
         {"A < B & C", "<b>grassetto</b> &amp; più", "x.jpg", "A < B & C", "<b>grassetto</b> &amp; pi\xF9", "x.jpg"},
         {"Caffè €", "Ελλάδα 😀", "x.jpg", "Caff\xE8 \x80", "&#917;&#955;&#955;&#940;&#948;&#945; &#128512;", "x.jpg"},
         {"T", "riga 1\nriga 2\r\nriga 3", "x.jpg", "T", "riga 1\r\nriga 2\r\nriga 3", "x.jpg"},
+        {"T\x1A", "a\tb\x7F\x01", "x.jpg", "T&#26;", "a\tb&#127;&#1;", "x.jpg"},  // never a raw control but the tab
         // The background reaches the browser as the file it names.
         {"T", "D", "/a/l'alba & il mare.jpg", "T", "D", "l%27alba%20%26%20il%20mare.jpg"},
         {"T", "D", "/a/東京 <\"x\">.jpg", "T", "D", "%E6%9D%B1%E4%BA%AC%20%3C%22x%22%3E.jpg"},

@@ -79,11 +79,16 @@ int cp1252Byte(char32_t cp) {
     return -1;
 }
 
+int writtenByte(char32_t cp) {
+    if ((cp < 0x20 && cp != U'\t' && cp != U'\n' && cp != U'\r') || cp == 0x7F) return -1;
+    return cp1252Byte(cp);
+}
+
 std::string toCp1252(std::string_view utf8, const Fallback& fallback) {
     std::string out;
     out.reserve(utf8.size());
     for (char32_t cp : decodeUtf8(utf8)) {
-        const int b = cp1252Byte(cp);
+        const int b = writtenByte(cp);
         if (b >= 0) out.push_back(static_cast<char>(b));
         else out += fallback(cp);
     }

@@ -16,10 +16,16 @@ std::string encodeUtf8(std::u32string_view text);
 // The Windows-1252 byte of a code point, or -1 when there is none.
 int cp1252Byte(char32_t cp);
 
+// The byte a written file holds for a code point, or -1 when it must go
+// through a fallback: characters Windows-1252 lacks, and the control
+// characters other than tab, line feed and carriage return (a 0x1A or a
+// 0x00 in a page or script is never what the user meant to see).
+int writtenByte(char32_t cp);
+
 using Fallback = std::function<std::string(char32_t)>;
 
-// Encodes UTF-8 text as Windows-1252; unmappable characters go through
-// `fallback`, whose result must itself be plain ASCII.
+// Encodes UTF-8 text as Windows-1252; the characters writtenByte refuses go
+// through `fallback`, whose result must itself be plain ASCII.
 std::string toCp1252(std::string_view utf8, const Fallback& fallback);
 
 // Fallbacks.

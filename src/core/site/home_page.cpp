@@ -59,7 +59,7 @@ std::string encodeForPage(std::string_view utf8) {
             if (cp == U'\r' && i + 1 < text.size() && text[i + 1] == U'\n') ++i;
             continue;
         }
-        if (const int byte = cp1252Byte(cp); byte >= 0) {
+        if (const int byte = writtenByte(cp); byte >= 0) {
             out.push_back(static_cast<char>(byte));
         } else {
             out += htmlCharRef(cp);

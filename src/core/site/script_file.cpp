@@ -55,7 +55,7 @@ std::string scriptStringBody(std::string_view utf8) {
         case U'\r': body += "\\r"; break;
         case U'\n': body += "\\n"; break;
         default:
-            if (const int byte = cp1252Byte(cp); byte >= 0) {
+            if (const int byte = writtenByte(cp); byte >= 0) {
                 body.push_back(static_cast<char>(byte));
             } else {
                 body += jsUnicodeEscape(cp);

@@ -36,7 +36,8 @@ std::optional<std::string> scriptNumber(const Value& value);
 
 // The body of a single-quoted JavaScript string holding `utf8`, encoded in
 // Windows-1252: "'" and "\" escaped, line breaks as \r and \n, characters
-// outside the code page as \uXXXX. Anything else is left as it is.
+// outside the code page and other control characters as \uXXXX. Anything
+// else is left as it is.
 std::string scriptStringBody(std::string_view utf8);
 
 }  // namespace sb
