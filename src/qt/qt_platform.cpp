@@ -150,8 +150,8 @@ std::optional<sb::PixelSize> QtPlatform::loadPicture(const std::string& path) {
         QImageReader reader(file);
         if (!reader.canRead()) return std::nullopt;
         natural = reader.size();
+        if (!natural.isValid() || natural.isEmpty() || !decodable(reader, natural)) return std::nullopt;
     }
-    if (!natural.isValid() || natural.isEmpty()) return std::nullopt;
     QImage image = decode(file, natural, room);
     if (image.isNull()) return std::nullopt;
     remember(file, natural, std::move(image));
@@ -160,8 +160,20 @@ std::optional<sb::PixelSize> QtPlatform::loadPicture(const std::string& path) {
     return sb::PixelSize{natural.width(), natural.height()};
 }
 
+bool QtPlatform::decodable(const QImageReader& reader, QSize natural) {
+    // A header may claim any size (100000 x 100000 takes 40 GB): what could
+    // not be decoded within the reader's allocation limit is refused here,
+    // before anything is allocated. JPEG decodes at an eighth of the size
+    // in each direction when asked for a smaller picture.
+    const qint64 pixels = qint64(natural.width()) * natural.height();
+    const qint64 limit = qint64(QImageReader::allocationLimit()) * 1024 * 1024 / 4;
+    const bool scalesWhileDecoding = reader.supportsOption(QImageIOHandler::ScaledSize);
+    return pixels <= (scalesWhileDecoding ? limit * 64 : limit);
+}
+
 QImage QtPlatform::decode(const QString& path, QSize natural, QSize room) {
     QImageReader reader(path);
+    if (!decodable(reader, natural)) return {};
     reader.setAutoTransform(false);
     const QSize size = fitted(natural, room);
     // Scaled while decoding: JPEG then only decodes what is shown, and a
@@ -350,7 +362,16 @@ bool QtPlatform::makeThumbnails(const std::vector<sb::ThumbnailOrder>& orders, c
 
 QUrl QtPlatform::addressToUrl(const std::string& address) {
     static constexpr std::string_view kFileScheme = "file://";
-    if (address.starts_with(kFileScheme)) return QUrl::fromLocalFile(toQString(address.substr(kFileScheme.size())));
+    if (address.starts_with(kFileScheme)) {
+        const std::string path = address.substr(kFileScheme.size());
+        if (path.empty() || path[0] != '/') return QUrl::fromLocalFile(toQString(path));
+        // From the path's bytes, percent-encoded: a name that is not UTF-8
+        // still reaches the browser as the very file.
+        QUrl url;
+        url.setScheme(QStringLiteral("file"));
+        url.setPath(QString::fromLatin1(QByteArray::fromStdString(path).toPercentEncoding("/")), QUrl::TolerantMode);
+        return url;
+    }
     const QString text = toQString(address);
     if (QFileInfo(text).isAbsolute()) return QUrl::fromLocalFile(text);
     return QUrl(text);

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <QImage>
+#include <QImageReader>
 #include <QMetaObject>
 #include <QPointer>
 #include <QSize>
@@ -105,6 +106,7 @@ private:
         qint64 bytes = -1;     // the file as it was when decoded
         qint64 modified = -1;  // (milliseconds since the epoch)
     };
+    static bool decodable(const QImageReader& reader, QSize natural);
     static QImage decode(const QString& path, QSize natural, QSize room);
     void remember(const QString& path, QSize natural, QImage image);
     void load(QUrl url);  // a copy: it may be the waiting address itself
