@@ -56,9 +56,22 @@ public:
     // a choice.
     virtual std::string showOpenDialog(const std::string& initialFolder, const std::string& initialFile) = 0;
 
-    // Opens a local page (a file path) in the user's own browser, without
-    // waiting. False when it could not be started.
-    virtual bool openInUserBrowser(const std::string& path) = 0;
+    // The modal folder chooser, opened on `initialFolder`. Returns the chosen
+    // folder, or an empty text when closed without a choice.
+    virtual std::string showFolderDialog(const std::string& initialFolder) = 0;
+
+    // Opens a local page (a file path) or a web address ("http://...",
+    // "https://...") in the user's own browser, without waiting. False when
+    // it could not be started.
+    virtual bool openInUserBrowser(const std::string& pathOrAddress) = 0;
+
+    // A further window of the program, beside the Main Window and modeless:
+    // shown on screen at its first showing and only brought to the front
+    // afterwards, with what it holds. Closing takes it off the screen; the
+    // model stays with its owner. The window's events reach its handlers
+    // (WindowModel's event entries) until then.
+    virtual void showWindow(WindowModel& window) = 0;
+    virtual void closeWindow(WindowModel& window) = 0;
 
     // Loads a picture file for a holder on screen. Returns its natural size
     // in pixels, or nothing when the file is not a readable picture.

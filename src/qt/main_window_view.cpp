@@ -3,10 +3,7 @@
 #include <QDir>
 #include <QEvent>
 #include <QIcon>
-#include <QLineEdit>
-#include <QPushButton>
 #include <QResizeEvent>
-#include <QTabBar>
 #include <QWebEngineView>
 
 namespace sbqt {
@@ -36,66 +33,12 @@ MainWindowView::MainWindowView(sb::MainWindow& model, QtPlatform& platform, QWid
     }
     platform.setBrowser(browser(), [this] { return browserOnView(); });
     platform.setDisplayBoundSource([this] { return pictureBound(); });
-    connectHandlers();
 }
 
 MainWindowView::~MainWindowView() {
     disconnectChildren();
     platform().setDisplayBoundSource({});
     platform().setBrowser(nullptr);
-}
-
-void MainWindowView::run(const std::function<void()>& handler) {
-    ++running_;
-    handler();
-    --running_;
-    sync();
-    if (running_ == 0) platform().resetBusyPointer();
-}
-
-void MainWindowView::connectHandlers() {
-    using Handler = void (*)(sb::MainWindow&);
-    const struct {
-        const char* name;
-        Handler handler;
-    } buttons[] = {
-        {"Command1", [](sb::MainWindow& m) { m.Command1_Click(); }},
-        {"Command2", [](sb::MainWindow& m) { m.Command2_Click(); }},
-        {"Command3", [](sb::MainWindow& m) { m.Command3_Click(); }},
-        {"Command4", [](sb::MainWindow& m) { m.Command4_Click(); }},
-        {"Command6", [](sb::MainWindow& m) { m.Command6_Click(); }},
-        {"Command7", [](sb::MainWindow& m) { m.Command7_Click(); }},
-        {"Command8", [](sb::MainWindow& m) { m.Command8_Click(); }},
-        {"Pulsante_Conferma", [](sb::MainWindow& m) { m.Pulsante_Conferma_Click(); }},
-    };
-    for (const auto& entry : buttons) {
-        auto* button = qobject_cast<QPushButton*>(widget(entry.name));
-        if (!button) continue;
-        const Handler handler = entry.handler;
-        connect(button, &QPushButton::clicked, this, [this, handler] { run([this, handler] { handler(main_); }); });
-    }
-
-    if (QTabBar* bar = tabBar()) {
-        connect(bar, &QTabBar::currentChanged, this, [this](int index) {
-            if (index < 0) return;
-            run([this, index] {
-                main_.selectedTab = index + 1;
-                main_.touch();
-                main_.TabStrip1_Click();
-            });
-        });
-    }
-
-    if (auto* text2 = qobject_cast<QLineEdit*>(widget("Text2"))) {
-        connect(text2, &QLineEdit::returnPressed, this, [this] { run([this] { main_.Text2_KeyPress(13); }); });
-    }
-
-    for (int i = 0; i < 2; ++i) {
-        if (auto* flag = qobject_cast<PictureLabel*>(widget("Image2", i))) {
-            flag->setCursor(Qt::PointingHandCursor);
-            connect(flag, &PictureLabel::clicked, this, [this, i] { run([this, i] { main_.Image2_Click(i); }); });
-        }
-    }
 }
 
 // --- size and state -------------------------------------------------------------

@@ -1,9 +1,7 @@
-// The Main Window on screen: the widgets of the Form1 model, wired to its
-// handlers. Every handler runs through run(), which brings the window in step
-// with the model when the handler returns.
+// The Main Window on screen: the widgets of the Form1 model, with what only
+// the Main Window has: its resize handler, the embedded browser and the room
+// it gives the picture on view.
 #pragma once
-
-#include <functional>
 
 #include "qt/window_view.h"
 #include "ui/main_window.h"
@@ -18,18 +16,9 @@ public:
 
     sb::MainWindow& mainWindow() { return main_; }
 
-    // Runs a handler of the model. Handlers may nest (they let pending events
-    // run, and a click can start another one meanwhile); the window follows
-    // the model after each, and the busy pointer is cleared when the last
-    // one returns.
-    void run(const std::function<void()>& handler);
-
     // Whether a person can see the embedded browser now: the window is on
     // screen and the browser is not behind the tab strip's panel.
     bool browserOnView() const;
-
-    // How many handlers are running now (nested ones included).
-    int runningHandlers() const { return running_; }
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
@@ -38,13 +27,11 @@ protected:
     void afterSync() override;
 
 private:
-    void connectHandlers();
     void readWindowSize();
     void formResize();
     QSize pictureBound() const;
 
     sb::MainWindow& main_;
-    int running_ = 0;
     bool inFormResize_ = false;
     bool resizeAgain_ = false;
 };

@@ -51,6 +51,7 @@ QtPlatform::QtPlatform(QString applicationFolder) : applicationFolder_(std::move
 
 QtPlatform::~QtPlatform() {
     for (const QMetaObject::Connection& connection : browserConnections_) QObject::disconnect(connection);
+    closeAllWindows();
     resetBusyPointer();
 }
 
@@ -122,9 +123,13 @@ std::string QtPlatform::showOpenDialog(const std::string& initialFolder, const s
     return chosen.isEmpty() ? initialFile : toStdString(QDir::toNativeSeparators(chosen));
 }
 
-bool QtPlatform::openInUserBrowser(const std::string& path) {
-    if (path.empty()) return false;
-    return QDesktopServices::openUrl(QUrl::fromLocalFile(toQString(path)));
+bool QtPlatform::openInUserBrowser(const std::string& pathOrAddress) {
+    const QString text = toQString(pathOrAddress);
+    if (text.isEmpty()) return false;
+    const bool web = text.startsWith(QStringLiteral("http://"), Qt::CaseInsensitive) ||
+                     text.startsWith(QStringLiteral("https://"), Qt::CaseInsensitive);
+    const QUrl url = web ? QUrl(text, QUrl::StrictMode) : QUrl::fromLocalFile(text);
+    return url.isValid() && QDesktopServices::openUrl(url);
 }
 
 // --- pictures -----------------------------------------------------------------

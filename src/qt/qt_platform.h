@@ -24,6 +24,8 @@ class QWebEngineView;
 
 namespace sbqt {
 
+class WindowView;
+
 // Anything that shows a model and must follow it after each round of events.
 class SyncedView {
 public:
@@ -47,7 +49,10 @@ public:
     void beep() override;
     void setBusyPointer(bool busy) override;
     std::string showOpenDialog(const std::string& initialFolder, const std::string& initialFile) override;
-    bool openInUserBrowser(const std::string& path) override;
+    std::string showFolderDialog(const std::string& initialFolder) override;
+    bool openInUserBrowser(const std::string& pathOrAddress) override;
+    void showWindow(sb::WindowModel& window) override;
+    void closeWindow(sb::WindowModel& window) override;
     std::optional<sb::PixelSize> loadPicture(const std::string& path) override;
     bool makeThumbnails(const std::vector<sb::ThumbnailOrder>& orders, const sb::ThumbnailDone& done) override;
     void browserNavigate(const std::string& address) override;
@@ -66,6 +71,14 @@ public:
     void flushPendingNavigation();
     // The address waiting for the browser to come on view (empty: none).
     QUrl pendingNavigation() const { return pending_; }
+
+    // The view of a further window while it is on screen (nullptr otherwise).
+    WindowView* windowView(const sb::WindowModel& window) const;
+
+    // Handlers running now, in all windows: the views count them (run()).
+    void enterHandler() { ++runningHandlers_; }
+    void leaveHandler() { --runningHandlers_; }
+    int runningHandlers() const { return runningHandlers_; }
 
     void addView(SyncedView* view);
     void removeView(SyncedView* view);
@@ -109,6 +122,7 @@ private:
     static bool decodable(const QImageReader& reader, QSize natural);
     static QImage decode(const QString& path, QSize natural, QSize room);
     void remember(const QString& path, QSize natural, QImage image);
+    void closeAllWindows();
     void load(QUrl url);  // a copy: it may be the waiting address itself
 
     QString applicationFolder_;
@@ -123,6 +137,9 @@ private:
     std::list<CachedPicture> pictures_;  // most recent first
     std::vector<SyncedView*> views_;
     int syncDepth_ = 0;
+    int runningHandlers_ = 0;
+    // Further windows on screen, by their model (qt_platform_windows.cpp).
+    std::vector<std::pair<const sb::WindowModel*, QPointer<QObject>>> windows_;
 };
 
 }  // namespace sbqt

@@ -1,5 +1,6 @@
 #include "qt/window_view.h"
 
+#include <QCloseEvent>
 #include <QDir>
 #include <QFileInfo>
 #include <QGroupBox>
@@ -70,6 +71,7 @@ WindowView::WindowView(sb::WindowModel& model, QtPlatform& platform, QWidget* pa
     : QWidget(parent), model_(model), platform_(platform) {
     setFont(windowFont());
     createWidgets();
+    connectHandlers();
     platform_.addView(this);
     sync();
 }
@@ -83,6 +85,73 @@ void WindowView::disconnectChildren() {
     // The widgets outlive this object's own part while QWidget deletes them:
     // none of their last signals may reach a handler here.
     for (QObject* child : findChildren<QObject*>()) QObject::disconnect(child, nullptr, this, nullptr);
+}
+
+void WindowView::detach() {
+    if (detached_) return;
+    detached_ = true;
+    platform_.removeView(this);
+    disconnectChildren();
+}
+
+// --- handlers -------------------------------------------------------------------
+
+void WindowView::run(const std::function<void()>& handler) {
+    if (detached_) return;
+    platform_.enterHandler();
+    handler();
+    platform_.leaveHandler();
+    if (!detached_) sync();
+    platform_.syncViews();
+    if (platform_.runningHandlers() == 0) platform_.resetBusyPointer();
+}
+
+int WindowView::runningHandlers() const { return platform_.runningHandlers(); }
+
+void WindowView::connectHandlers() {
+    const auto& controls = model_.controls();
+    for (std::size_t i = 0; i < controls.size(); ++i) {
+        const Control& c = controls[i];
+        QWidget* w = items_[i].widget;
+        if (!w) continue;
+        const std::string name = c.name;
+        const int index = c.index;
+        if (model_.handlesClick(name, index)) {
+            const auto click = [this, name, index] { run([this, name, index] { model_.click(name, index); }); };
+            if (auto* button = qobject_cast<QPushButton*>(w)) {
+                connect(button, &QPushButton::clicked, this, click);
+            } else if (auto* picture = qobject_cast<PictureLabel*>(w)) {
+                picture->setCursor(Qt::PointingHandCursor);
+                connect(picture, &PictureLabel::clicked, this, click);
+            }
+        }
+        if (auto* line = qobject_cast<QLineEdit*>(w)) {
+            connect(line, &QLineEdit::returnPressed, this,
+                    [this, name, index] { run([this, name, index] { model_.keyPress(name, index, 13); }); });
+        }
+    }
+    if (QTabBar* bar = tabBar()) {
+        connect(bar, &QTabBar::currentChanged, this, [this](int index) {
+            if (index >= 0) run([this, index] { model_.tabStripClick(index + 1); });
+        });
+    }
+}
+
+void WindowView::focusFirstControl() {
+    for (int i : model_.tabOrder()) {
+        QWidget* w = items_[static_cast<std::size_t>(i)].widget;
+        if (w && w->focusPolicy() != Qt::NoFocus && w->isVisibleTo(this) && w->isEnabled()) {
+            w->setFocus(Qt::ActiveWindowFocusReason);
+            return;
+        }
+    }
+}
+
+void WindowView::closeEvent(QCloseEvent* event) {
+    // The close box: the model decides what closing means (the Copy Window
+    // closes itself; the Main Window's closing ends the program).
+    if (!detached_) run([this] { model_.closeBox(); });
+    QWidget::closeEvent(event);
 }
 
 int WindowView::controlIndex(const std::string& name, int index) const {

@@ -7,6 +7,7 @@
 #include <QWidget>
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -32,6 +33,23 @@ public:
     // Brings every widget in step with the model; cheap when nothing changed.
     void sync() override;
 
+    // Runs a handler of the model. Handlers may nest (they let pending events
+    // run, and a click in either window can start another one meanwhile);
+    // the windows follow their models after each, and the busy pointer is
+    // cleared when the last one returns. The widgets' events (clicks, Enter,
+    // the tab strip, the close box) reach the model's handlers through here.
+    void run(const std::function<void()>& handler);
+    // How many handlers are running now, in all windows (nested ones included).
+    int runningHandlers() const;
+
+    // Gives the keyboard focus to the first control of the tab order that
+    // takes it, as a window does when it opens.
+    void focusFirstControl();
+    // The window is closed for good: it no longer follows its model nor
+    // hands events on, and goes away once its events are over.
+    void detach();
+    bool detached() const { return detached_; }
+
     sb::WindowModel& model() { return model_; }
     QtPlatform& platform() { return platform_; }
 
@@ -52,6 +70,7 @@ public:
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
     // Runs after every full sync.
     virtual void afterSync() {}
     // Forces the next sync to look at every control again.
@@ -69,6 +88,7 @@ private:
     };
 
     void createWidgets();
+    void connectHandlers();
     QWidget* createWidget(const sb::Control& control, QWidget* parent);
     void syncControl(std::size_t i);
     void syncText(Item& item, const sb::Control& control);
@@ -83,6 +103,7 @@ private:
     TabPanel* tabPanel_ = nullptr;
     QWebEngineView* browser_ = nullptr;
 
+    bool detached_ = false;
     bool syncing_ = false;
     bool dirty_ = true;
     std::uint64_t syncedRevision_ = 0;

@@ -29,6 +29,7 @@ public:
     void showMessage(const std::string&, const std::string&) override { ++messages; }
     bool askYesNo(const std::string&, const std::string&) override { return ++messages, false; }
     std::string showOpenDialog(const std::string&, const std::string& file) override { return file; }
+    std::string showFolderDialog(const std::string&) override { return {}; }
     bool openInUserBrowser(const std::string&) override { return true; }
     void beep() override { ++beeps; }
     void browserStop() override { ++browserStops, QtPlatform::browserStop(); }

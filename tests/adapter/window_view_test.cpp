@@ -27,10 +27,11 @@ struct Windows {
     sb::Module1 state;
     sb::MainWindow model{state, platform};
     MainWindowView view{model, platform};
-    sb::CopyWindow copyModel{state};
-    WindowView copy{copyModel, platform};
+    // The Copy Window, opened by the Main Window's copy button once loaded.
+    sb::CopyWindow& copyModel = (view.run([this] { model.Form_Load(), model.Command5_Click(); }), *model.Form2());
+    WindowView& copy = *platform.windowView(copyModel);
 
-    Windows() { view.run([this] { model.Form_Load(); }), view.show(), copy.show(), QApplication::processEvents(); }
+    Windows() { view.show(), QApplication::processEvents(); }
     QWidget* widget(const QString& key) { return test::named(&view, key); }
     QTabBar* tabBar() { return test::tabBarOf(&view); }
     void clickTab(int number) { test::click(tabBar(), tabBar()->tabRect(number - 1).center()); }
@@ -57,7 +58,7 @@ void expectFollowsModel(WindowView& view) {
         QWidget* w = test::named(&view, c);
         ASSERT_NE(w, nullptr) << c.key();
         QRect expected = test::pixels(c);
-        if (c.kind == ControlKind::PictureBox) expected.setSize(expected.size().boundedTo(view.roomInClientArea(c)));
+        if (c.kind == ControlKind::PictureBox) expected.setSize(expected.size().boundedTo(view.roomInClientArea(c)).expandedTo({0, 0}));
         EXPECT_EQ(w->geometry(), expected) << c.key();
         EXPECT_EQ(w->parentWidget(), c.container.empty() ? &view : test::named(&view, QString::fromStdString(c.container))) << c.key();
         EXPECT_EQ(!w->isHidden(), c.visible && !expected.isEmpty()) << c.key();
@@ -196,6 +197,37 @@ TEST(MainWindowHandlers, ClicksAndEnterReachTheirHandlers) {
         EXPECT_EQ(QApplication::overrideCursor(), nullptr) << c.what;
         EXPECT_EQ(f.view.runningHandlers(), 0) << c.what;
         expectFollowsModel(f.view);
+    }
+}
+
+TEST(CopyWindowView, OpensWithTheFocusOnCopyAndItsWidgetsReachItsHandlers) {
+    Windows f;
+    sb::test::TempDir dest;
+    const auto button = [](QWidget* window, const char* name) { return static_cast<QPushButton*>(test::named(window, name)); };
+    for (const char* closing : {"close box", "copy done"}) {
+        SCOPED_TRACE(closing);
+        WindowView* copy = f.platform.windowView(*f.model.Form2());
+        ASSERT_NE(copy, nullptr);
+        EXPECT_TRUE(copy->isVisible() && copy->isWindow());
+        EXPECT_EQ(copy->focusWidget(), test::named(copy, "Command2"));
+        EXPECT_EQ(button(copy, "Command1")->text(), "Sfoglia...");  // a new opening starts from the design
+        test::click(test::named(copy, "Image2(1)"));
+        EXPECT_EQ(button(copy, "Command1")->text(), "Search ...");
+        EXPECT_EQ(button(&f.view, "Command1")->text(), "Sfoglia ...");
+        if (std::string(closing) == "close box") {
+            copy->close();
+        } else {
+            auto* field = static_cast<QLineEdit*>(test::named(copy, "Text1"));
+            field->clear();
+            test::typeText(field, QString::fromStdString(dest.str() + "/"));
+            test::click(button(copy, "Command2"));
+            EXPECT_TRUE(std::filesystem::exists(dest / f.state.Nome_Img_Copia));
+        }
+        QApplication::processEvents();
+        EXPECT_FALSE(f.model.Form2()->isOpen());
+        EXPECT_EQ(f.platform.windowView(*f.model.Form2()), nullptr);
+        EXPECT_EQ(f.view.runningHandlers(), 0);
+        test::click(button(&f.view, "Command5"));
     }
 }
 

@@ -3,6 +3,7 @@
 // run a scripted event inside "let pending events run".
 #pragma once
 
+#include <algorithm>
 #include <deque>
 #include <functional>
 #include <map>
@@ -26,6 +27,7 @@ public:
     // --- script ---
     std::deque<std::string> dialogAnswers;  // empty answer queue: the dialog is cancelled
     std::deque<bool> yesNoAnswers;           // empty answer queue: No
+    std::deque<std::string> folderAnswers;   // empty answer queue: the chooser is closed without a choice
     std::map<std::string, std::vector<std::string>> listings;  // overrides real listings
     std::function<void()> onDoEvents;  // runs once per doEvents, may nest handlers
     bool browserAlwaysBusy = false;
@@ -40,6 +42,9 @@ public:
     std::vector<std::string> navigations;
     std::vector<std::string> openedPages;
     std::vector<std::pair<std::string, std::string>> dialogs;  // (folder, file)
+    std::vector<std::string> folderDialogs;                    // the folder each chooser opened on
+    std::vector<const WindowModel*> onScreen;                  // further windows shown and not closed
+    int windowShowings = 0;
     int beeps = 0;
     int browserStops = 0;
     std::vector<std::string> thumbnailsMade;  // pictures
@@ -68,6 +73,18 @@ public:
         dialogAnswers.pop_front();
         return answer;
     }
+    std::string showFolderDialog(const std::string& folder) override {
+        folderDialogs.push_back(folder);
+        if (folderAnswers.empty()) return {};
+        std::string answer = folderAnswers.front();
+        folderAnswers.pop_front();
+        return answer;
+    }
+    void showWindow(WindowModel& window) override {
+        ++windowShowings;
+        if (std::find(onScreen.begin(), onScreen.end(), &window) == onScreen.end()) onScreen.push_back(&window);
+    }
+    void closeWindow(WindowModel& window) override { std::erase(onScreen, &window); }
     bool openInUserBrowser(const std::string& path) override {
         openedPages.push_back(path);
         return true;

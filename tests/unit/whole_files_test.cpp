@@ -5,9 +5,6 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <signal.h>
-#include <sys/mount.h>
-#include <sys/resource.h>
-#include <sys/statvfs.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -21,6 +18,7 @@
 
 #include "common/files.h"
 #include "site/site_writer.h"
+#include "cramped_folder.h"
 #include "temp_dir.h"
 
 namespace sb {
@@ -30,64 +28,8 @@ namespace fs = std::filesystem;
 using test::makeFile;
 using test::readFile;
 
-std::map<std::string, std::string> folderContent(const std::string& folder) {
-    std::map<std::string, std::string> content;
-    for (const auto& entry : fs::directory_iterator(folder)) {
-        content[entry.path().filename().string()] = readFile(entry.path().string());
-    }
-    return content;
-}
-
-// A folder whose file system runs out of room on request: a small tmpfs
-// mounted for the test where this user may mount one, otherwise a limit on
-// the size of the files this process writes (RLIMIT_FSIZE), under which a
-// longer write fails just the same.
-class CrampedFolder {
-public:
-    CrampedFolder() : path_(dir_ / "stretta") {
-        fs::create_directories(path_);
-        mounted_ = ::mount("tmpfs", path_.c_str(), "tmpfs", 0, "size=1m,mode=0755") == 0;
-    }
-    ~CrampedFolder() {
-        if (limited_) ::setrlimit(RLIMIT_FSIZE, &saved_);
-        if (mounted_) ::umount2(path_.c_str(), MNT_DETACH);
-    }
-    std::string str() const { return path_; }
-    const char* how() const { return mounted_ ? "tmpfs" : "file size limit"; }
-
-    // From now on only about `room` more bytes fit.
-    void leaveRoom(std::size_t room) {
-        if (mounted_) {
-            struct statvfs info {};
-            ASSERT_EQ(::statvfs(path_.c_str(), &info), 0);
-            const off_t free = static_cast<off_t>(info.f_bavail * info.f_frsize);
-            const int fd = ::open((path_ + "/.riempitivo").c_str(), O_WRONLY | O_CREAT, 0600);
-            ASSERT_GE(fd, 0);
-            ASSERT_EQ(::posix_fallocate(fd, 0, free - static_cast<off_t>(room)), 0);
-            ::close(fd);
-            return;
-        }
-        ::signal(SIGXFSZ, SIG_IGN);  // the write fails with EFBIG instead
-        ::getrlimit(RLIMIT_FSIZE, &saved_);
-        struct rlimit limit = saved_;
-        limit.rlim_cur = room;
-        ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &limit), 0);
-        limited_ = true;
-    }
-    // The folder's files, without the filler.
-    std::map<std::string, std::string> content() const {
-        auto c = folderContent(path_);
-        c.erase(".riempitivo");
-        return c;
-    }
-
-private:
-    test::TempDir dir_;
-    std::string path_;
-    bool mounted_ = false;
-    bool limited_ = false;
-    struct rlimit saved_ {};
-};
+using test::CrampedFolder;
+using test::folderContent;
 
 const std::string kBig(256 * 1024, 'n');  // larger than any room left below
 

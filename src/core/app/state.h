@@ -31,9 +31,13 @@ struct Module1 {
     std::int16_t N_Img = 0;
     std::int16_t Img_Corrente = 0;
 
-    // Hand-over to the Copy Window.
+    // Hand-over to the Copy Window: the bare name of the image on view, the
+    // destination folder remembered between openings, and the full path of
+    // the image handed over (its folder followed by its name), which the
+    // window copies whatever the Main Window shows meanwhile.
     std::string Nome_Img_Copia;
     std::string Cartella_Copia;
+    std::string copySourcePath;
 
     Parametri_Sito Parametri;
 };

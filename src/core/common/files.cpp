@@ -13,10 +13,12 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <random>
 #include <string>
+#include <vector>
 
 namespace fs = std::filesystem;
 
@@ -51,6 +53,19 @@ bool writeAll(int fd, const char* data, std::size_t size) {
     return true;
 }
 
+// Reads exactly `size` bytes at `offset`.
+bool readAll(int fd, char* data, std::size_t size, off_t offset) {
+    while (size > 0) {
+        const ssize_t got = ::pread(fd, data, size, offset);
+        if (got < 0 && errno == EINTR) continue;
+        if (got <= 0) return false;
+        data += got;
+        size -= static_cast<std::size_t>(got);
+        offset += got;
+    }
+    return true;
+}
+
 bool copyContent(int from, int to, off_t size) {
 #ifdef __linux__
     off_t left = size;
@@ -75,6 +90,23 @@ bool copyContent(int from, int to, off_t size) {
         if (got == 0) return true;
         if (!writeAll(to, buffer, static_cast<std::size_t>(got))) return false;
     }
+}
+
+// True when two open files hold the same bytes, read afresh from the start.
+bool sameContent(int a, int b) {
+    struct stat sa {}, sb {};
+    if (::fstat(a, &sa) != 0 || ::fstat(b, &sb) != 0 || sa.st_size != sb.st_size) return false;
+    constexpr std::size_t kChunk = 1 << 20;
+    std::vector<char> bufferA(kChunk), bufferB(kChunk);
+    for (off_t at = 0; at < sa.st_size;) {
+        const std::size_t want = static_cast<std::size_t>(std::min<off_t>(kChunk, sa.st_size - at));
+        if (!readAll(a, bufferA.data(), want, at) || !readAll(b, bufferB.data(), want, at)) return false;
+        if (std::memcmp(bufferA.data(), bufferB.data(), want) != 0) return false;
+        at += static_cast<off_t>(want);
+    }
+    // Nothing beyond the size both had: the source did not grow meanwhile.
+    char extra = 0;
+    return ::pread(a, &extra, 1, sa.st_size) == 0;
 }
 
 // What stands at a target path before it is replaced.
@@ -133,12 +165,12 @@ class Replacement {
 public:
     explicit Replacement(const std::string& target) : target_(target) {
 #ifdef O_TMPFILE
-        fd_ = ::open(folderOf(target).c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
+        fd_ = ::open(folderOf(target).c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0666);
         if (fd_ >= 0) return;
 #endif
         for (int attempt = 0; attempt < 16 && fd_ < 0; ++attempt) {
             temporary_ = temporaryNameBeside(target);
-            fd_ = ::open(temporary_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+            fd_ = ::open(temporary_.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
             if (fd_ < 0 && errno != EEXIST) break;
         }
         if (fd_ < 0) temporary_.clear();
@@ -154,16 +186,27 @@ public:
 
     // Gives the finished file the target's name; `mode` keeps the
     // permissions of the file it replaces (0: a new file, as created).
-    bool commit(mode_t mode) {
+    // `durable`: the file and its name reach the disk before this returns.
+    // `confirm`: the target is looked at afterwards and must be this file.
+    bool commit(mode_t mode, bool durable = false, bool confirm = false) {
         if (fd_ < 0) return false;
         if (mode != 0) ::fchmod(fd_, mode);
+        if (durable && ::fsync(fd_) != 0) return false;
+        struct stat written {};
+        if (confirm && ::fstat(fd_, &written) != 0) return false;
         if (temporary_.empty() && !linkUnnamed()) return false;
         const int fd = fd_;
         fd_ = -1;
         if (::close(fd) != 0) return false;  // some file systems report a failed write only here
         if (::rename(temporary_.c_str(), target_.c_str()) != 0) return false;
         temporary_.clear();
-        return true;
+        if (durable) {
+            const Descriptor folder(::open(folderOf(target_).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+            if (folder.fd < 0 || ::fsync(folder.fd) != 0) return false;
+        }
+        struct stat found {};
+        return !confirm || (::stat(target_.c_str(), &found) == 0 && found.st_dev == written.st_dev &&
+                            found.st_ino == written.st_ino && found.st_size == written.st_size);
     }
 
 private:
@@ -218,7 +261,7 @@ std::optional<std::string> readPrefix(const std::string& path, std::size_t limit
     return data;
 }
 
-CopyResult copyFileOver(const std::string& from, const std::string& to) {
+CopyResult copyFileOver(const std::string& from, const std::string& to, CopyCheck check) {
     // Non-blocking, so that a pipe fails at once instead of waiting for a
     // writer; it changes nothing for a regular file.
     const Descriptor source(::open(from.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
@@ -230,7 +273,8 @@ CopyResult copyFileOver(const std::string& from, const std::string& to) {
     if (target.state != Target::Missing && target.state != Target::Replaceable) return CopyResult::Failed;
     Replacement replacement(to);
     if (replacement.fd() < 0 || !copyContent(source.fd, replacement.fd(), sourceInfo.st_size)) return CopyResult::Failed;
-    return replacement.commit(target.mode) ? CopyResult::Copied : CopyResult::Failed;
+    if (check.compare && !sameContent(source.fd, replacement.fd())) return CopyResult::Failed;
+    return replacement.commit(target.mode, check.durable, check.compare) ? CopyResult::Copied : CopyResult::Failed;
 }
 
 bool sameFile(const std::string& a, const std::string& b) {

@@ -26,11 +26,22 @@ std::optional<std::string> readPrefix(const std::string& path, std::size_t limit
 
 enum class CopyResult { Copied, AlreadyInPlace, Failed };
 
+// How sure a copy must be before it takes the target's name.
+struct CopyCheck {
+    // The new file is read back and compared with the source, byte for byte:
+    // a copy reported made is a true copy.
+    bool compare = false;
+    // The new file and its name are on the disk before the copy returns, for
+    // a caller that removes the source next.
+    bool durable = false;
+};
+
 // Copies a regular file over any file of the target name, by the same rule.
-// A target that is the source itself (the same file reached by another path)
-// is left alone and reported as already in place; a read-only target is
-// refused, not forced; a pipe or device fails at once instead of blocking.
-CopyResult copyFileOver(const std::string& from, const std::string& to);
+// A target that is the source itself (the same file reached by another path,
+// a link or another letter case on a file system that ignores case) is left
+// alone and reported as already in place; a read-only target is refused, not
+// forced; a pipe or device fails at once instead of blocking.
+CopyResult copyFileOver(const std::string& from, const std::string& to, CopyCheck check = {});
 
 // True when the copy was made (a target that already is the source is not).
 inline bool copyFile(const std::string& from, const std::string& to) {

@@ -15,6 +15,10 @@ void applyCaptions(WindowModel& window, std::span<const ControlCaption> captions
     }
 }
 
+bool Lingua_Inglese(const WindowModel& window) {
+    return window.has("Command1") && window.control("Command1").text == kBrowse.english;
+}
+
 const char* italianCaption(std::span<const ControlCaption> captions, const char* control, int index) {
     for (const ControlCaption& c : captions) {
         if (c.index == index && std::strcmp(c.control, control) == 0) return c.caption.italian;

@@ -103,6 +103,31 @@ inline constexpr ControlCaption kMainWindowCaptions[] = {
     {"Text4", 20, {"Spaziatura verticale tra i Gruppi  (95)", "Vertical width thru Groups (95)"}},
 };
 
+// The Copy Window's captions, in the order its switch writes them.
+inline constexpr ControlCaption kCopyWindowCaptions[] = {
+    {kWindowTitle, -1, {kProgramTitle, kProgramTitle}},
+    {"Frame1", -1, {"Copia Immagini selezionate", "Copy select Images"}},
+    {"Command1", -1, kBrowse},
+    {"Command2", -1, {"Conferma copia", "Confirmation copying"}},
+    {"Command3", -1, {"Sposta immagine", "Move image"}},
+    {"Label1", -1, {"Cartella dove copiare le Immagini", "Folder to copy Images"}},
+};
+
+// Texts of the Copy Window that follow its language outside the switch. The
+// title prefix is followed by the path of the image to copy.
+inline constexpr Caption kCopyTitlePrefix{"Copia Immagine ", "Copy Image "};
+inline constexpr Caption kMoveQuestionTitle{"Sposta file (Copia e cancella file originale)",
+                                            "Move file (copy and delete original file)"};
+inline constexpr Caption kMoveQuestion{"Confermi la copia e la cancellazione dell'immagine selezionata (S/N) ?",
+                                       "Confirmation copying and deletion of the selected image (Y/N) ?"};
+inline constexpr Caption kMoveRefused{"Per la copia normale di un'immagine utilizzare altro pulsante !",
+                                      "For the normal copy of a file using another button !"};
+inline constexpr Caption kNoImageToCopy{"Non c'è nessuna immagine da copiare !", "There is no image to copy !"};
+
+// English is on view in a window exactly when its browse button reads
+// "Search ...".
+bool Lingua_Inglese(const WindowModel& window);
+
 // Writes every caption of a table in one language.
 void applyCaptions(WindowModel& window, std::span<const ControlCaption> captions, bool english);
 

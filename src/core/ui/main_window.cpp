@@ -42,6 +42,62 @@ void MainWindow::clearPicture(const std::string& name, int index) {
     holder.pictureSize = {};
 }
 
+// --- events -------------------------------------------------------------------
+
+namespace {
+
+using Handler = void (MainWindow::*)();
+struct ButtonHandler {
+    const char* button;
+    Handler handler;
+};
+constexpr ButtonHandler kButtonHandlers[] = {
+    {"Command1", &MainWindow::Command1_Click},
+    {"Command2", &MainWindow::Command2_Click},
+    {"Command3", &MainWindow::Command3_Click},
+    {"Command4", &MainWindow::Command4_Click},
+    {"Command5", &MainWindow::Command5_Click},
+    {"Command6", &MainWindow::Command6_Click},
+    {"Command7", &MainWindow::Command7_Click},
+    {"Command8", &MainWindow::Command8_Click},
+    {"Pulsante_Conferma", &MainWindow::Pulsante_Conferma_Click},
+};
+
+const ButtonHandler* buttonHandler(const std::string& name) {
+    for (const ButtonHandler& b : kButtonHandlers) {
+        if (name == b.button) return &b;
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+bool MainWindow::handlesClick(const std::string& name, int index) const {
+    if (name == "Image2" || name == "Picture2") return has(name, index);
+    return index < 0 && buttonHandler(name) != nullptr;
+}
+
+void MainWindow::click(const std::string& name, int index) {
+    if (!handlesClick(name, index)) return;
+    if (name == "Image2") {
+        Image2_Click(index);
+    } else if (name == "Picture2") {
+        Picture2_Click(index);
+    } else {
+        (this->*buttonHandler(name)->handler)();
+    }
+}
+
+void MainWindow::keyPress(const std::string& name, int index, int keyAscii) {
+    if (name == "Text2" && index < 0) Text2_KeyPress(keyAscii);
+}
+
+void MainWindow::tabStripClick(int number) {
+    selectedTab = number;
+    touch();
+    TabStrip1_Click();
+}
+
 void MainWindow::selectTab(int number) {
     if (number < 1 || number > static_cast<int>(tabs.size()) || number == selectedTab) return;
     selectedTab = number;

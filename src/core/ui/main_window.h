@@ -4,12 +4,14 @@
 #pragma once
 
 #include <array>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "app/state.h"
 #include "platform.h"
 #include "ui/captions.h"
+#include "ui/copy_window.h"
 #include "ui/window_designs.h"
 #include "ui/window_model.h"
 
@@ -57,6 +59,19 @@ public:
     // --- language ---
     void Image2_Click(int index);
 
+    // --- link icons and copy launcher (main_window_links.cpp) ---
+    void Picture2_Click(int index);
+    void Command5_Click();
+    // The Copy Window as last opened (nullptr before the first opening);
+    // isOpen() tells whether it is on screen.
+    CopyWindow* Form2() { return Form2_.get(); }
+
+    // --- events of the window system, handed on to the handlers above ---
+    bool handlesClick(const std::string& name, int index) const override;
+    void click(const std::string& name, int index) override;
+    void keyPress(const std::string& name, int index, int keyAscii) override;
+    void tabStripClick(int number) override;
+
     // Shorthands for the controls the handlers change most.
     Control& Text1(int n) { return edit("Text1", n); }
     Control& Text4(int n) { return edit("Text4", n); }
@@ -70,6 +85,9 @@ public:
 
     // The image list of the viewer, slots 0 to 8000 (slot 0 stays empty).
     std::vector<std::string> Lista_Immagini;
+    // The name of the image on view, Lista_Immagini(Img_Corrente); empty
+    // when there is none.
+    std::string imageOnView() const;
 
     Module1& state() { return state_; }
     Platform& platform() { return platform_; }
@@ -82,9 +100,11 @@ private:
     void showPreview();
     void setLinkRowVisible(bool visible);
     void loadTabImage(int pathField);
+    void layOutLinkIcons();
 
     Module1& state_;
     Platform& platform_;
+    std::shared_ptr<CopyWindow> Form2_;
 };
 
 }  // namespace sb

@@ -42,19 +42,13 @@ void takeListing(MainWindow& w, const std::vector<std::string>& listing, const s
     w.state().Img_Corrente = result.found;
 }
 
-std::string imageOnView(MainWindow& w) {
-    const int i = w.state().Img_Corrente;
-    if (i < 0 || i >= static_cast<int>(w.Lista_Immagini.size())) return {};
-    return w.Lista_Immagini[static_cast<std::size_t>(i)];
-}
-
 // Puts the image on view into both holders, into the selected tab's path
 // field and into the title. A picture that cannot be read leaves the holders
 // as they were; no image at all (number 0, or a folder without images)
 // clears them.
 void showImageOnView(MainWindow& w) {
     Module1& s = w.state();
-    const std::string name = imageOnView(w);
+    const std::string name = w.imageOnView();
     const std::string path = s.Cartella_Img + name;
     if (name.empty()) {
         w.clearPicture("Picture1", -1);
@@ -92,11 +86,13 @@ void moveTo(MainWindow& w, std::optional<std::int16_t> target) {
     w.Command2_Click();
 }
 
-// The row of link icons along the bottom of the window; its layout comes
-// with the link icons themselves.
-void layOutLinkIconRow(MainWindow&) {}
-
 }  // namespace
+
+std::string MainWindow::imageOnView() const {
+    const int i = state_.Img_Corrente;
+    if (i < 0 || i >= static_cast<int>(Lista_Immagini.size())) return {};
+    return Lista_Immagini[static_cast<std::size_t>(i)];
+}
 
 void MainWindow::Inizializza_Finestra() {
     Module1& s = state();
@@ -128,7 +124,7 @@ void MainWindow::Inizializza_Finestra() {
         Vedo_Campi_TAB();
     }
     s.Tab_Corrente = 1;
-    layOutLinkIconRow(*this);
+    layOutLinkIcons();
 
     s.Caricamento_In_Corso = 0;
     platform().doEvents();

@@ -89,16 +89,16 @@ constexpr DesignRow kMainWindowControls[] = {
 // The frame first: the field and the two buttons below it stand on the
 // window above the frame.
 constexpr DesignRow kCopyWindowControls[] = {
-    {"Frame1", -1, ControlKind::Frame, "Copia Immagini selezionate", 120, 105, 10695, 1095, 3},
-    {"Label1", -1, kLabel, "Cartella dove copiare le Immagini", 120, 360, 2775, 255, 4, "Frame1"},
+    {"Frame1", -1, ControlKind::Frame, kCaption, 120, 105, 10695, 1095, 3},
+    {"Label1", -1, kLabel, kCaption, 120, 360, 2775, 255, 4, "Frame1"},
     {"Label6", 0, kLabel, kSignature, 5640, 240, 1695, 255, 6, "Frame1"},
     {"Label6", 1, kLabel, kSignature, 5662, 262, 1695, 255, 7, "Frame1"},
     {"Image2", 0, kImage, "", 7560, 135, 600, 420, -1, "Frame1"},
     {"Image2", 1, kImage, "", 8160, 135, 600, 420, -1, "Frame1"},
-    {"Command3", -1, kButton, "Sposta immagine", 8880, 210, 1695, 375, 5, "Frame1"},
+    {"Command3", -1, kButton, kCaption, 8880, 210, 1695, 375, 5, "Frame1"},
     {"Text1", -1, kTextBox, "", 230, 705, 7925, 285, 2},
     {"Command1", -1, kButton, kBrowseDesign, 8160, 690, 855, 375, 1},
-    {"Command2", -1, kButton, "Conferma copia", 9000, 690, 1695, 375, 0},
+    {"Command2", -1, kButton, kCaption, 9000, 690, 1695, 375, 0},
 };
 
 }  // namespace
@@ -106,7 +106,7 @@ constexpr DesignRow kCopyWindowControls[] = {
 const WindowDesign kMainWindowDesign{
     kProgramTitle, 12660, 7875, 585, 840, kWindowIconFile, kMainWindowControls, kMainWindowCaptions};
 
-const WindowDesign kCopyWindowDesign{"Copia Immagine", 10875, 1260, 0, 0, "", kCopyWindowControls, {}};
+const WindowDesign kCopyWindowDesign{"Copia Immagine", 10875, 1260, 0, 0, "", kCopyWindowControls, kCopyWindowCaptions};
 
 void buildFromDesign(WindowModel& window, const WindowDesign& design) {
     window.title = design.title;

@@ -112,6 +112,16 @@ public:
     WindowState windowState = WindowState::Normal;
     std::string iconFile;  // relative to the application folder
 
+    // Events of the window system, handed on to the window's handlers. A
+    // control without a handler for an event ignores it.
+    virtual bool handlesClick(const std::string& /*name*/, int /*index*/) const { return false; }
+    virtual void click(const std::string& /*name*/, int /*index*/) {}
+    virtual void keyPress(const std::string& /*name*/, int /*index*/, int /*keyAscii*/) {}
+    // The user selected tab `number` (from 1) of the tab strip.
+    virtual void tabStripClick(int /*number*/) {}
+    // The user closed the window with its close box.
+    virtual void closeBox() {}
+
     // Grows on every change a view must follow (a cheap dirty check).
     std::uint64_t revision() const { return revision_; }
     void touch() { ++revision_; }

@@ -1,0 +1,68 @@
+// The program's further windows (the Copy Window) on screen, and the folder
+// chooser: the part of the real Platform that opens and closes windows.
+#include <QApplication>
+#include <QDir>
+#include <QFileDialog>
+
+#include <algorithm>
+
+#include "qt/qt_platform.h"
+#include "qt/window_view.h"
+
+namespace sbqt {
+
+WindowView* QtPlatform::windowView(const sb::WindowModel& window) const {
+    const auto it = std::find_if(windows_.begin(), windows_.end(), [&window](const auto& w) { return w.first == &window; });
+    return it == windows_.end() ? nullptr : static_cast<WindowView*>(it->second.data());
+}
+
+void QtPlatform::showWindow(sb::WindowModel& window) {
+    if (WindowView* view = windowView(window)) {
+        if (view->isMinimized()) view->showNormal();
+        view->raise();
+        view->activateWindow();
+        return;
+    }
+    auto* view = new WindowView(window, *this);
+    // The program ends with its Main Window, whatever else is open.
+    view->setAttribute(Qt::WA_QuitOnClose, false);
+    // Its controls keep their places: the window keeps its size.
+    view->setFixedSize(view->size());
+    windows_.emplace_back(&window, view);
+    view->show();
+    view->focusFirstControl();
+    view->raise();
+    view->activateWindow();
+}
+
+void QtPlatform::closeWindow(sb::WindowModel& window) {
+    const auto it = std::find_if(windows_.begin(), windows_.end(), [&window](const auto& w) { return w.first == &window; });
+    if (it == windows_.end()) return;
+    const QPointer<QObject> widget = it->second;
+    windows_.erase(it);
+    if (!widget) return;
+    auto* view = static_cast<WindowView*>(widget.data());
+    // The view may be running the very handler that closes it: it goes
+    // once its events are over.
+    view->detach();
+    view->hide();
+    view->deleteLater();
+}
+
+void QtPlatform::closeAllWindows() {
+    const auto windows = std::move(windows_);
+    windows_.clear();
+    for (const auto& [model, widget] : windows) {
+        if (!widget) continue;
+        static_cast<WindowView*>(widget.data())->detach();
+        delete widget.data();
+    }
+}
+
+std::string QtPlatform::showFolderDialog(const std::string& initialFolder) {
+    const QString chosen = QFileDialog::getExistingDirectory(QApplication::activeWindow(), QString(), toQString(initialFolder));
+    syncViews();
+    return chosen.isEmpty() ? std::string{} : toStdString(QDir::toNativeSeparators(chosen));
+}
+
+}  // namespace sbqt
