@@ -77,7 +77,8 @@ WindowView::WindowView(sb::WindowModel& model, QtPlatform& platform, QWidget* pa
 }
 
 WindowView::~WindowView() {
-    platform_.removeView(this);
+    // A detached view may outlive its platform: it no longer touches it.
+    if (!detached_) platform_.removeView(this);
     disconnectChildren();
 }
 
@@ -260,7 +261,8 @@ QWidget* WindowView::createWidget(const Control& c, QWidget* parent) {
     case ControlKind::Label: {
         auto* label = new QLabel(parent);
         label->setTextFormat(Qt::PlainText);
-        label->setAutoFillBackground(!c.transparent);
+        // Inside a frame the frame's own face shows through.
+        label->setAutoFillBackground(!c.transparent && isTopLevelControl(c));
         label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
         label->setAttribute(Qt::WA_TransparentForMouseEvents, c.transparent);
         paintForeground(label, QPalette::WindowText);

@@ -231,7 +231,11 @@ TEST(CopyLauncher, CopiesTheImageHandedOverWhateverTheViewerShowsSince) {
     main.Command5_Click();
     EXPECT_EQ(state.Nome_Img_Copia, "5.jpg");
     EXPECT_EQ(main.Form2()->title, "Copia Immagine " + photos / "5.jpg");
-    main.Command4_Click();  // the viewer steps on while the window is open
+    // The viewer steps on, then lists another folder, while the window is open.
+    main.Command4_Click();
+    test::TempDir others;
+    platform.dialogAnswers = {makeFile(others / "5.jpg", "another photo")};
+    main.Command1_Click();
     main.Form2()->setText("Text1", dest.str() + "/");
     main.Form2()->Command2_Click();
     EXPECT_EQ(readFile(dest / "5.jpg"), "bytes of 5.jpg");

@@ -16,6 +16,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <random>
 #include <string>
 #include <vector>
@@ -53,19 +54,6 @@ bool writeAll(int fd, const char* data, std::size_t size) {
     return true;
 }
 
-// Reads exactly `size` bytes at `offset`.
-bool readAll(int fd, char* data, std::size_t size, off_t offset) {
-    while (size > 0) {
-        const ssize_t got = ::pread(fd, data, size, offset);
-        if (got < 0 && errno == EINTR) continue;
-        if (got <= 0) return false;
-        data += got;
-        size -= static_cast<std::size_t>(got);
-        offset += got;
-    }
-    return true;
-}
-
 bool copyContent(int from, int to, off_t size) {
 #ifdef __linux__
     off_t left = size;
@@ -92,21 +80,45 @@ bool copyContent(int from, int to, off_t size) {
     }
 }
 
-// True when two open files hold the same bytes, read afresh from the start.
-bool sameContent(int a, int b) {
-    struct stat sa {}, sb {};
-    if (::fstat(a, &sa) != 0 || ::fstat(b, &sb) != 0 || sa.st_size != sb.st_size) return false;
-    constexpr std::size_t kChunk = 1 << 20;
-    std::vector<char> bufferA(kChunk), bufferB(kChunk);
-    for (off_t at = 0; at < sa.st_size;) {
-        const std::size_t want = static_cast<std::size_t>(std::min<off_t>(kChunk, sa.st_size - at));
-        if (!readAll(a, bufferA.data(), want, at) || !readAll(b, bufferB.data(), want, at)) return false;
-        if (std::memcmp(bufferA.data(), bufferB.data(), want) != 0) return false;
-        at += static_cast<off_t>(want);
+// Reads exactly `size` bytes at `offset`.
+bool readAt(int fd, char* data, std::size_t size, off_t offset) {
+    while (size > 0) {
+        const ssize_t got = ::pread(fd, data, size, offset);
+        if (got < 0 && errno == EINTR) continue;
+        if (got <= 0) return false;
+        data += got, size -= static_cast<std::size_t>(got), offset += got;
     }
-    // Nothing beyond the size both had: the source did not grow meanwhile.
+    return true;
+}
+
+// Copies `size` bytes and reads each stretch of the copy back at once,
+// comparing it with what was read from the source: true when the copy holds
+// the source's bytes, all of them and nothing more. One pass over the data,
+// so that the check costs little beside the copy itself.
+bool copyAndCompare(int from, int to, off_t size) {
+    constexpr std::size_t kChunk = 256 << 10;
+    const std::unique_ptr<char[]> buffer(new char[2 * kChunk]);
+    char* const read = buffer.get();
+    char* const back = read + kChunk;
+    for (off_t at = 0; at < size;) {
+        const std::size_t n = static_cast<std::size_t>(std::min<off_t>(kChunk, size - at));
+        if (!readAt(from, read, n, at) || !writeAll(to, read, n) || !readAt(to, back, n, at) ||
+            std::memcmp(read, back, n) != 0) {
+            return false;
+        }
+        at += static_cast<off_t>(n);
+    }
     char extra = 0;
-    return ::pread(a, &extra, 1, sa.st_size) == 0;
+    return ::pread(from, &extra, 1, size) == 0;  // the source did not grow meanwhile
+}
+
+// True when a file is as it was when `before` was taken: the bytes read from
+// it are then the bytes it holds.
+bool unchangedSince(int fd, const struct stat& before) {
+    struct stat now {};
+    return ::fstat(fd, &now) == 0 && now.st_size == before.st_size && now.st_mtim.tv_sec == before.st_mtim.tv_sec &&
+           now.st_mtim.tv_nsec == before.st_mtim.tv_nsec && now.st_ctim.tv_sec == before.st_ctim.tv_sec &&
+           now.st_ctim.tv_nsec == before.st_ctim.tv_nsec;
 }
 
 // What stands at a target path before it is replaced.
@@ -187,13 +199,13 @@ public:
     // Gives the finished file the target's name; `mode` keeps the
     // permissions of the file it replaces (0: a new file, as created).
     // `durable`: the file and its name reach the disk before this returns.
-    // `confirm`: the target is looked at afterwards and must be this file.
-    bool commit(mode_t mode, bool durable = false, bool confirm = false) {
+    // The target is looked at afterwards and must be this very file.
+    bool commit(mode_t mode, bool durable = false) {
         if (fd_ < 0) return false;
         if (mode != 0) ::fchmod(fd_, mode);
         if (durable && ::fsync(fd_) != 0) return false;
         struct stat written {};
-        if (confirm && ::fstat(fd_, &written) != 0) return false;
+        if (::fstat(fd_, &written) != 0) return false;
         if (temporary_.empty() && !linkUnnamed()) return false;
         const int fd = fd_;
         fd_ = -1;
@@ -205,8 +217,8 @@ public:
             if (folder.fd < 0 || ::fsync(folder.fd) != 0) return false;
         }
         struct stat found {};
-        return !confirm || (::stat(target_.c_str(), &found) == 0 && found.st_dev == written.st_dev &&
-                            found.st_ino == written.st_ino && found.st_size == written.st_size);
+        return ::stat(target_.c_str(), &found) == 0 && found.st_dev == written.st_dev && found.st_ino == written.st_ino &&
+               found.st_size == written.st_size;
     }
 
 private:
@@ -272,9 +284,16 @@ CopyResult copyFileOver(const std::string& from, const std::string& to, CopyChec
     if (target.state == Target::IsSource) return CopyResult::AlreadyInPlace;
     if (target.state != Target::Missing && target.state != Target::Replaceable) return CopyResult::Failed;
     Replacement replacement(to);
-    if (replacement.fd() < 0 || !copyContent(source.fd, replacement.fd(), sourceInfo.st_size)) return CopyResult::Failed;
-    if (check.compare && !sameContent(source.fd, replacement.fd())) return CopyResult::Failed;
-    return replacement.commit(target.mode, check.durable, check.compare) ? CopyResult::Copied : CopyResult::Failed;
+    if (replacement.fd() < 0) return CopyResult::Failed;
+    const bool copied = check.compare ? copyAndCompare(source.fd, replacement.fd(), sourceInfo.st_size) &&
+                                            unchangedSince(source.fd, sourceInfo)
+                                      : copyContent(source.fd, replacement.fd(), sourceInfo.st_size);
+    // A copy shorter than its source (one that shrank meanwhile) never takes the target's name.
+    struct stat written {};
+    if (!copied || ::fstat(replacement.fd(), &written) != 0 || written.st_size != sourceInfo.st_size) {
+        return CopyResult::Failed;
+    }
+    return replacement.commit(target.mode, check.durable) ? CopyResult::Copied : CopyResult::Failed;
 }
 
 bool sameFile(const std::string& a, const std::string& b) {

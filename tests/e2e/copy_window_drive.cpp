@@ -1,0 +1,136 @@
+// The real program's two windows on a real X server, driven as a user does:
+// "Copia Img." opens the Copy Window, which copies the image on view into a
+// fresh folder, then moves it into another one, the move's question answered
+// Yes in its real message box. The source must go only once its copy is in
+// place. Saves pictures of the Copy Window and of the screen.
+//
+//   copy_window_drive APP_DIR ARTIFACT_DIR
+#include <sys/inotify.h>
+#include <unistd.h>
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QScreen>
+#include <QTimer>
+
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "adapter_support.h"
+#include "app/state.h"
+#include "qt/main_window_view.h"
+#include "ui/main_window.h"
+
+namespace {
+
+int failures = 0;
+void check(bool ok, const std::string& what) {
+    std::printf("%s: %s\n", ok ? "ok" : "FAIL", what.c_str());
+    failures += !ok;
+}
+
+void settle(int ms) {
+    QElapsedTimer t;
+    t.start();
+    while (t.elapsed() < ms) QApplication::processEvents(QEventLoop::AllEvents, 20);
+}
+
+// What happened in the watched folders, in order: "+name" for a name that
+// appeared, "-name" for one that went.
+std::vector<std::string> changes(int watch) {
+    std::vector<std::string> seen;
+    alignas(inotify_event) char buffer[64 * 1024];
+    for (ssize_t n; (n = ::read(watch, buffer, sizeof buffer)) > 0;) {
+        for (char* p = buffer; p < buffer + n;) {
+            const auto* e = reinterpret_cast<const inotify_event*>(p);
+            if (e->len > 0) seen.push_back(((e->mask & (IN_DELETE | IN_MOVED_FROM)) ? "-" : "+") + std::string(e->name));
+            p += sizeof(inotify_event) + e->len;
+        }
+    }
+    return seen;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    QApplication app(argc, argv);
+    if (argc != 3) return std::fprintf(stderr, "usage: %s APP_DIR ARTIFACT_DIR\n", argv[0]), 2;
+    namespace fs = std::filesystem;
+    const std::string artifacts = argv[2];
+    // The program's pictures in a folder of this run's own: the move takes one away.
+    sb::test::TempDir appFolder, first, second;
+    sb::test::copyPictures(argv[1], appFolder.str());
+    fs::current_path(appFolder.str());
+
+    sbqt::QtPlatform platform(QString::fromStdString(appFolder.str()));
+    sb::Module1 state;
+    sb::MainWindow model(state, platform);
+    sbqt::MainWindowView view(model, platform);
+    view.run([&model] { model.Form_Load(); });
+    view.show();
+    settle(1500);
+
+    // The move's question is answered Yes in its own message box.
+    QTimer answerer;
+    QObject::connect(&answerer, &QTimer::timeout, [] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            std::printf("question: %s\n", qPrintable(box->text()));
+            box->button(QMessageBox::Yes) ? box->button(QMessageBox::Yes)->click() : box->reject();
+        }
+    });
+    answerer.start(50);
+
+    const auto openCopyWindow = [&]() -> QWidget* {
+        auto* launcher = static_cast<QPushButton*>(sbqt::test::named(&view, QStringLiteral("Command5")));
+        check(launcher->text() == "Copia Img.", "the launcher reads \"Copia Img.\"");
+        sbqt::test::click(launcher);
+        settle(500);
+        QWidget* window = model.Form2() ? platform.windowView(*model.Form2()) : nullptr;
+        check(window && window->isVisible(), "the Copy Window is on screen");
+        return window;
+    };
+    const auto press = [&](QWidget* window, const std::string& folder, const char* button) {
+        auto* field = static_cast<QLineEdit*>(sbqt::test::named(window, QStringLiteral("Text1")));
+        field->clear();
+        sbqt::test::typeText(field, QString::fromStdString(folder));
+        sbqt::test::click(sbqt::test::named(window, QString::fromLatin1(button)));
+        settle(500);
+    };
+
+    QWidget* window = openCopyWindow();
+    if (!window) return 1;
+    const std::string source = state.copySourcePath, name = state.Nome_Img_Copia;
+    const std::string bytes = sb::test::readFile(source);
+    check(!bytes.empty() && window->windowTitle().toStdString() == "Copia Immagine " + source, "the title names the image on view");
+    check(window->focusWidget() == sbqt::test::named(window, QStringLiteral("Command2")), "the copy button has the focus");
+    window->grab().save(QString::fromStdString(artifacts + "/copy_window.png"));
+    QGuiApplication::primaryScreen()->grabWindow(0).save(QString::fromStdString(artifacts + "/screen_with_copy_window.png"));
+
+    press(window, first.str() + "/", "Command2");
+    check(sb::test::readFile(first / name) == bytes, "the copy is byte-equal to the image on view");
+    check(!model.Form2()->isOpen() && fs::exists(source), "the copy closed the window and kept the source");
+
+    const int watch = ::inotify_init1(IN_NONBLOCK);
+    ::inotify_add_watch(watch, fs::path(source).parent_path().c_str(), IN_DELETE | IN_MOVED_FROM);
+    ::inotify_add_watch(watch, second.str().c_str(), IN_CREATE | IN_MOVED_TO);
+    window = openCopyWindow();
+    if (!window) return 1;
+    press(window, second.str() + "/", "Command3");
+    const std::vector<std::string> seen = changes(watch);
+    for (const auto& change : seen) std::printf("  %s\n", change.c_str());
+    const auto landed = std::find(seen.begin(), seen.end(), "+" + name);
+    const auto gone = std::find(seen.begin(), seen.end(), "-" + name);
+    check(landed != seen.end() && gone != seen.end() && landed < gone, "the source went only after its copy had its name");
+    check(sb::test::readFile(second / name) == bytes && !fs::exists(source), "the move left the whole image and no source");
+    check(!model.Form2()->isOpen(), "the move closed the window");
+    std::printf("%d failure(s)\n", failures);
+    return failures == 0 ? 0 : 1;
+}
