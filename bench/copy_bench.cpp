@@ -40,6 +40,7 @@ public:
     std::string showFolderDialog(const std::string&) override { return {}; }
     bool openInUserBrowser(const std::string&) override { return false; }
     std::optional<sb::PixelSize> loadPicture(const std::string&) override { return std::nullopt; }
+    bool makeThumbnails(const std::vector<sb::ThumbnailOrder>&, const sb::ThumbnailDone&) override { return true; }
     void browserNavigate(const std::string&) override {}
     bool browserBusy() override { return false; }
     void browserStop() override {}

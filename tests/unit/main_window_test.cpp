@@ -150,7 +150,9 @@ TEST(Captions, OnlyPlaceholdersOfTheFreeTextFieldsSwitch) {
 
 TEST(Captions, CopyWindowAsDesigned) {
     Module1 state;
-    CopyWindow w{state};
+    test::FakePlatform platform;
+    MainWindow main{state, platform};
+    CopyWindow w{state, platform, main};
     EXPECT_EQ(w.title, "Copia Immagine");
     EXPECT_EQ(std::make_pair(w.clientWidth, w.clientHeight), std::make_pair(10875, 1260));
     struct Row {
