@@ -217,6 +217,32 @@ TEST(Gallery, ThumbnailsAreMadeOnceAndAgainOnlyWhenTheirPictureOrSizeChanges) {
     EXPECT_FALSE(fs::exists(s.thumbnails())) << "an emptied folder of the program's own is removed";
 }
 
+// A site folder nobody may write into: each step says what failed, and
+// nothing at all appears in the folder.
+TEST(Gallery, ReadOnlySiteFolderIsReportedAndLeftAsItWas) {
+    test::asUnprivilegedUser([](const std::string& app) {
+        test::TempDir dir;
+        const std::string site = dir / "sito";
+        makeFile(site + "/G/a.jpg", gif(10, 10));
+        fs::permissions(site, fs::perms::owner_write, fs::perm_options::remove);
+        Parametri_Sito p = defaultParameters(app);
+        p.Cartella_Sito = site + "/";
+        test::FakePlatform platform(app);
+        const SiteReport report = writeSite({p, "T", "D", app, app, &platform});
+        fs::permissions(site, fs::perms::owner_write, fs::perm_options::add);
+        std::set<std::string> names;
+        for (const auto& entry : fs::directory_iterator(site)) names.insert(entry.path().filename().string());
+        EXPECT_EQ(names, std::set<std::string>{"G"});
+        EXPECT_TRUE(platform.thumbnailsMade.empty());
+        const std::string message = siteMessage(report);
+        for (const std::string& line : {"Motore della galleria non copiato: " + app + "/galleria_by_Velmora.js",
+                                        "Cartella delle miniature non utilizzabile: " + site + "/Miniature_by_Velmora",
+                                        "Impossibile scrivere il file " + site + "/Immagini_by_Velmora.js"}) {
+            EXPECT_NE(message.find("\r\n" + line), std::string::npos) << message;
+        }
+    });
+}
+
 struct BadGallery {
     const char* name;
     std::function<void(Site&)> arrange;
