@@ -2,7 +2,8 @@
 // "Copia Img." opens the Copy Window, which copies the image on view into a
 // fresh folder, then moves it into another one, the move's question answered
 // Yes in its real message box. The source must go only once its copy is in
-// place. Saves pictures of the Copy Window and of the screen.
+// place. Saves pictures of the Copy Window (in both languages) and of the
+// screen.
 //
 //   copy_window_drive APP_DIR ARTIFACT_DIR
 #include <sys/inotify.h>
@@ -113,6 +114,8 @@ int main(int argc, char** argv) {
     check(window->focusWidget() == sbqt::test::named(window, QStringLiteral("Command2")), "the copy button has the focus");
     window->grab().save(QString::fromStdString(artifacts + "/copy_window.png"));
     QGuiApplication::primaryScreen()->grabWindow(0).save(QString::fromStdString(artifacts + "/screen_with_copy_window.png"));
+    sbqt::test::click(sbqt::test::named(window, QStringLiteral("Image2(1)")));
+    window->grab().save(QString::fromStdString(artifacts + "/copy_window_english.png"));
 
     press(window, first.str() + "/", "Command2");
     check(sb::test::readFile(first / name) == bytes, "the copy is byte-equal to the image on view");
