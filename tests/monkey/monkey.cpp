@@ -5,10 +5,12 @@
 //
 //   sitebuilder_monkey --seed S --events N --app DIR --pictures DIR --root DIR
 //
-// Fails (exit status 2) on a file created, changed or removed outside the
-// run's root folder, and (status 3) on a hang: no event could be delivered
-// for 5 seconds. A crash ends the process by its signal. Each event is
-// written to standard error before it is delivered.
+// Fails (exit status 2) on a file outside the run's root folder that was
+// there and is changed or removed (files made where a typed path led are
+// listed and taken away), and (status 3) on a hang: the event loop stands
+// still for 5 seconds, or a handler does not return for 30. A crash ends the
+// process by its signal. Each event is written to standard error before it
+// is delivered.
 #include <QAbstractButton>
 #include <QApplication>
 #include <QClipboard>
@@ -47,7 +49,8 @@
 
 namespace {
 
-std::atomic<long> heartbeat{0};
+std::atomic<long> heartbeat{0};  // the event loop ran
+std::atomic<long> delivered{0};  // an event of the monkey was delivered and its handlers returned
 
 // Shows where the main thread is stuck, then ends the run as a hang.
 extern "C" void onHang(int) {
@@ -73,6 +76,7 @@ public:
             step();
             for (int i = 0; i < 3; ++i) QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
             ++heartbeat;
+            ++delivered;
         }
         // Let the last events settle, then close every window.
         for (int i = 0; i < 20; ++i) QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
@@ -297,19 +301,23 @@ int main(int argc, char** argv) {
     std::filesystem::current_path(appFolder.toStdString());
     monkey::watchFiles({root});
 
-    // A watchdog: a window that does not answer for 5 seconds is a hang.
+    // A watchdog: a window that does not answer for 5 seconds is a hang, and
+    // so is a handler that lets events run but never returns (30 seconds
+    // without the next event: start-up and the first page take a few).
     ::signal(SIGUSR1, onHang);
     std::thread([main = ::pthread_self()] {
-        long seen = -1;
-        auto since = std::chrono::steady_clock::now();
+        using Clock = std::chrono::steady_clock;
+        long beat = -1, event = -1;
+        auto beatSince = Clock::now(), eventSince = Clock::now();
         for (;;) {
             std::this_thread::sleep_for(std::chrono::milliseconds(200));
-            const long now = heartbeat.load();
-            if (now != seen) {
-                seen = now;
-                since = std::chrono::steady_clock::now();
-            } else if (std::chrono::steady_clock::now() - since > std::chrono::seconds(5)) {
-                std::fprintf(stderr, "monkey: HANG - no answer for 5 seconds; the main thread is at:\n");
+            if (heartbeat != beat) beat = heartbeat, beatSince = Clock::now();
+            if (delivered != event) event = delivered, eventSince = Clock::now();
+            const char* what = Clock::now() - beatSince > std::chrono::seconds(5)    ? "no answer for 5 seconds"
+                               : Clock::now() - eventSince > std::chrono::seconds(30) ? "a handler runs for 30 seconds"
+                                                                                      : nullptr;
+            if (what) {
+                std::fprintf(stderr, "monkey: HANG - %s; the main thread is at:\n", what);
                 ::pthread_kill(main, SIGUSR1);
                 std::this_thread::sleep_for(std::chrono::seconds(2));
                 std::_Exit(3);
