@@ -121,6 +121,13 @@ private:
     std::shared_ptr<TempDir> pages_ = std::make_shared<TempDir>();
 };
 
+// The parameters as the program sets them at start, the site elsewhere.
+inline Parametri_Sito startDefaults(const std::string& site, const std::string& app = SB_APP_DIR) {
+    Parametri_Sito p = defaultParameters(app);
+    p.Cartella_Sito = site;
+    return p;
+}
+
 // The program over an application folder of the test's own (empty, or with a
 // copy of the program's pictures) and a folder for the test's photos.
 struct Program {
@@ -133,7 +140,7 @@ struct Program {
         if (withPictures) copyPictures(SB_APP_DIR, app.str());
     }
     // Loads the program as the user's first tab click leaves start-up.
-    void load(int tab = 1) {
+    void load(int tab = 2) {
         window.Form_Load();
         state.Caricamento_In_Corso = state.Esecuzione_Automatica = 0;
         window.selectedTab = tab;

@@ -112,6 +112,10 @@ TEST(Captions, MainWindowAsDesignedAndInBothLanguages) {
             EXPECT_EQ(captionOf(p.window, row.key), expected) << row.key << (flag ? " in English" : " in Italian");
         }
     }
+    // Only a placeholder follows the language; what the user typed stays.
+    p.window.setText("Des_Sito", -1, "Le mie vacanze");
+    p.window.Image2_Click(1);
+    EXPECT_EQ(p.window.text("Des_Sito"), "Le mie vacanze");
 }
 
 // The captions that depend on the tab: the confirm button creates the site on
@@ -136,16 +140,6 @@ TEST(Captions, ConfirmButtonAndRowLabelFollowTheTab) {
             EXPECT_EQ(p.window.text("Command1"), english ? "Search ..." : "Sfoglia ...");
         }
     }
-}
-
-// A placeholder follows the language; a title the user typed stays.
-TEST(Captions, OnlyPlaceholdersOfTheFreeTextFieldsSwitch) {
-    Program p;
-    p.load(4);
-    p.window.setText("Des_Sito", -1, "Le mie vacanze");
-    p.window.Image2_Click(1);
-    EXPECT_EQ(p.window.text("Titolo_Sito"), "Title of Web-Site");
-    EXPECT_EQ(p.window.text("Des_Sito"), "Le mie vacanze");
 }
 
 TEST(Captions, CopyWindowAsDesigned) {
@@ -449,30 +443,6 @@ TEST(TabStripClick, CommitsTheTabBeingEntered) {
     EXPECT_EQ(w.text("Text3"), "7");
     EXPECT_EQ(p.state.Esecuzione_Automatica, 0);
     EXPECT_EQ(p.platform.browserStops, 2);
-}
-
-TEST(Stacking, BringAndSendFollowTheModel) {
-    Program p;
-    MainWindow& w = p.window;
-    // At creation every control stands in front of the tab strip.
-    EXPECT_TRUE(w.isAbove("Text3", -1, "TabStrip1", -1));
-    w.sendToBack("Text3");
-    EXPECT_FALSE(w.isAbove("Text3", -1, "TabStrip1", -1));
-    w.bringToFront("Text3");
-    EXPECT_TRUE(w.isAbove("Text3", -1, "Pulsante_Conferma", -1));
-    // A lightweight image never rises above a windowed control; a label box does.
-    w.bringToFront("Image1");
-    EXPECT_FALSE(w.isAbove("Image1", -1, "TabStrip1", -1));
-    w.sendToBack("TabStrip1");
-    EXPECT_TRUE(w.isAbove("Image1", -1, "Image2", 0));
-    w.sendToBack("Text4", 17);
-    w.bringToFront("Text4", 17);
-    EXPECT_TRUE(w.isAbove("Text4", 17, "TabStrip1", -1));
-    // Tab order: the picture box first, then the viewer row.
-    const auto order = w.tabOrder();
-    ASSERT_GE(order.size(), 3u);
-    const std::string first[] = {"Picture1", "Text1(2)", "Command1"};
-    for (int i = 0; i < 3; ++i) EXPECT_EQ(w.controls()[static_cast<std::size_t>(order[i])].key(), first[i]);
 }
 
 TEST(FormResize, StretchesTheStripAndBrowserAboveTheThresholds) {

@@ -1,7 +1,5 @@
 #include "picture_header.h"
 
-#include <cstdint>
-#include <cstdlib>
 #include <fstream>
 
 namespace sb {
@@ -10,13 +8,6 @@ namespace {
 
 unsigned be16(const unsigned char* p) { return (p[0] << 8) | p[1]; }
 unsigned le16(const unsigned char* p) { return p[0] | (p[1] << 8); }
-std::uint32_t be32(const unsigned char* p) {
-    return (std::uint32_t{p[0]} << 24) | (std::uint32_t{p[1]} << 16) | (std::uint32_t{p[2]} << 8) | p[3];
-}
-std::int32_t le32(const unsigned char* p) {
-    return static_cast<std::int32_t>(std::uint32_t{p[0]} | (std::uint32_t{p[1]} << 8) | (std::uint32_t{p[2]} << 16) |
-                                     (std::uint32_t{p[3]} << 24));
-}
 
 std::optional<PixelSize> valid(long w, long h) {
     if (w <= 0 || h <= 0 || w > 100000 || h > 100000) return std::nullopt;
@@ -54,13 +45,11 @@ std::optional<PixelSize> jpegSize(std::ifstream& in) {
 std::optional<PixelSize> readPictureSize(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     if (!in) return std::nullopt;
-    unsigned char h[32] = {};
+    unsigned char h[10] = {};
     in.read(reinterpret_cast<char*>(h), sizeof h);
     const auto got = in.gcount();
     in.clear();
     if (got >= 10 && h[0] == 'G' && h[1] == 'I' && h[2] == 'F') return valid(le16(h + 6), le16(h + 8));
-    if (got >= 24 && h[0] == 0x89 && h[1] == 'P' && h[2] == 'N' && h[3] == 'G') return valid(be32(h + 16), be32(h + 20));
-    if (got >= 26 && h[0] == 'B' && h[1] == 'M') return valid(le32(h + 18), std::labs(le32(h + 22)));
     if (got >= 4 && h[0] == 0xFF && h[1] == 0xD8) return jpegSize(in);
     return std::nullopt;
 }

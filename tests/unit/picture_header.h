@@ -1,6 +1,5 @@
-// The fake platform's picture loader: reads the pixel size of a GIF, PNG,
-// JPEG or BMP file from its header,
-// without decoding the picture.
+// The fake platform's picture loader: reads the pixel size of a GIF or JPEG
+// file from its header; any other file is no picture.
 #pragma once
 
 #include <optional>

@@ -16,7 +16,7 @@
 #include "site/home_page.h"
 #include "site/script_file.h"
 #include "site/site_writer.h"
-#include "temp_dir.h"
+#include "fake_platform.h"
 
 namespace sb {
 namespace {
@@ -25,14 +25,8 @@ namespace fs = std::filesystem;
 using test::crlf;
 using test::makeFile;
 using test::readFile;
+using test::startDefaults;
 const std::string kApp = SB_APP_DIR;
-
-// The parameters as the program sets them at start, the site elsewhere.
-Parametri_Sito startDefaults(const std::string& site, const std::string& app = kApp) {
-    Parametri_Sito p = defaultParameters(app);
-    p.Cartella_Sito = site;
-    return p;
-}
 
 TEST(SiteWriter, PicturesSharingANameEndAsTheLaterOne) {
     test::TempDir dir;

@@ -96,8 +96,10 @@ inline void asUnprivilegedUser(const std::function<void(const std::string& app)>
         << (WIFEXITED(status) && WEXITSTATUS(status) == 2 ? "could not become the user nobody" : "failed as the user nobody");
 }
 
-// A whole file's bytes (empty when it cannot be read).
+// A whole file's bytes (empty when it is no file or cannot be read).
 inline std::string readFile(const std::string& path) {
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(path, ec)) return {};
     std::ifstream in(path, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), {}};
 }

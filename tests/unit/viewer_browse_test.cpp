@@ -3,18 +3,14 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
 #include <set>
 #include <string>
 #include <tuple>
 #include <vector>
 
-#include "app/state.h"
 #include "common/files.h"
 #include "common/text.h"
 #include "fake_platform.h"
-#include "temp_dir.h"
-#include "ui/main_window.h"
 
 namespace sb {
 namespace {
@@ -24,32 +20,18 @@ using Strings = std::vector<std::string>;
 
 const std::string kBlank = SB_APP_DIR "/blank.gif";
 
-std::string bytesOf(const std::string& path) { return files::readPrefix(path, 1 << 20).value_or("<missing>"); }
-
-// A loaded program as the user's first tab click leaves it, with a folder of photos.
-struct Viewer {
-    test::TempDir app, photos;
-    test::FakePlatform platform{app.str()};
-    Module1 state;
-    MainWindow window{state, platform};
-
-    explicit Viewer(int tab = 2) {
-        window.Form_Load();
-        state.Caricamento_In_Corso = state.Esecuzione_Automatica = 0;
-        window.selectedTab = tab;
-    }
+// A loaded program with a folder of photos.
+struct Viewer : test::Program {
+    explicit Viewer(int tab = 2) { load(tab); }
     std::string folder() const { return photos.str() + "/"; }
-    std::string photo(const std::string& name) const { return photos / name; }
-    void put(const std::string& name, const std::string& bytes) { std::ofstream(photo(name), std::ios::binary) << bytes; }
+    void put(const std::string& name, const std::string& bytes) { test::makeFile(photo(name), bytes); }
     // The user picks `picked`; the folder lists `names` in this order, or its real files when none are given.
     void browse(const std::string& picked, const Strings& names = {}) {
         if (!names.empty()) platform.listings[folder()] = names;
         platform.dialogAnswers.push_back(photo(picked));
         window.Command1_Click();
     }
-    Strings listed() const {
-        return {window.Lista_Immagini.begin() + 1, window.Lista_Immagini.begin() + 1 + state.N_Img};
-    }
+    Strings listed() const { return {window.Lista_Immagini.begin() + 1, window.Lista_Immagini.begin() + 1 + state.N_Img}; }
     const std::string& picture(const char* holder) { return window.control(holder).picture; }
 };
 
@@ -144,8 +126,8 @@ TEST(Browse, OpensTheDialogOnTheFieldsPath) {
 // both holders as they were; the rest follows the jump.
 TEST(Browse, RealFolderListsOnlyNormalImageFilesAndSkipsUnreadablePictures) {
     Viewer v(3);
-    const std::string gif = bytesOf(kBlank), jpg = bytesOf(SB_APP_DIR "/image1.jpg");
-    const std::string png = bytesOf(SB_APP_DIR "/Site_Builder.png");
+    const std::string gif = test::readFile(kBlank), jpg = test::readFile(SB_APP_DIR "/image1.jpg");
+    const std::string png = test::readFile(SB_APP_DIR "/Site_Builder.png");
     const std::pair<std::string, std::string> unreadable[] = {
         {"cut.jpg", jpg.substr(0, 5)},
         {"cut.gif", gif.substr(0, 8)},

@@ -9,11 +9,7 @@
 #include <tuple>
 #include <vector>
 
-#include "app/state.h"
-#include "common/files.h"
 #include "fake_platform.h"
-#include "temp_dir.h"
-#include "ui/main_window.h"
 
 namespace sb {
 namespace {
@@ -22,86 +18,72 @@ namespace fs = std::filesystem;
 using Strings = std::vector<std::string>;
 using test::crlf;
 
-void put(const std::string& path, const std::string& bytes) { std::ofstream(path, std::ios::binary) << bytes; }
-std::string bytesOf(const std::string& path) { return files::readPrefix(path, 1 << 20).value_or("<missing>"); }
+using test::Program;
+using test::readFile;
 
-struct Program {
-    test::TempDir app, photos;
-    test::FakePlatform platform{app.str()};
-    const std::string temporary = platform.temporaryFolder();
-    Module1 state;
-    MainWindow window{state, platform};
-
-    // `withPictures` copies the program's pictures into its otherwise empty folder.
-    explicit Program(bool withPictures = false) {
-        if (withPictures) test::copyPictures(SB_APP_DIR, app.str());
-    }
-    // Loads the program as the user's first tab click leaves it.
-    void load(int tab = 2) {
-        window.Form_Load();
-        state.Caricamento_In_Corso = state.Esecuzione_Automatica = 0;
-        window.selectedTab = tab;
-        platform.navigations.clear();
-    }
-    std::string photo(const std::string& name) const { return photos / name; }
-};
-
-TEST(Startup, PutsTheDefaultBackgroundOnViewThenTheSamplePagesFollowTheDefaults) {
+// The default background is the one picture on view after start-up (none
+// when the application folder lacks it); the start-up pass writes the slide
+// and groups pages, with buttons as high as the group button picture, and
+// nothing else beside the pictures.
+TEST(Startup, PutsTheDefaultBackgroundOnView) {
     Program e;
     e.window.Form_Load();
     EXPECT_EQ(std::make_tuple(e.state.N_Img, e.state.Img_Corrente, e.window.title, e.window.Lista_Immagini[1]),
               std::make_tuple(0, 1, "Site Builder 1/0", ""));
-
     Program p(true);
     p.window.Form_Load();
     const std::string a = p.app.str(), name = "Sfondo_Bello_Azzurro_Moderno_main-bg_1024x768_RID.jpg";
-    const std::string background = a + "/SFONDI/" + name;
     EXPECT_EQ(std::make_tuple(p.state.Cartella_Img, p.window.Lista_Immagini[1], p.window.text("Text1", 2)),
-              std::make_tuple(a + "/SFONDI/", name, background));
+              std::make_tuple(a + "/SFONDI/", name, a + "/SFONDI/" + name));
     EXPECT_EQ(std::make_tuple(p.state.N_Img, p.state.Img_Corrente, p.window.text("Text2"), p.window.title),
               std::make_tuple(1, 1, "1", "Site Builder 1/1"));
-    const Module1& s = p.state;
-    EXPECT_EQ(std::make_tuple(s.Tab_Corrente, s.Caricamento_In_Corso, s.Esecuzione_Automatica, p.platform.busy),
-              std::make_tuple(1, 0, 1, false));
-    // Start-up wrote the slide and groups pages, buttons 152 pixels apart, and nothing else beside the pictures.
-    const std::string slide = a + "/SFONDI_DIAPOSITIVE/Sfondo_Diapositiva_Oro_01.gif";
-    const std::string slidePage = slide.substr(0, slide.size() - 4) + "_Esempio_Sfondo7.htm";
-    const std::string groupsPage = slide.substr(0, slide.size() - 4) + "_Esempio_Sfondo8.htm";
-    for (const char* top : {"top:50;", "top:212;", "top:698;"}) EXPECT_NE(bytesOf(groupsPage).find(top), std::string::npos) << top;
-    EXPECT_EQ(bytesOf(groupsPage).find("top:860;"), std::string::npos) << "five groups by default";
+    const std::string groupsPage = readFile(a + "/SFONDI_DIAPOSITIVE/Sfondo_Diapositiva_Oro_01_Esempio_Sfondo8.htm");
+    for (const char* top : {"top:50;", "top:212;", "top:698;"}) EXPECT_NE(groupsPage.find(top), std::string::npos) << top;
+    EXPECT_EQ(groupsPage.find("top:860;"), std::string::npos) << "five groups by default";
     EXPECT_EQ(std::distance(fs::directory_iterator(a + "/SFONDI_DIAPOSITIVE"), {}), 3);
     EXPECT_EQ(std::distance(fs::directory_iterator(a + "/SFONDI"), {}), 2);
-    EXPECT_TRUE(fs::is_empty(p.temporary));
+    EXPECT_TRUE(fs::is_empty(p.platform.temporaryFolder()));
+}
 
+TEST(SamplePages, AreTheDocumentedLines) {
+    Program p;
     p.load();
+    const std::string a = p.app.str(), slide = p.photo("cornice.gif"), image = p.photo("tramonto.jpg");
+    p.state.Parametri = test::startDefaults("/sito/", a);
+    p.state.Parametri.Nome_Immagine_Sfondo_Diapositiva = slide;
     p.window.Command7_Click();
-    EXPECT_EQ(bytesOf(slidePage),
+    EXPECT_EQ(readFile(p.photo("cornice_Esempio_Sfondo7.htm")),
               crlf({"<html>", "<head>", "<title>" + slide + "</title>", "</head>",
                     "<body background=\"" + a + "/SFONDI/Tela_Vuota_Quadro_3_RID.jpg\"> ", "<br>",
-                    "<div STYLE='position:absolute;top:190;left:100;'>",
-                    "<img src=\"" + slide + "\" width=135 height=100>", "</div>",
-                    "<div STYLE='position:absolute;top:200;left:110;'>",
+                    "<div STYLE='position:absolute;top:190;left:100;'>", "<img src=\"" + slide + "\" width=135 height=100>",
+                    "</div>", "<div STYLE='position:absolute;top:200;left:110;'>",
                     "<img src=\"" + a + "/image1.jpg\" width=115 height=80>", "</div>",
                     "<br><br><h2>Esempio sfondo con diapositiva</h2><br><br><br><br>", "<br>", "</body>", "</html>"}));
     p.window.edit("Picture1").height = 40 * 15;
     p.window.Command8_Click();
-    Strings lines = {"<html>", "<head>", "<title>" + slide + "</title>", "</head>", "<body background=\"" + background + "\"> ",
-                     " ", "<h2>Esempio sfondo con Pulsanti Gruppi</h2><br><br><br><br>", "<br>"};
+    Strings lines = {"<html>", "<head>", "<title>" + slide + "</title>", "</head>",
+                     "<body background=\"" + a + "/SFONDI/Sfondo_Bello_Azzurro_Moderno_main-bg_1024x768_RID.jpg\"> ", " ",
+                     "<h2>Esempio sfondo con Pulsanti Gruppi</h2><br><br><br><br>", "<br>"};
     for (const char* top : {"50", "100", "150", "200", "250"}) {
         lines.insert(lines.end(), {std::string("<div STYLE='position:absolute;top:") + top + ";left:100;'>",
                                    "<img src=\"" + a + "/PULSANTI/Tela_Vuota_Quadro_3_200x152_RID.jpg\">", "</div>"});
     }
     lines.insert(lines.end(), {"<br>", "</body>", "</html>"});
-    EXPECT_EQ(bytesOf(groupsPage), crlf(lines));
-    const std::string image = p.photo("tramonto.jpg");
+    EXPECT_EQ(readFile(p.photo("cornice_Esempio_Sfondo8.htm")), crlf(lines));
     p.window.setText("Text1", 2, "  " + image + " ");
     p.window.Command2_Click();
-    EXPECT_EQ(bytesOf(p.photo("tramonto.HTM")),
+    EXPECT_EQ(readFile(p.photo("tramonto.HTM")),
               crlf({"<html>", "<head>", "<title>" + image + "</title>", "</head>", "<body background=\"" + image + "\"> ",
                     "<br>", "<br><br><br><br>" + image + "<br><br><br><br>", "<br>", "</body>", "</html>"}));
     EXPECT_FALSE(p.platform.busy);
-    // The slide page takes the stored values, not the typed ones.
+}
+
+// The slide page takes the stored values, not the typed ones.
+TEST(SamplePages, SlidePageTakesTheStoredValues) {
+    Program p;
+    p.load();
     Parametri_Sito& stored = p.state.Parametri;
+    stored.Nome_Immagine_Sfondo_Diapositiva = p.photo("cornice.gif");
     std::tie(stored.Nome_Sfondo_Pagina_Immagini, stored.LARGH_X_DIA, stored.ALT_DIA, stored.POS_Y_DIA, stored.POS_Y_IMG,
              p.state.POS_X_IMG) = std::make_tuple("G.jpg", 0.5, -7, 12.25, -3, 42);
     p.window.setText("Text7", -1, "999");
@@ -109,7 +91,7 @@ TEST(Startup, PutsTheDefaultBackgroundOnViewThenTheSamplePagesFollowTheDefaults)
     for (const std::string line : {"<body background=\"G.jpg\"> \r\n", "'position:absolute;top:12.25;left:100;'>\r\n",
                                    "\" width=0.5 height=-7>\r\n", "'position:absolute;top:-3;left:42;'>\r\n",
                                    "/image1.jpg\" width=-19.5 height=-27>\r\n"}) {
-        EXPECT_NE(bytesOf(slidePage).find(line), std::string::npos) << line;
+        EXPECT_NE(readFile(p.photo("cornice_Esempio_Sfondo7.htm")).find(line), std::string::npos) << line;
     }
 }
 
@@ -134,7 +116,7 @@ TEST(SamplePages, LieBesideThePictureNamedUpToTheFileNamesFirstDot) {
         Program p;
         p.load();
         fs::create_directories(p.photo("foto.2007"));
-        put(p.photo("a file"), "not a folder");
+        test::makeFile(p.photo("a file"), "not a folder");
         const std::string picture = p.photo(c.picture), title = p.photo(c.title.empty() ? c.picture : c.title);
         p.window.setText("Text1", 2, picture);
         p.state.Parametri.Nome_Immagine_Sfondo_Diapositiva = picture;
@@ -151,9 +133,9 @@ TEST(SamplePages, LieBesideThePictureNamedUpToTheFileNamesFirstDot) {
                   (Strings{"file://" + (c.stem.empty() ? picture : pages[0]), "file://" + pages[1], "file://" + pages[2]}));
         const std::string head = "<html>\r\n<head>\r\n<title>" + title + "</title>\r\n";
         for (const std::string& page : pages) {
-            EXPECT_EQ(bytesOf(page).substr(0, head.size()), c.written ? head : "<missing>") << page;
+            EXPECT_EQ(readFile(page).substr(0, head.size()), c.written ? head : "") << page;
         }
-        EXPECT_TRUE(fs::is_empty(p.temporary)) << c.picture;
+        EXPECT_TRUE(fs::is_empty(p.platform.temporaryFolder())) << c.picture;
         EXPECT_EQ(std::distance(fs::recursive_directory_iterator(p.photos.str()), {}), c.written ? 5 : 2) << c.picture;
     }
 }
@@ -172,22 +154,22 @@ TEST(SamplePages, KeepAUsersOwnFile) {
                 (p.window.*press)();
                 return p.platform.navigations.back().substr(7);
             };
-            const std::string page = show("tramonto.jpg"), fresh = bytesOf(page), mine = "<html><body>mine</body></html>";
+            const std::string page = show("tramonto.jpg"), fresh = readFile(page), mine = "<html><body>mine</body></html>";
             fs::remove(page);
             switch (kind) {
-            case OlderPage: put(page, fresh.substr(0, fresh.find("</title>\r\n") + 10) + "an older body\r\n"); break;
-            case UserPage: put(page, mine); break;
+            case OlderPage: test::makeFile(page, fresh.substr(0, fresh.find("</title>\r\n") + 10) + "an older body\r\n"); break;
+            case UserPage: test::makeFile(page, mine); break;
             case OtherPicturesPage: show("tramonto.gif"); break;
-            case StartOnly: put(page, "<html>\r\n<head>\r\n"); break;
+            case StartOnly: test::makeFile(page, "<html>\r\n<head>\r\n"); break;
             case Folder: fs::create_directory(page); break;
-            case LinkToUserFile: put(p.photo("mine.htm"), mine); fs::create_symlink(p.photo("mine.htm"), page); break;
+            case LinkToUserFile: test::makeFile(p.photo("mine.htm"), mine); fs::create_symlink(p.photo("mine.htm"), page); break;
             }
             const bool replaced = kind == OlderPage;
-            const std::string before = bytesOf(page), elsewhere = p.temporary + fs::path(page).filename().string();
+            const std::string before = readFile(page), elsewhere = p.platform.temporaryFolder() + fs::path(page).filename().string();
             SCOPED_TRACE(page.substr(page.rfind('/')) + " case " + std::to_string(kind));
             EXPECT_EQ(show("tramonto.jpg"), replaced ? page : elsewhere);
-            EXPECT_EQ(std::make_tuple(bytesOf(page), bytesOf(elsewhere)),
-                      replaced ? std::make_tuple(fresh, std::string("<missing>")) : std::make_tuple(before, fresh));
+            EXPECT_EQ(std::make_tuple(readFile(page), readFile(elsewhere)),
+                      replaced ? std::make_tuple(fresh, std::string("")) : std::make_tuple(before, fresh));
             EXPECT_EQ(fs::is_symlink(page), kind == LinkToUserFile);
             EXPECT_TRUE(p.platform.messages.empty());
         }
@@ -216,7 +198,7 @@ TEST(SamplePages, GroupsPageButtons) {
         p.state.Parametri.MAX_NUM_ARG = c.groups;
         p.window.edit("Picture1").height = c.pictureTwips;
         p.window.Command8_Click();
-        const std::string page = bytesOf(p.photo("cornice_Esempio_Sfondo8.htm"));
+        const std::string page = readFile(p.photo("cornice_Esempio_Sfondo8.htm"));
         const std::regex top("<div STYLE='position:absolute;top:([^;]*);left:100;'>\r\n");
         Strings tops;
         for (std::sregex_iterator it(page.begin(), page.end(), top), end; it != end; ++it) tops.push_back((*it)[1]);
