@@ -269,7 +269,7 @@ const BadGallery kBadGalleries[] = {
     {"Cancelled", [](Site& s) { s.picture("G/a.jpg"); s.picture("G/b.jpg"); s.picture("G/c.jpg"); s.platform.thumbnailsBeforeCancel = 1; },
      {"Miniature interrotte: 2 immagini senza miniatura"}, 1},
     {"NameNotUtf8", [](Site& s) { s.picture("G/a.jpg"); s.picture("G/\xE8.jpg"); },
-     {"Nome non leggibile, escluso dalla galleria: {}/G/\xE8.jpg"}, 1},
+     {"Nome non leggibile, escluso dalla galleria: {}/G/\xC3\xA8.jpg"}, 1},  // shown as the letter it likely is
     {"ThousandsBroken", [](Site& s) { for (int i = 0; i < 3000; ++i) makeFile(s.folder + "/G/" + std::to_string(i) + ".jpg", "x"); },
      [] {  // the first ten, then how many more
          std::vector<std::string> lines;

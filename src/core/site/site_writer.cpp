@@ -119,7 +119,9 @@ std::string siteMessage(const SiteReport& report) {
     }
     if (!report.engineCopied) line("Motore della galleria non copiato: " + report.engineSource);
     const GalleryReport& gallery = report.gallery;
-    for (const std::string& path : gallery.unreadableNames) line("Nome non leggibile, escluso dalla galleria: " + path);
+    for (const std::string& path : gallery.unreadableNames) {
+        line("Nome non leggibile, escluso dalla galleria: " + legibleUtf8(path));
+    }
     if (gallery.thumbnailFolderUnusable) {
         line("Cartella delle miniature non utilizzabile: " + landingFolder(report.folder) + kSeparator +
              kThumbnailFolderName);
