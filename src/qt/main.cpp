@@ -5,7 +5,8 @@
 // (SIGTERM, SIGINT).
 //
 // SB_EXIT_WHEN_SHOWN=1 quits as soon as the Main Window has been shown and
-// painted once: used to time the start and by the tests.
+// painted once, and prints when that was (qt/first_paint.h): used to time
+// the start and by the tests.
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -15,10 +16,8 @@
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QDir>
-#include <QEvent>
 #include <QSocketNotifier>
 #include <QStandardPaths>
-#include <QTimer>
 
 #include <array>
 #include <cstring>
@@ -28,6 +27,7 @@
 #include "app/application_folder.h"
 #include "app/display_check.h"
 #include "app/state.h"
+#include "qt/first_paint.h"
 #include "qt/main_window_view.h"
 #include "qt/qt_platform.h"
 #include "ui/main_window.h"
@@ -52,23 +52,6 @@ bool installStopSignals() {
     action.sa_flags = SA_RESTART;
     return ::sigaction(SIGTERM, &action, nullptr) == 0 && ::sigaction(SIGINT, &action, nullptr) == 0;
 }
-
-class QuitWhenPainted : public QObject {
-public:
-    using QObject::QObject;
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override {
-        if (!done_ && (event->type() == QEvent::Paint || event->type() == QEvent::UpdateRequest)) {
-            done_ = true;
-            QTimer::singleShot(0, qApp, &QCoreApplication::quit);
-        }
-        return QObject::eventFilter(watched, event);
-    }
-
-private:
-    bool done_ = false;
-};
 
 std::string_view environment(const char* name) {
     const char* value = std::getenv(name);
@@ -220,7 +203,7 @@ int main(int argc, char** argv) {
     if (stopRequested) return 0;  // asked to stop before the loop ran
 
     if (qEnvironmentVariable("SB_EXIT_WHEN_SHOWN") == QLatin1String("1"))
-        view.installEventFilter(new QuitWhenPainted(&view));
+        view.installEventFilter(new sbqt::QuitWhenPainted(&view));
     view.show();
     const int status = QApplication::exec();
     return stopRequested ? 0 : status;

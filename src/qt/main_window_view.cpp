@@ -4,7 +4,8 @@
 #include <QEvent>
 #include <QIcon>
 #include <QResizeEvent>
-#include <QWebEngineView>
+
+#include "common/text.h"
 
 namespace sbqt {
 
@@ -31,7 +32,9 @@ MainWindowView::MainWindowView(sb::MainWindow& model, QtPlatform& platform, QWid
         const QString icon = QDir(toQString(platform.applicationFolder())).filePath(toQString(m.iconFile));
         setWindowIcon(QIcon(icon));
     }
-    platform.setBrowser(browser(), [this] { return browserOnView(); });
+    if (BrowserSlot* slot = browserSlot()) {
+        platform.setBrowser([slot] { return slot->makeView(); }, [this] { return browserOnView(); });
+    }
     platform.setDisplayBoundSource([this] { return pictureBound(); });
 }
 
@@ -39,6 +42,21 @@ MainWindowView::~MainWindowView() {
     disconnectChildren();
     platform().setDisplayBoundSource({});
     platform().setBrowser(nullptr);
+}
+
+void MainWindowView::afterHandlers() { preloadNeighbours(); }
+
+void MainWindowView::preloadNeighbours() {
+    // The pictures a step of the viewer would show next: the next one first,
+    // as the user mostly steps forward.
+    const sb::Module1& s = main_.state();
+    QStringList paths;
+    for (const int i : {s.Img_Corrente + 1, s.Img_Corrente - 1}) {
+        if (i < 1 || i > s.N_Img || i >= static_cast<int>(main_.Lista_Immagini.size())) continue;
+        const std::string& name = main_.Lista_Immagini[static_cast<std::size_t>(i)];
+        if (!name.empty()) paths << toQString(sb::trimBlanks(s.Cartella_Img + name));
+    }
+    if (!paths.isEmpty()) platform().preloadPictures(paths);
 }
 
 // --- size and state -------------------------------------------------------------

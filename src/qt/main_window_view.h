@@ -25,10 +25,13 @@ protected:
     void changeEvent(QEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void afterSync() override;
+    // Decodes ahead the pictures the next step of the viewer would show.
+    void afterHandlers() override;
 
 private:
     void readWindowSize();
     void formResize();
+    void preloadNeighbours();
     QSize pictureBound() const;
 
     sb::MainWindow& main_;

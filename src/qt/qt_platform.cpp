@@ -6,7 +6,6 @@
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileDialog>
-#include <QDateTime>
 #include <QFileInfo>
 #include <QEventLoop>
 #include <QImageReader>
@@ -30,19 +29,8 @@ namespace sbqt {
 
 namespace {
 
-constexpr std::size_t kKeptPictures = 4;
-
 QString titleOrProgramName(const std::string& title) {
     return title.empty() ? QStringLiteral("Site Builder") : toQString(title);
-}
-
-// The size a picture of `natural` size takes inside `room`: proportions kept,
-// never enlarged, never below one pixel.
-QSize fitted(QSize natural, QSize room) {
-    if (!room.isValid() || room.isEmpty()) return natural;
-    if (natural.width() <= room.width() && natural.height() <= room.height()) return natural;
-    QSize size = natural.scaled(room, Qt::KeepAspectRatio);
-    return size.expandedTo(QSize(1, 1));
 }
 
 }  // namespace
@@ -135,57 +123,12 @@ bool QtPlatform::openInUserBrowser(const std::string& pathOrAddress) {
 // --- pictures -----------------------------------------------------------------
 
 std::optional<sb::PixelSize> QtPlatform::loadPicture(const std::string& path) {
-    const QString file = toQString(path);
-    const QFileInfo info(file);
-    if (!info.isFile()) return std::nullopt;
-    const qint64 bytes = info.size();
-    const qint64 modified = info.lastModified().toMSecsSinceEpoch();
-    // The same file shown again (both holders, a tab shown anew) is not
-    // decoded again while the kept copy is large enough for the room.
-    const QSize room = displayBound();
-    for (const CachedPicture& kept : pictures_) {
-        if (kept.path != file || kept.bytes != bytes || kept.modified != modified) continue;
-        const QSize needed = fitted(kept.natural, room);
-        if (kept.image.width() >= needed.width() && kept.image.height() >= needed.height()) {
-            return sb::PixelSize{kept.natural.width(), kept.natural.height()};
-        }
-    }
-    QSize natural;
-    {
-        QImageReader reader(file);
-        if (!reader.canRead()) return std::nullopt;
-        natural = reader.size();
-        if (!natural.isValid() || natural.isEmpty() || !decodable(reader, natural)) return std::nullopt;
-    }
-    QImage image = decode(file, natural, room);
-    if (image.isNull()) return std::nullopt;
-    remember(file, natural, std::move(image));
-    pictures_.front().bytes = bytes;
-    pictures_.front().modified = modified;
-    return sb::PixelSize{natural.width(), natural.height()};
-}
-
-bool QtPlatform::decodable(const QImageReader& reader, QSize natural) {
-    // A header may claim any size (100000 x 100000 takes 40 GB): what could
-    // not be decoded within the reader's allocation limit is refused here,
-    // before anything is allocated. JPEG decodes at an eighth of the size
-    // in each direction when asked for a smaller picture.
-    const qint64 pixels = qint64(natural.width()) * natural.height();
-    const qint64 limit = qint64(QImageReader::allocationLimit()) * 1024 * 1024 / 4;
-    const bool scalesWhileDecoding = reader.supportsOption(QImageIOHandler::ScaledSize);
-    return pixels <= (scalesWhileDecoding ? limit * 64 : limit);
-}
-
-QImage QtPlatform::decode(const QString& path, QSize natural, QSize room) {
-    QImageReader reader(path);
-    if (!decodable(reader, natural)) return {};
-    reader.setAutoTransform(false);
-    const QSize size = fitted(natural, room);
-    // Scaled while decoding: JPEG then only decodes what is shown, and a
-    // picture too large for a full decode still loads.
-    if (size != natural) reader.setScaledSize(size);
-    QImage image = reader.read();
-    return image;
+    // The same file shown again (both holders, a tab shown anew, a step to a
+    // picture decoded ahead) is not decoded again while it is unchanged on
+    // disk and the kept copy is large enough for the room.
+    const auto picture = pictures_.load(toQString(path), displayBound());
+    if (!picture) return std::nullopt;
+    return sb::PixelSize{picture->natural.width(), picture->natural.height()};
 }
 
 QSize QtPlatform::displayBound() const {
@@ -196,34 +139,15 @@ QSize QtPlatform::displayBound() const {
     return displayBound_;
 }
 
-void QtPlatform::remember(const QString& path, QSize natural, QImage image) {
-    std::erase_if(pictures_, [&](const CachedPicture& kept) { return kept.path == path; });
-    pictures_.push_front(CachedPicture{path, natural, std::move(image)});
-    while (pictures_.size() > kKeptPictures) pictures_.pop_back();
-}
-
 QImage QtPlatform::picture(const QString& path, QSize room) {
     const QSize wanted = room.isValid() && !room.isEmpty() ? room : displayBound();
-    auto kept = std::find_if(pictures_.begin(), pictures_.end(),
-                             [&](const CachedPicture& picture) { return picture.path == path; });
-    QSize natural;
-    if (kept != pictures_.end()) {
-        const QSize needed = fitted(kept->natural, wanted);
-        if (kept->image.width() >= needed.width() && kept->image.height() >= needed.height()) {
-            pictures_.splice(pictures_.begin(), pictures_, kept);
-            return pictures_.front().image;
-        }
-        natural = kept->natural;
-    } else {
-        QImageReader reader(path);
-        if (!reader.canRead()) return {};
-        natural = reader.size();
-        if (!natural.isValid() || natural.isEmpty()) return {};
-    }
-    QImage image = decode(path, natural, wanted);
-    if (image.isNull()) return {};
-    remember(path, natural, image);
-    return image;
+    if (auto kept = pictures_.kept(path, wanted)) return kept->image;
+    if (auto loaded = pictures_.load(path, wanted)) return loaded->image;
+    return {};
+}
+
+void QtPlatform::preloadPictures(const QStringList& paths) {
+    if (preloading_) pictures_.preload(paths, displayBound());
 }
 
 // --- thumbnails ---------------------------------------------------------------
@@ -387,27 +311,40 @@ QUrl QtPlatform::addressToUrl(const std::string& address) {
 QWebEngineView* QtPlatform::browser() const { return browser_; }
 
 void QtPlatform::setBrowser(QWebEngineView* browser, std::function<bool()> onView) {
+    if (!browser) {
+        setBrowser(std::function<QWebEngineView*()>{}, std::move(onView));
+        return;
+    }
+    setBrowser([browser] { return browser; }, std::move(onView));
+}
+
+void QtPlatform::setBrowser(std::function<QWebEngineView*()> make, std::function<bool()> onView) {
     for (const QMetaObject::Connection& connection : browserConnections_) QObject::disconnect(connection);
     browserConnections_.clear();
-    browser_ = browser;
+    browser_ = nullptr;
+    makeBrowser_ = std::move(make);
     browserOnView_ = std::move(onView);
     loading_ = false;
-    if (!browser) return;
-    browserConnections_ = {
-        QObject::connect(browser, &QWebEngineView::loadStarted, browser, [this] { loading_ = true; }),
-        QObject::connect(browser, &QWebEngineView::loadFinished, browser, [this] { loading_ = false; }),
-    };
     flushPendingNavigation();
 }
 
 void QtPlatform::load(QUrl url) {
+    if (!browser_) {
+        if (!makeBrowser_) return;
+        browser_ = makeBrowser_();
+        if (!browser_) return;
+        browserConnections_ = {
+            QObject::connect(browser_, &QWebEngineView::loadStarted, browser_, [this] { loading_ = true; }),
+            QObject::connect(browser_, &QWebEngineView::loadFinished, browser_, [this] { loading_ = false; }),
+        };
+    }
     pending_.clear();
     browser_->setUrl(url);
 }
 
 void QtPlatform::browserNavigate(const std::string& address) {
     const QUrl url = addressToUrl(address);
-    if (!browser_ || (browserOnView_ && !browserOnView_())) {
+    if (!makeBrowser_ || (browserOnView_ && !browserOnView_())) {
         // Nobody would see it load: keep it for when the browser shows.
         pending_ = url;
         return;
@@ -416,7 +353,7 @@ void QtPlatform::browserNavigate(const std::string& address) {
 }
 
 void QtPlatform::flushPendingNavigation() {
-    if (pending_.isEmpty() || !browser_) return;
+    if (pending_.isEmpty() || !makeBrowser_) return;
     if (browserOnView_ && !browserOnView_()) return;
     load(pending_);
 }

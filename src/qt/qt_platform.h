@@ -5,7 +5,6 @@
 #pragma once
 
 #include <QImage>
-#include <QImageReader>
 #include <QMetaObject>
 #include <QPointer>
 #include <QSize>
@@ -13,12 +12,13 @@
 #include <QUrl>
 
 #include <functional>
-#include <list>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "platform.h"
+#include "qt/picture_cache.h"
 
 class QWebEngineView;
 
@@ -62,10 +62,14 @@ public:
 
     // --- for the views ---
 
-    // The embedded browser. `onView` tells whether a person can see it right
-    // now; while it says no, navigations wait and only the last one is loaded
-    // once the browser comes on view (see flushPendingNavigation).
+    // The embedded browser, made by `make` when the first page must really
+    // load (`make` is called once). `onView` tells whether a person can see
+    // it right now; while it says no, navigations wait and only the last one
+    // is loaded once the browser comes on view (see flushPendingNavigation).
+    // A browser not made yet is not busy.
+    void setBrowser(std::function<QWebEngineView*()> make, std::function<bool()> onView = {});
     void setBrowser(QWebEngineView* browser, std::function<bool()> onView = {});
+    // The web view, once made.
     QWebEngineView* browser() const;
     // Loads the address that waited while the browser was out of sight.
     void flushPendingNavigation();
@@ -91,10 +95,20 @@ public:
     void setDisplayBoundSource(std::function<QSize()> source) { displayBoundSource_ = std::move(source); }
     QSize displayBound() const;
 
-    // The decoded picture of a loaded file, at least as large as `room` allows
-    // (fitted, never enlarged). Decodes again when the kept copy is too small
-    // or was dropped; a null image when the file cannot be decoded.
+    // The decoded picture of a loaded file, upright, at least as large as
+    // `room` allows (fitted, never enlarged). Decodes again when the kept copy
+    // is too small or was dropped; a null image when the file cannot be
+    // decoded.
     QImage picture(const QString& path, QSize room = {});
+    // Changes whenever a new decode of the file is kept (the file changed on
+    // disk and was loaded again): a holder showing it then takes it anew.
+    std::uint64_t pictureGeneration(const QString& path) const { return pictures_.generation(path); }
+    // Decodes these pictures ahead of need, at the size they will be shown,
+    // on a worker thread, while the window waits for the user and the
+    // browser loads its page on the other processor core.
+    void preloadPictures(const QStringList& paths);
+    void setPreloading(bool on) { preloading_ = on; }
+    PictureCache& pictureCache() { return pictures_; }
 
     // How many busy-pointer requests are still open; the pointer is busy
     // while this is above zero.
@@ -112,20 +126,11 @@ public:
     static QByteArray thumbnail(const QString& path, QSize size);
 
 private:
-    struct CachedPicture {
-        QString path;
-        QSize natural;
-        QImage image;
-        qint64 bytes = -1;     // the file as it was when decoded
-        qint64 modified = -1;  // (milliseconds since the epoch)
-    };
-    static bool decodable(const QImageReader& reader, QSize natural);
-    static QImage decode(const QString& path, QSize natural, QSize room);
-    void remember(const QString& path, QSize natural, QImage image);
     void closeAllWindows();
     void load(QUrl url);  // a copy: it may be the waiting address itself
 
     QString applicationFolder_;
+    std::function<QWebEngineView*()> makeBrowser_;
     QPointer<QWebEngineView> browser_;
     std::function<bool()> browserOnView_;
     std::vector<QMetaObject::Connection> browserConnections_;
@@ -134,7 +139,8 @@ private:
     int busyDepth_ = 0;
     QSize displayBound_{640, 480};
     std::function<QSize()> displayBoundSource_;
-    std::list<CachedPicture> pictures_;  // most recent first
+    PictureCache pictures_;
+    bool preloading_ = true;
     std::vector<SyncedView*> views_;
     int syncDepth_ = 0;
     int runningHandlers_ = 0;

@@ -10,7 +10,6 @@
 #include <QResizeEvent>
 #include <QSignalBlocker>
 #include <QTabBar>
-#include <QWebEngineView>
 
 #include <algorithm>
 #include <cmath>
@@ -104,7 +103,9 @@ void WindowView::run(const std::function<void()>& handler) {
     platform_.leaveHandler();
     if (!detached_) sync();
     platform_.syncViews();
-    if (platform_.runningHandlers() == 0) platform_.resetBusyPointer();
+    if (platform_.runningHandlers() > 0) return;
+    platform_.resetBusyPointer();
+    if (!detached_) afterHandlers();
 }
 
 int WindowView::runningHandlers() const { return platform_.runningHandlers(); }
@@ -283,8 +284,8 @@ QWidget* WindowView::createWidget(const Control& c, QWidget* parent) {
         break;
     }
     case ControlKind::WebBrowser: {
-        browser_ = new QWebEngineView(parent);
-        w = browser_;
+        browserSlot_ = new BrowserSlot(parent);
+        w = browserSlot_;
         break;
     }
     case ControlKind::TabStrip: {
@@ -406,9 +407,26 @@ void WindowView::syncControl(std::size_t i) {
     if (w->geometry() != rect) w->setGeometry(rect);
 
     syncText(item, c);
-    if (c.kind == ControlKind::Image || c.kind == ControlKind::PictureBox) syncPicture(item, c, rect.size());
+    // A holder hidden behind the tab strip gets its picture when it comes
+    // forward: nobody would see it decoded and scaled now.
+    if ((c.kind == ControlKind::Image || c.kind == ControlKind::PictureBox) && !coveredByTabStrip(c))
+        syncPicture(item, c, rect.size());
 
     if (w->isHidden() == visible) w->setVisible(visible);
+}
+
+bool WindowView::coveredByTabStrip(const Control& c) const {
+    if (!isTopLevelControl(c)) return false;
+    const auto& controls = model_.controls();
+    const auto strip = std::find_if(controls.begin(), controls.end(),
+                                    [](const Control& other) { return other.kind == ControlKind::TabStrip; });
+    if (strip == controls.end() || !strip->visible || !isTopLevelControl(*strip)) return false;
+    if (!pixelRect(*strip).contains(pixelRect(c))) return false;
+    const std::vector<int> order = model_.paintOrder();
+    const auto at = [&](const Control& control) {
+        return std::find(order.begin(), order.end(), static_cast<int>(&control - controls.data()));
+    };
+    return at(*strip) > at(c);
 }
 
 void WindowView::syncText(Item& item, const Control& c) {
@@ -451,36 +469,38 @@ void WindowView::syncPicture(Item& item, const Control& c, QSize box) {
     const QString picture = toQString(c.picture);
     const int frame = label->frameWidth();
     const QSize room = box - QSize(2 * frame, 2 * frame);
-    if (picture == item.shownPicture && room == item.shownPictureSize) return;
+    const bool fromApplicationFolder = QFileInfo(picture).isRelative();
+    const QString path =
+        fromApplicationFolder ? QDir(toQString(platform_.applicationFolder())).filePath(picture) : picture;
+    // A file decoded anew since (it changed on disk) is shown anew.
+    const std::uint64_t generation = picture.isEmpty() ? 0 : platform_.pictureGeneration(path);
+    if (picture == item.shownPicture && room == item.shownPictureSize && generation == item.shownGeneration) return;
     item.shownPicture = picture;
     item.shownPictureSize = room;
+    item.shownGeneration = generation;
     if (picture.isEmpty() || room.isEmpty()) {
         label->clear();
         return;
     }
-    const bool fromApplicationFolder = QFileInfo(picture).isRelative();
     if (c.kind == ControlKind::Image && fromApplicationFolder) {
         // A picture of the program's own (the flags): at its natural size.
         label->setPixmap(applicationPicture(picture));
         return;
     }
-    const QString path =
-        fromApplicationFolder ? QDir(toQString(platform_.applicationFolder())).filePath(picture) : picture;
     const QImage image = platform_.picture(path, room);
-    if (image.isNull()) {
-        label->clear();
-        return;
-    }
+    // A picture that cannot be read (gone from disk since it was loaded)
+    // leaves the holder showing what it showed.
+    if (image.isNull()) return;
     QImage shown;
     if (c.kind == ControlKind::Image) {
         // An image control stretches the picture over its whole box.
-        shown = image.scaled(room, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        shown = image.size() == room ? image : image.scaled(room, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     } else if (image.width() > room.width() || image.height() > room.height()) {
         shown = image.scaled(room, Qt::KeepAspectRatio, Qt::SmoothTransformation);
     } else {
         shown = image;  // never enlarged
     }
-    label->setPixmap(QPixmap::fromImage(shown));
+    label->setPixmap(QPixmap::fromImage(std::move(shown)));
 }
 
 void WindowView::syncStacking() {

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "qt/browser_slot.h"
 #include "qt/control_widgets.h"
 #include "qt/qt_platform.h"
 #include "ui/window_model.h"
@@ -58,7 +59,9 @@ public:
     QWidget* widget(const std::string& name, int index = -1) const;
     QTabBar* tabBar() const;
     TabPanel* tabPanel() const { return tabPanel_; }
-    QWebEngineView* browser() const { return browser_; }
+    // The embedded browser's place, and its web view once one was needed.
+    BrowserSlot* browserSlot() const { return browserSlot_; }
+    QWebEngineView* browser() const { return browserSlot_ ? browserSlot_->view() : nullptr; }
 
     // The room the window gives a control: from its top-left corner to the
     // bottom and right of the client area, in pixels.
@@ -73,6 +76,8 @@ protected:
     void closeEvent(QCloseEvent* event) override;
     // Runs after every full sync.
     virtual void afterSync() {}
+    // Runs when the last running handler (of any window) has returned.
+    virtual void afterHandlers() {}
     // Forces the next sync to look at every control again.
     void markDirty() { dirty_ = true; }
     int controlIndex(const std::string& name, int index) const;
@@ -85,6 +90,7 @@ private:
         bool textShown = false;
         QString shownPicture;
         QSize shownPictureSize;
+        std::uint64_t shownGeneration = 0;
     };
 
     void createWidgets();
@@ -92,6 +98,7 @@ private:
     QWidget* createWidget(const sb::Control& control, QWidget* parent);
     void syncControl(std::size_t i);
     void syncText(Item& item, const sb::Control& control);
+    bool coveredByTabStrip(const sb::Control& control) const;
     void syncPicture(Item& item, const sb::Control& control, QSize box);
     void syncWindow();
     void syncStacking();
@@ -101,7 +108,7 @@ private:
     QtPlatform& platform_;
     std::vector<Item> items_;  // one per model control, same order
     TabPanel* tabPanel_ = nullptr;
-    QWebEngineView* browser_ = nullptr;
+    BrowserSlot* browserSlot_ = nullptr;
 
     bool detached_ = false;
     bool syncing_ = false;
