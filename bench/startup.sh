@@ -1,39 +1,41 @@
 #!/usr/bin/env bash
-# Start-up time and memory of the Site Builder against its floor: a bare
-# window holding one QWebEngineView (bench/floor/bare_webengine_window.cpp).
+# Time from start to the first paint of the Site Builder's Main Window,
+# against two floors measured in the same run (bench/floor/bare_window.cpp):
+# a bare window that links the browser engine without making a web view, and
+# a bare window of plain Qt Widgets.
 #
-# Usage: bench/startup.sh BUILD_DIR [runs]
+# Usage: bench/startup.sh BUILD_DIR [rounds]
 #
-# Both programs run alternately on one virtual screen (Xvfb), each with
-# SB_EXIT_WHEN_SHOWN=1 so that it quits as soon as its window has been shown
-# and painted once. Prints the median wall time to exit, the ratio
-# program/floor and the median peak resident memory of each. One untimed run
-# of each comes first, so that both start with the libraries in the cache.
+# Each round starts the three programs one after the other on one virtual
+# screen (Xvfb), each with SB_EXIT_WHEN_SHOWN=1: it prints when its window was
+# first painted and quits. The time counted runs from just before the start
+# to that paint (the shutdown after it is not counted). Each round gives one
+# ratio per floor; the minimum, median and maximum of those are printed, with
+# the median times and peak memory. One untimed round comes first, so that
+# every program starts with its libraries in the cache.
 set -euo pipefail
 
 if [[ $# -lt 1 || $# -gt 2 ]]; then
-    echo "usage: $0 BUILD_DIR [runs]" >&2
+    echo "usage: $0 BUILD_DIR [rounds]" >&2
     exit 2
 fi
 build=$(cd "$1" && pwd)
-runs=${2:-7}
-program="$build/app/sitebuilder"
-floor="$build/bare_webengine_window"
+rounds=${2:-11}
+programs=("$build/app/sitebuilder" "$build/bare_webengine_window" "$build/plain_qt_window")
+names=(program webengine plain)
 
-for exe in "$program" "$floor"; do
+for exe in "${programs[@]}"; do
     if [[ ! -x $exe ]]; then
-        echo "missing $exe: build the targets sitebuilder and bare_webengine_window first" >&2
+        echo "missing $exe: build the targets sitebuilder, bare_webengine_window and plain_qt_window first" >&2
         exit 1
     fi
 done
-if [[ ! -x /usr/bin/time ]]; then
-    echo "GNU time (/usr/bin/time) is needed to measure memory: install the Debian package 'time'" >&2
-    exit 1
-fi
-if ! command -v xvfb-run >/dev/null; then
-    echo "xvfb-run is needed: install the Debian packages 'xvfb' and 'xauth'" >&2
-    exit 1
-fi
+for tool in /usr/bin/time xvfb-run; do
+    if ! command -v "$tool" >/dev/null; then
+        echo "missing $tool: install the Debian packages 'time', 'xvfb' and 'xauth'" >&2
+        exit 1
+    fi
+done
 
 export SB_EXIT_WHEN_SHOWN=1
 export QTWEBENGINE_DISABLE_SANDBOX=1
@@ -42,41 +44,50 @@ trap 'rm -rf "$work"' EXIT
 
 cat >"$work/inner.sh" <<'INNER'
 set -euo pipefail
-program=$1 floor=$2 runs=$3 work=$4
-# One run: "milliseconds peak-kilobytes" on stdout.
+work=$1 rounds=$2
+shift 2
+# One start: "milliseconds-to-first-paint peak-kilobytes" on stdout.
 measure() {
-    local exe=$1 start end
-    start=$(date +%s%N)
+    local exe=$1 start painted
+    start=$(date +%s.%N)
     if ! /usr/bin/time -f %M -o "$work/rss" "$exe" >"$work/out" 2>&1; then
         echo "$exe failed:" >&2
         tail -n 20 "$work/out" >&2
         exit 1
     fi
-    end=$(date +%s%N)
-    echo "$(( (end - start) / 1000000 )) $(tail -n 1 "$work/rss")"
+    painted=$(awk '/^painted at / { print $3; exit }' "$work/out")
+    if [[ -z $painted ]]; then
+        echo "$exe did not say when it painted its window" >&2
+        exit 1
+    fi
+    awk -v s="$start" -v p="$painted" -v k="$(tail -n 1 "$work/rss")" 'BEGIN { printf "%.1f %d\n", (p - s) * 1000, k }'
 }
-measure "$program" >/dev/null
-measure "$floor" >/dev/null
-for ((i = 1; i <= runs; i++)); do
-    echo "program $(measure "$program")"
-    echo "floor $(measure "$floor")"
+for exe in "$@"; do measure "$exe" >/dev/null; done
+for ((i = 1; i <= rounds; i++)); do
+    line=$i
+    for exe in "$@"; do line="$line $(measure "$exe")"; done
+    echo "$line"
 done
 INNER
 
-echo "start-up of the Site Builder against a bare WebEngine window, $runs runs each"
-xvfb-run -a -s "-screen 0 1280x1024x24" bash "$work/inner.sh" "$program" "$floor" "$runs" "$work" >"$work/results"
+echo "first paint of the Site Builder against two bare windows, $rounds rounds; load average: $(cut -d' ' -f1-3 /proc/loadavg)"
+xvfb-run -a -s "-screen 0 1280x1024x24" bash "$work/inner.sh" "$work" "$rounds" "${programs[@]}" >"$work/results"
+# Columns: round, then milliseconds and kilobytes of program, webengine, plain.
 
-median() {  # field number, name
-    awk -v f="$1" -v n="$2" '$1 == n { print $f }' "$work/results" | sort -n |
-        awk '{ v[NR] = $1 } END { if (NR % 2) print v[(NR + 1) / 2]; else print int((v[NR / 2] + v[NR / 2 + 1]) / 2) }'
+stats() {  # prints "min median max" of the numbers on stdin
+    sort -g | awk '{ v[NR] = $1 } END { m = NR % 2 ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2
+                                      printf "%.2f %.2f %.2f", v[1], m, v[NR] }'
 }
-program_ms=$(median 2 program)
-floor_ms=$(median 2 floor)
-program_kb=$(median 3 program)
-floor_kb=$(median 3 floor)
+column() { awk -v c="$1" '{ print $c }' "$work/results"; }
 
-awk '{ printf "  %-8s %6d ms  %7.1f MiB\n", $1, $2, $3 / 1024 }' "$work/results"
-echo "median time to shown and painted: program ${program_ms} ms, floor ${floor_ms} ms"
-awk -v p="$program_ms" -v f="$floor_ms" 'BEGIN { printf "ratio program/floor: %.2f (aim: at most 1.30)\n", p / f }'
-awk -v p="$program_kb" -v f="$floor_kb" \
-    'BEGIN { printf "median peak memory: program %.1f MiB, floor %.1f MiB (ratio %.2f)\n", p / 1024, f / 1024, p / f }'
+printf "  %-10s %10s %10s %10s\n" round program webengine plain
+awk '{ printf "  %-10s %7.1f ms %7.1f ms %7.1f ms\n", $1, $2, $4, $6 }' "$work/results"
+for i in 0 1 2; do
+    read -r _ ms _ <<<"$(column $((2 + 2 * i)) | stats)"
+    read -r _ kb _ <<<"$(column $((3 + 2 * i)) | stats)"
+    printf "median %-10s %7.1f ms to first paint, peak memory %6.1f MiB\n" "${names[$i]}" "$ms" "$(awk -v k="$kb" 'BEGIN { print k / 1024 }')"
+done
+read -r lo mid hi <<<"$(awk '{ print $2 / $4 }' "$work/results" | stats)"
+echo "program / bare window linking the browser engine: min ${lo}x, median ${mid}x, max ${hi}x (aim: at most 1.30x)"
+read -r lo mid hi <<<"$(awk '{ print $2 / $6 }' "$work/results" | stats)"
+echo "program / plain Qt window:                        min ${lo}x, median ${mid}x, max ${hi}x"
