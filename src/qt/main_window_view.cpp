@@ -29,8 +29,10 @@ MainWindowView::MainWindowView(sb::MainWindow& model, QtPlatform& platform, QWid
     // Placed as the design places it: the client area at left/top.
     setGeometry(px(m.left), px(m.top), px(m.clientWidth), px(m.clientHeight));
     if (!m.iconFile.empty()) {
+        // Read on another thread while the window is made; given to the
+        // window when it is shown.
         const QString icon = QDir(toQString(platform.applicationFolder())).filePath(toQString(m.iconFile));
-        setWindowIcon(QIcon(icon));
+        icon_ = std::async(std::launch::async, [icon] { return QImage(icon); });
     }
     if (BrowserSlot* slot = browserSlot()) {
         platform.setBrowser([slot] { return slot->makeView(); }, [this] { return browserOnView(); });
@@ -108,6 +110,10 @@ void MainWindowView::changeEvent(QEvent* event) {
 }
 
 void MainWindowView::showEvent(QShowEvent* event) {
+    if (icon_.valid()) {
+        const QImage icon = icon_.get();
+        if (!icon.isNull()) setWindowIcon(QIcon(QPixmap::fromImage(icon)));
+    }
     WindowView::showEvent(event);
     // The window manager may have added a frame meanwhile.
     const int outerWidth = main_.outerWidth;
@@ -138,6 +144,10 @@ bool MainWindowView::browserOnView() const {
 }
 
 QSize MainWindowView::pictureBound() const {
+    // Before the window is first shown (the start-up pass) nothing can be
+    // seen: a picture loaded then is only checked, decoded as small as its
+    // format allows, and decoded for its holder when that comes on view.
+    if (!isVisible()) return QSize(1, 1);
     const sb::WindowModel& m = main_;
     if (!m.has("Picture1")) return {};
     return roomInClientArea(m.control("Picture1"));

@@ -3,6 +3,10 @@
 // it gives the picture on view.
 #pragma once
 
+#include <QImage>
+
+#include <future>
+
 #include "qt/window_view.h"
 #include "ui/main_window.h"
 
@@ -35,6 +39,7 @@ private:
     QSize pictureBound() const;
 
     sb::MainWindow& main_;
+    std::future<QImage> icon_;
     bool inFormResize_ = false;
     bool resizeAgain_ = false;
 };

@@ -149,6 +149,11 @@ void WindowView::focusFirstControl() {
     }
 }
 
+void WindowView::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    sync();
+}
+
 void WindowView::closeEvent(QCloseEvent* event) {
     // The close box: the model decides what closing means (the Copy Window
     // closes itself; the Main Window's closing ends the program).
@@ -342,6 +347,13 @@ void WindowView::resizeEvent(QResizeEvent* event) {
 }
 
 void WindowView::sync() {
+    // A window not on screen yet shows nothing: it is brought in step with
+    // its model at once when it is shown (the start-up pass alone changes
+    // the Main Window many times over before that).
+    if (!isVisible()) {
+        dirty_ = true;
+        return;
+    }
     if (syncing_) return;
     syncing_ = true;
     syncWindow();
