@@ -24,20 +24,27 @@ BrowserSlot::BrowserSlot(QWidget* parent) : QWidget(parent) {
     setAutoFillBackground(true);
 }
 
-QWebEngineView* BrowserSlot::makeView() {
-    if (view_) return view_;
+void BrowserSlot::startEngine() {
+    static bool started = false;
+    if (started) return;
+    started = true;
     // The pages shown are small and still: drawn by the processor and laid
     // into the window as a picture, they spare every repaint of the window a
     // pass through the graphics driver, which without a graphics processor
     // cost more than the rest of a step of the viewer together. Chosen before
-    // the first web view, which starts the browser engine.
+    // the engine starts.
     QQuickWindow::setGraphicsApi(QSGRendererInterface::Software);
+    QWebEngineProfile* profile = QWebEngineProfile::defaultProfile();
+    profile->setHttpCacheType(QWebEngineProfile::MemoryHttpCache);
+    profile->setHttpCacheMaximumSize(kBrowserCacheBytes);
+}
+
+QWebEngineView* BrowserSlot::makeView() {
+    if (view_) return view_;
+    startEngine();
     view_ = new QWebEngineView(this);
     view_->setObjectName(objectName() + QStringLiteral(".view"));
     view_->setGeometry(rect());
-    QWebEngineProfile* profile = view_->page()->profile();
-    profile->setHttpCacheType(QWebEngineProfile::MemoryHttpCache);
-    profile->setHttpCacheMaximumSize(kBrowserCacheBytes);
     view_->show();
     return view_;
 }

@@ -19,6 +19,9 @@ public:
     QWebEngineView* view() const { return view_; }
     // The web view, made on the first call.
     QWebEngineView* makeView();
+    // Starts the browser engine without a web view (once; later calls do
+    // nothing), so that the first page needs only its view.
+    static void startEngine();
 
 protected:
     void resizeEvent(QResizeEvent* event) override;

@@ -4,6 +4,7 @@
 #include <QEvent>
 #include <QIcon>
 #include <QResizeEvent>
+#include <QTimer>
 
 #include "common/text.h"
 
@@ -121,6 +122,17 @@ void MainWindowView::showEvent(QShowEvent* event) {
     readWindowSize();
     if (main_.outerWidth != outerWidth || main_.outerHeight != outerHeight) formResize();
     platform().flushPendingNavigation();
+}
+
+void MainWindowView::paintEvent(QPaintEvent* event) {
+    WindowView::paintEvent(event);
+    // The window is on screen: the browser engine starts a moment later,
+    // while the user reads it, so that the first page shown in the browser
+    // does not wait for it (a program that quits at once never starts it).
+    if (!engineStarted_ && browserSlot()) {
+        engineStarted_ = true;
+        QTimer::singleShot(250, this, [] { BrowserSlot::startEngine(); });
+    }
 }
 
 void MainWindowView::afterSync() { platform().flushPendingNavigation(); }

@@ -29,6 +29,7 @@ protected:
     void changeEvent(QEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void afterSync() override;
+    void paintEvent(QPaintEvent* event) override;
     // Decodes ahead the pictures the next step of the viewer would show.
     void afterHandlers() override;
 
@@ -41,6 +42,7 @@ private:
     sb::MainWindow& main_;
     std::future<QImage> icon_;
     bool inFormResize_ = false;
+    bool engineStarted_ = false;
     bool resizeAgain_ = false;
 };
 
