@@ -207,12 +207,12 @@ private:
                 at = bar->tabRect(pick(bar->count())).center();
             }
             const QString name = target->objectName().isEmpty() ? target->metaObject()->className() : target->objectName();
-            log(QStringLiteral("click %1 at %2,%3").arg(name).arg(at.x()).arg(at.y()));
+            log(QStringLiteral("click %1 at %2,%3 in \"%4\"").arg(name).arg(at.x()).arg(at.y()).arg(window->windowTitle()));
             QTest::mouseClick(target, Qt::LeftButton, Qt::NoModifier, at);
         } else if (kind < 55) {
             const QPoint at(pick(std::max(1, window->width())), pick(std::max(1, window->height())));
             QWidget* target = window->childAt(at);
-            log(QStringLiteral("click window at %1,%2").arg(at.x()).arg(at.y()));
+            log(QStringLiteral("click \"%1\" at %2,%3").arg(window->windowTitle()).arg(at.x()).arg(at.y()));
             if (target) QTest::mouseClick(target, Qt::LeftButton, Qt::NoModifier, target->mapFrom(window, at));
         } else if (kind < 75) {
             static const struct {
