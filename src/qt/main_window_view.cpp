@@ -50,8 +50,10 @@ MainWindowView::~MainWindowView() {
 void MainWindowView::afterHandlers() { preloadNeighbours(); }
 
 void MainWindowView::preloadNeighbours() {
-    // The pictures a step of the viewer would show next: the next one first,
-    // as the user mostly steps forward.
+    // The pictures a step of the viewer would show next, while the stepping
+    // buttons are on view: the next one first, as the user mostly steps
+    // forward.
+    if (!main_.has("Command4") || coveredByTabStrip(main_.control("Command4"))) return;
     const sb::Module1& s = main_.state();
     QStringList paths;
     for (const int i : {s.Img_Corrente + 1, s.Img_Corrente - 1}) {

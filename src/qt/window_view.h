@@ -79,6 +79,8 @@ protected:
     virtual void afterSync() {}
     // Runs when the last running handler (of any window) has returned.
     virtual void afterHandlers() {}
+    // Whether the control lies wholly behind the tab strip, out of sight.
+    bool coveredByTabStrip(const sb::Control& control) const;
     // Forces the next sync to look at every control again.
     void markDirty() { dirty_ = true; }
     int controlIndex(const std::string& name, int index) const;
@@ -99,7 +101,6 @@ private:
     QWidget* createWidget(const sb::Control& control, QWidget* parent);
     void syncControl(std::size_t i);
     void syncText(Item& item, const sb::Control& control);
-    bool coveredByTabStrip(const sb::Control& control) const;
     void syncPicture(Item& item, const sb::Control& control, QSize box);
     void syncWindow();
     void syncStacking();
