@@ -26,8 +26,10 @@ void QtPlatform::showWindow(sb::WindowModel& window) {
     auto* view = new WindowView(window, *this);
     // The program ends with its Main Window, whatever else is open.
     view->setAttribute(Qt::WA_QuitOnClose, false);
-    // Its controls keep their places: the window keeps its size.
-    view->setFixedSize(view->size());
+    // Its controls keep their places: the window takes the size they were
+    // laid out for and keeps it. (A view is brought in step with its model
+    // only once shown, so its own size here is still a new widget's default.)
+    view->setFixedSize(px(window.clientWidth), px(window.clientHeight));
     windows_.emplace_back(&window, view);
     view->show();
     view->focusFirstControl();

@@ -212,6 +212,9 @@ TEST(CopyWindowView, OpensWithTheFocusOnCopyAndItsWidgetsReachItsHandlers) {
         WindowView* copy = f.platform.windowView(*f.model.Form2());
         ASSERT_NE(copy, nullptr);
         EXPECT_TRUE(copy->isVisible() && copy->isWindow());
+        // Opens at the size its controls were laid out for, whatever size a new window gets by default.
+        EXPECT_EQ(copy->size(), QSize(10875 / 15, 1260 / 15));
+        EXPECT_EQ(f.model.Form2()->clientWidth, 10875);
         EXPECT_EQ(copy->focusWidget(), test::named(copy, "Command2"));
         EXPECT_EQ(button(copy, "Command1")->text(), "Sfoglia...");  // a new opening starts from the design
         test::click(test::named(copy, "Image2(1)"));
