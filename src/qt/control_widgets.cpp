@@ -1,5 +1,6 @@
 #include "qt/control_widgets.h"
 
+#include <QMimeData>
 #include <QMouseEvent>
 #include <QProxyStyle>
 #include <QResizeEvent>
@@ -54,6 +55,35 @@ void TabPanel::resizeEvent(QResizeEvent* event) {
     const int barHeight = std::min(height(), tabBar_->sizeHint().height());
     tabBar_->setGeometry(0, 0, width(), barHeight);
     page_->setGeometry(0, barHeight - 1, width(), std::max(0, height() - barHeight + 1));
+}
+
+// --- text fields ----------------------------------------------------------------
+
+bool LineEditor::event(QEvent* event) {
+    return events_.enter([&] { return QLineEdit::event(event); });
+}
+
+bool PlainTextEditor::event(QEvent* event) {
+    return events_.enter([&] { return QPlainTextEdit::event(event); });
+}
+
+bool PlainTextEditor::viewportEvent(QEvent* event) {
+    return events_.enter([&] { return QPlainTextEdit::viewportEvent(event); });
+}
+
+bool PlainTextEditor::canInsertFromMimeData(const QMimeData* source) const { return source && source->hasText(); }
+
+void PlainTextEditor::insertFromMimeData(const QMimeData* source) {
+    if (!source || isReadOnly()) return;
+    // Read once, into a copy of our own, before anything else is done: the
+    // data may come from another program, and while it is fetched events
+    // can run, the clipboard can change hands and its data go away.
+    QString text = source->text();
+    if (text.isEmpty()) return;
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    insertPlainText(text);
+    ensureCursorVisible();
 }
 
 }  // namespace sbqt

@@ -29,6 +29,12 @@ QString toEditorText(const std::string& text) {
     return s;
 }
 
+// Whether two texts hold the same lines, however their lines end.
+bool sameLines(QString a, QString b) {
+    for (QString* s : {&a, &b}) s->replace(QStringLiteral("\r\n"), QStringLiteral("\n")).replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    return a == b;
+}
+
 std::string fromEditorText(const QString& text) {
     QString s = text;
     s.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
@@ -223,7 +229,7 @@ QWidget* WindowView::createWidget(const Control& c, QWidget* parent) {
     }
     case ControlKind::TextBox: {
         if (c.multiLine) {
-            auto* edit = new QPlainTextEdit(parent);
+            auto* edit = new PlainTextEditor(parent);
             edit->setTabChangesFocus(true);
             connect(edit, &QPlainTextEdit::textChanged, this, [this, i, edit] {
                 if (syncing_) return;
@@ -235,7 +241,7 @@ QWidget* WindowView::createWidget(const Control& c, QWidget* parent) {
             });
             w = edit;
         } else {
-            auto* edit = new QLineEdit(parent);
+            auto* edit = new LineEditor(parent);
             edit->setTextMargins(1, 0, 0, 0);
             connect(edit, &QLineEdit::textEdited, this, [this, i](const QString& typed) {
                 const Control& m = model_.controls()[i];
@@ -441,6 +447,20 @@ bool WindowView::coveredByTabStrip(const Control& c) const {
     return at(*strip) > at(c);
 }
 
+bool WindowView::deferredWhileInside(EventScope& events, Item& item) {
+    // A key or a paste is still working on the field: its text is brought in
+    // step once that event is over (the user's edit then reaches the model
+    // first, and is what the field keeps if it changed the text).
+    if (!events.inside()) return false;
+    item.textShown = false;
+    events.whenOutside([this] {
+        if (detached_) return;
+        markDirty();
+        sync();
+    });
+    return true;
+}
+
 void WindowView::syncText(Item& item, const Control& c) {
     if (item.textShown && item.shownText == c.text) return;
     item.shownText = c.text;
@@ -451,12 +471,16 @@ void WindowView::syncText(Item& item, const Control& c) {
         static_cast<QPushButton*>(w)->setText(toQString(c.text));
         break;
     case ControlKind::TextBox:
-        if (auto* line = qobject_cast<QLineEdit*>(w)) {
+        if (auto* line = qobject_cast<LineEditor*>(w)) {
+            if (deferredWhileInside(line->events(), item)) return;
             const QString text = toQString(c.text);
             if (line->text() != text) line->setText(text);
-        } else if (auto* edit = qobject_cast<QPlainTextEdit*>(w)) {
+        } else if (auto* edit = qobject_cast<PlainTextEditor*>(w)) {
+            if (deferredWhileInside(edit->events(), item)) return;
+            // Lines that differ only in how they end are left alone: the
+            // user keeps the cursor, the selection and what undo can undo.
             const QString text = toEditorText(c.text);
-            if (edit->toPlainText() != text) edit->setPlainText(text);
+            if (!sameLines(edit->toPlainText(), text)) edit->setPlainText(text);
         }
         break;
     case ControlKind::LabelBox:

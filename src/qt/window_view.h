@@ -101,6 +101,7 @@ private:
     QWidget* createWidget(const sb::Control& control, QWidget* parent);
     void syncControl(std::size_t i);
     void syncText(Item& item, const sb::Control& control);
+    bool deferredWhileInside(EventScope& events, Item& item);
     void syncPicture(Item& item, const sb::Control& control, QSize box);
     void syncWindow();
     void syncStacking();

@@ -3,7 +3,9 @@
 
 #include <QGroupBox>
 #include <QLabel>
+#include <QClipboard>
 #include <QLineEdit>
+#include <QMimeData>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTabBar>
@@ -12,6 +14,7 @@
 
 #include "adapter_support.h"
 #include "app/state.h"
+#include "common/text.h"
 #include "qt/main_window_view.h"
 #include "ui/copy_window.h"
 #include "ui/main_window.h"
@@ -151,6 +154,63 @@ TEST(WindowViews, WidgetsFollowTheirModels) {
     }
     for (const WindowView* window : {static_cast<WindowView*>(&f.view), &f.copy})
         for (int i = 0; i < 2; ++i) EXPECT_EQ(static_cast<QLabel*>(test::named(window, QStringLiteral("Image2(%1)").arg(i)))->pixmap().size(), QSize(40, 28));
+}
+
+// Clipboard data from another program: reading it lets events run meanwhile
+// (the transfer between programs waits for the owner's answer), and the owner
+// may replace it then. `replace` runs at the first read.
+class ForeignClipboard : public QMimeData {
+public:
+    ForeignClipboard(QString text, std::function<void()> replace, int& readsAfterReplaced)
+        : replace_(std::move(replace)), readsAfterReplaced_(readsAfterReplaced) {
+        setData(QStringLiteral("text/plain;charset=utf-8"), text.toUtf8());
+    }
+    QStringList formats() const override { return read(), QMimeData::formats(); }
+
+protected:
+    QVariant retrieveData(const QString& format, QMetaType type) const override { return read(), QMimeData::retrieveData(format, type); }
+
+private:
+    void read() const {
+        if (!replace_) return void(++readsAfterReplaced_);
+        QTimer::singleShot(0, replace_), replace_ = nullptr;
+        QApplication::processEvents();
+    }
+    mutable std::function<void()> replace_;
+    int& readsAfterReplaced_;
+};
+
+TEST(TextFields, APasteInsertsAPlainCopyAtTheCursorWhateverRunsMeanwhile) {
+    Windows f;
+    struct Case { const char* field; const char* before; int cursor; const char* pasted; const char* after; };
+    const Case cases[] = {
+        {"Des_Sito", "  Descrizione  ", 2, "riga 1\r\nriga 2", "  riga 1\r\nriga 2Descrizione  "},
+        {"Titolo_Sito", "  Titolo  ", 2, "Nuovo ", "  Nuovo Titolo  "},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.field);
+        f.view.run([&] { f.model.setText(c.field, -1, c.before); });
+        QWidget* field = f.widget(c.field);
+        field->setFocus();
+        if (auto* line = qobject_cast<QLineEdit*>(field)) line->setCursorPosition(c.cursor);
+        else if (auto* edit = qobject_cast<QPlainTextEdit*>(field)) {
+            QTextCursor at = edit->textCursor();
+            at.setPosition(c.cursor), edit->setTextCursor(at);
+        }
+        // Meanwhile a handler puts the field's trimmed text into the model and
+        // the clipboard changes hands.
+        int readsAfterReplaced = 0;
+        const auto meanwhile = [&] { f.view.run([&] { f.model.setText(c.field, -1, sb::trimBlanks(c.before)); }); };
+        QApplication::clipboard()->setMimeData(new ForeignClipboard(c.pasted, meanwhile, readsAfterReplaced));
+        for (const QEvent::Type type : {QEvent::KeyPress, QEvent::KeyRelease}) {
+            QKeyEvent key(type, Qt::Key_V, Qt::ControlModifier, QString());
+            QApplication::sendEvent(field, &key);
+        }
+        QApplication::processEvents();
+        EXPECT_EQ(readsAfterReplaced, 0);
+        EXPECT_EQ(f.model.text(c.field), c.after);
+        EXPECT_EQ(shownText(field).toStdString(), c.after);
+    }
 }
 
 TEST(MainWindowHandlers, ClicksAndEnterReachTheirHandlers) {
