@@ -1,7 +1,9 @@
 // The seeded monkey: the real program, driven by random events that a seed
 // fixes - clicks on the widgets of every window, keys, typed text in several
-// scripts, pastes, window resizes, and dialogs answered at random. The same
-// seed gives the same events, so a failure replays.
+// scripts, pastes (from a clipboard the program owns, or another program's:
+// xclip's, when it is installed), window resizes with a paste sent before the
+// window has followed, and dialogs answered at random. The same seed gives
+// the same events, so a failure replays.
 //
 //   sitebuilder_monkey --seed S --events N --app DIR --pictures DIR --root DIR
 //
@@ -20,6 +22,8 @@
 #include <QKeyEvent>
 #include <QPlainTextEdit>
 #include <QPointer>
+#include <QProcess>
+#include <QStandardPaths>
 #include <QPushButton>
 #include <QTabBar>
 #include <QTest>
@@ -185,6 +189,28 @@ private:
         return target;
     }
 
+    // Another program (xclip) takes the clipboard with the text: a paste then
+    // fetches it from that program. False when xclip is not installed or did
+    // not take the clipboard within 3 seconds.
+    static bool giveClipboardToAnotherProgram(const QString& text) {
+        static const QString xclip = QStandardPaths::findExecutable(QStringLiteral("xclip"));
+        if (xclip.isEmpty()) return false;
+        QProcess owner;
+        owner.start(xclip, {QStringLiteral("-selection"), QStringLiteral("clipboard")});
+        if (!owner.waitForStarted(3000)) return false;
+        owner.write(text.toUtf8());
+        owner.closeWriteChannel();
+        // It leaves a copy of itself holding the clipboard, which ends when
+        // another program takes the clipboard.
+        if (!owner.waitForFinished(3000) || owner.exitCode() != 0) return false;
+        for (int i = 0; i < 300; ++i) {
+            ++heartbeat;
+            if (!QApplication::clipboard()->ownsClipboard() && QApplication::clipboard()->text() == text) return true;
+            QTest::qWait(10);
+        }
+        return false;
+    }
+
     QString typedText() {
         QString text;
         for (int n = 1 + pick(6); n > 0; --n) text += QString::fromUtf8(kPieces[pick(std::size(kPieces))]);
@@ -241,8 +267,12 @@ private:
             typeInto(target, text);
         } else if (kind < 94) {
             const QString text = pick(3) == 0 ? QString(pick(4000) + 1, QChar(0x263A)) : typedText() + "\n" + typedText();
-            log(QStringLiteral("clipboard holds %1 characters").arg(text.size()));
-            QApplication::clipboard()->setText(text);
+            if (pick(2) == 0 && giveClipboardToAnotherProgram(text)) {
+                log(QStringLiteral("another program's clipboard holds %1 characters").arg(text.size()));
+            } else {
+                log(QStringLiteral("clipboard holds %1 characters").arg(text.size()));
+                QApplication::clipboard()->setText(text);
+            }
         } else {
             const int how = pick(10);
             if (how == 0) {
@@ -258,6 +288,13 @@ private:
                 log(QStringLiteral("resize to %1x%2").arg(size.width()).arg(size.height()));
                 window->showNormal();
                 window->resize(size);
+                if (pick(2) == 0) {
+                    // A paste before the window has followed the resize.
+                    QWidget* target = keyTarget(window);
+                    const bool cut = pick(4) == 0;
+                    log(QStringLiteral("key %1 to %2 at once").arg(cut ? "Ctrl+X" : "Ctrl+V", target->objectName()));
+                    QTest::keyClick(target, cut ? Qt::Key_X : Qt::Key_V, Qt::ControlModifier);
+                }
             }
         }
     }
