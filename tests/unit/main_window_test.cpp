@@ -411,6 +411,32 @@ TEST(TabPages, PreviewShowsAFreshCopyOfTheHomePage) {
               std::make_tuple(2655, 1800, 15000 - 300, 9000 - 480 - 700));
 }
 
+// The flags and the signature are drawn beneath every windowed control: on
+// each tab page and in the Copy Window nothing drawn above them covers them.
+TEST(Layout, NothingCoversTheFlagsNorTheSignature) {
+    Program p(true);
+    p.load(1);
+    const auto uncovered = [](const WindowModel& w, const std::string& where) {
+        for (const auto& [name, index] : {std::pair{"Image2", 0}, {"Image2", 1}, {"Label6", 0}, {"Label6", 1}}) {
+            const Control& mark = w.control(name, index);
+            for (const Control& c : w.controls()) {
+                if (!c.visible || c.name == mark.name || c.container != mark.container ||
+                    !w.isAbove(c.name, c.index, name, index))
+                    continue;
+                const bool apart = c.left >= mark.left + mark.width || mark.left >= c.left + c.width ||
+                                   c.top >= mark.top + mark.height || mark.top >= c.top + c.height;
+                EXPECT_TRUE(apart) << c.key() << " covers " << mark.key() << " on " << where;
+            }
+        }
+    };
+    for (int tab = 1; tab <= 11; ++tab) {
+        p.showTab(tab);
+        uncovered(p.window, "tab " + std::to_string(tab));
+    }
+    p.window.Command5_Click();
+    uncovered(*p.window.Form2(), "the Copy Window");
+}
+
 // Start-up visits every tab and ends on the first with every parameter
 // control behind the tab strip, the captions as designed, and the first
 // resize still to come.

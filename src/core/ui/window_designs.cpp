@@ -18,11 +18,14 @@ constexpr DesignRow kMainWindowControls[] = {
     {"Image2", 1, kImage, "", 11400, 0, 600, 420, -1},
     {"Label6", 0, kLabel, kSignature, 140, 20, 1695, 255, 10},
     {"Label6", 1, kLabel, kSignature, 145, 25, 1695, 255, 11},
-    {"Pulsante_Conferma", -1, kButton, kCaption, 10100, 390, 2500, 375, 15},
+    // Just below the flags, which are drawn beneath it.
+    {"Pulsante_Conferma", -1, kButton, kCaption, 10100, 420, 2500, 375, 15},
     {"TabStrip1", -1, ControlKind::TabStrip, "", 0, 480, 12615, 495, 12},
-    {"Command2", -1, kButton, "HTML SFONDO", 10560, 0, 1455, 320, 3},
-    {"Command7", -1, kButton, "HTML DIAPOSITIVA", 0, 0, 2175, 320, 45},
-    {"Command8", -1, kButton, "HTML GRUPPI", 2160, 0, 2175, 320, 46},
+    // The sample page buttons in a row along the top, between the signature
+    // and the flags (drawn beneath buttons, so no button may lie over them).
+    {"Command2", -1, kButton, "HTML SFONDO", 9240, 0, 1455, 320, 3},
+    {"Command7", -1, kButton, "HTML DIAPOSITIVA", 1920, 0, 2175, 320, 45},
+    {"Command8", -1, kButton, "HTML GRUPPI", 4080, 0, 2175, 320, 46},
     {"Text4", 1, kLabelBox, kCaption, 240, 1320, 1215, 195, 18},
     {"Text1", 2, kTextBox, "", 1545, 1320, 6725, 285, 1},
     {"Command1", -1, kButton, kBrowseDesign, 8280, 1290, 845, 375, 2},
