@@ -10,7 +10,7 @@ packages=(
   qt6-base-dev qt6-webengine-dev libgl1-mesa-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   imagemagick fonts-dejavu-core
-  xvfb xauth x11-utils xclip
+  xvfb xauth x11-utils xclip xdotool
   nodejs time
   dpkg-dev file desktop-file-utils appstream
   qt6-image-formats-plugins

@@ -15,16 +15,14 @@ fi
 
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
   echo "No display found: starting the Site Builder under Xvfb (a virtual screen, nothing will be seen)."
-  # A virtual screen has no graphics card: the browser draws in software and
-  # keeps quiet about the missing GPU and its context settings.
-  export QTWEBENGINE_CHROMIUM_FLAGS="--disable-gpu${QTWEBENGINE_CHROMIUM_FLAGS:+ $QTWEBENGINE_CHROMIUM_FLAGS}"
-  export QT_LOGGING_RULES="qt.webenginecontext.info=false${QT_LOGGING_RULES:+;$QT_LOGGING_RULES}"
+  . scripts/virtual_screen.sh
   if [ -z "${XDG_RUNTIME_DIR:-}" ]; then
     XDG_RUNTIME_DIR=$(mktemp -d "${TMPDIR:-/tmp}/site-builder-runtime.XXXXXX")
     export XDG_RUNTIME_DIR
     trap 'rm -rf "$XDG_RUNTIME_DIR"' EXIT
   fi
-  xvfb-run -a -s "-screen 0 1280x1024x24" build/app/sitebuilder
+  virtual_screen 1280x1024
+  "${screen[@]}" build/app/sitebuilder
   exit
 fi
 exec build/app/sitebuilder

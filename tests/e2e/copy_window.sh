@@ -14,8 +14,19 @@ mkdir -p "$2"
 artifacts=$(cd "$2" && pwd)
 drive=${SB_BUILD_DIR:-$app_dir/..}/copy_window_drive
 [[ -x $drive ]] || { echo "no driver at $drive" >&2; exit 1; }
-export QTWEBENGINE_DISABLE_SANDBOX=1 QTWEBENGINE_CHROMIUM_FLAGS=--disable-gpu
+here=$(cd "$(dirname "$0")" && pwd)
+. "$here/../../scripts/virtual_screen.sh"
+export QTWEBENGINE_DISABLE_SANDBOX=1
 runtime=$(mktemp -d)
 trap 'rm -rf "$runtime"' EXIT
 chmod 700 "$runtime"
-XDG_RUNTIME_DIR=$runtime xvfb-run -a -s "-screen 0 1280x1024x24" "$drive" "$app_dir" "$artifacts"
+log="$artifacts/copy_window.log"
+virtual_screen 1280x1024
+status=0
+XDG_RUNTIME_DIR=$runtime timeout -k 10 120 "${screen[@]}" "$drive" "$app_dir" "$artifacts" >"$log" 2>&1 || status=$?
+cat "$log"
+if [[ $status -eq 124 || $status -eq 137 ]]; then
+    echo "FAIL: the Copy Window drive did not end within 120 s"
+fi
+quiet_log "$log" || status=1
+exit "$status"

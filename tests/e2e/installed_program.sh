@@ -26,6 +26,9 @@ for tool in xvfb-run dpkg-deb cpack; do
     command -v "$tool" >/dev/null || { echo "missing $tool" >&2; exit 1; }
 done
 
+here=$(cd "$(dirname "$0")" && pwd)
+. "$here/../../scripts/virtual_screen.sh"
+
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 chmod 755 "$work"
@@ -77,18 +80,27 @@ if [[ $(id -u) -eq 0 ]]; then
     as_user=(runuser -u "$user" --)
 fi
 home="$work/home"
-mkdir -p "$home"
-chown "$user" "$home"
+runtime="$work/runtime"
+mkdir -p "$home" "$runtime"
+chown "$user" "$home" "$runtime"
+chmod 700 "$runtime"
 folder="$home/.local/share/sitebuilder"
 
 # run NAME [ENV...]: one start of the installed program as the user, on a
-# virtual screen; it quits once its window is painted.
+# virtual screen; it quits once its window is painted, and fails the test
+# when it has not within 60 s.
 run() {
-    local name=$1
+    local name=$1 status=0
     shift
-    (cd "$home" && timeout -k 10 120 "${as_user[@]}" env -u QTWEBENGINE_DISABLE_SANDBOX -u XDG_DATA_HOME \
-        -u XDG_CONFIG_HOME -u XDG_CACHE_HOME HOME="$home" SB_EXIT_WHEN_SHOWN=1 "$@" \
-        xvfb-run -a -s "-screen 0 1280x1024x24" "$program") >"$out/$name.log" 2>&1
+    virtual_screen 1280x1024
+    (cd "$home" && timeout -k 10 60 "${as_user[@]}" env -u QTWEBENGINE_DISABLE_SANDBOX -u XDG_DATA_HOME \
+        -u XDG_CONFIG_HOME -u XDG_CACHE_HOME HOME="$home" XDG_RUNTIME_DIR="$runtime" SB_EXIT_WHEN_SHOWN=1 "$@" \
+        "${screen[@]}" "$program") >"$out/$name.log" 2>&1 || status=$?
+    if [[ $status -eq 124 || $status -eq 137 ]]; then
+        fail "$name: the program had not quit 60 s after its start: stuck at start-up"
+    fi
+    quiet_log "$out/$name.log" || failed=1
+    return "$status"
 }
 
 snapshot() { find "$root" -printf '%P %s %T@ %m\n' | sort; }
@@ -128,9 +140,12 @@ cmp -s "$data/Icona_Avanti_1.gif" "$folder/Icona_Avanti_1.gif" || fail "the seco
 # --- as root: the sandbox is turned off, and said so once --------------------
 if [[ $(id -u) -eq 0 ]]; then
     root_home="$work/root-home"
-    mkdir -p "$root_home"
-    (cd "$root_home" && timeout -k 10 120 env -u QTWEBENGINE_DISABLE_SANDBOX HOME="$root_home" SB_EXIT_WHEN_SHOWN=1 \
-        xvfb-run -a "$program") >"$out/root_start.log" 2>&1 || fail "the start as root ended with exit code $?"
+    mkdir -p "$root_home" "$work/root-runtime"
+    chmod 700 "$work/root-runtime"
+    virtual_screen 1280x1024
+    (cd "$root_home" && timeout -k 10 60 env -u QTWEBENGINE_DISABLE_SANDBOX HOME="$root_home" XDG_RUNTIME_DIR="$work/root-runtime" \
+        SB_EXIT_WHEN_SHOWN=1 "${screen[@]}" "$program") >"$out/root_start.log" 2>&1 ||
+        fail "the start as root ended with exit code $? (124: stuck at start-up for 60 s)"
     [[ $(grep -c "sandbox is turned off" "$out/root_start.log") -eq 1 ]] ||
         fail "as root the program did not say once that the sandbox is off"
     [[ -f "$root_home/.local/share/sitebuilder/LAYOUT_01/index.htm" ]] ||
@@ -138,13 +153,13 @@ if [[ $(id -u) -eq 0 ]]; then
 fi
 
 # --- the command line without a screen ---------------------------------------
-no_screen=(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM HOME="$home")
+no_screen=(timeout -k 5 30 env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM HOME="$home")
 version=$("${no_screen[@]}" "$program" --version 2>&1) || fail "--version failed: $version"
 [[ $version == "sitebuilder "[0-9]* ]] || fail "--version printed \"$version\""
 "${no_screen[@]}" "$program" --help | grep -q -- '--version' || fail "--help does not list --version"
 for display in "" ":4711"; do
     status=0
-    message=$(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM ${display:+DISPLAY=$display} HOME="$home" \
+    message=$(timeout -k 5 30 env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM ${display:+DISPLAY=$display} HOME="$home" \
         "$program" 2>&1) || status=$?
     [[ $status -eq 1 && $message == *"cannot open a window"* ]] ||
         fail "with DISPLAY=\"$display\" the program ended with $status saying: $message"

@@ -9,7 +9,8 @@
 #                 it wrote
 #
 # The program quits by itself once its window is shown (SB_EXIT_WHEN_SHOWN=1);
-# should it still run after 60 s it is stopped with SIGTERM.
+# one still running after 60 s is stuck at start-up: it is stopped and the
+# test fails.
 set -euo pipefail
 
 if [[ $# -ne 2 ]]; then
@@ -20,6 +21,8 @@ app_dir=$(cd "$1" && pwd)
 mkdir -p "$2/startup_site"
 out=$(cd "$2/startup_site" && pwd)
 site="$app_dir/LAYOUT_01"
+here=$(cd "$(dirname "$0")" && pwd)
+. "$here/../../scripts/virtual_screen.sh"
 
 if ! command -v xvfb-run >/dev/null; then
     echo "missing xvfb-run (packages xvfb, xauth)" >&2
@@ -33,10 +36,15 @@ fi
 rm -rf "$site"
 rm -f "$app_dir"/SFONDI_DIAPOSITIVE/*_Esempio_Sfondo[78].htm
 
+runtime=$(mktemp -d)
+trap 'rm -rf "$runtime"' EXIT
+chmod 700 "$runtime"
+
 # setsid: xvfb-run, Xvfb and the program share one process group of their
 # own, which can be stopped as a whole.
-QTWEBENGINE_DISABLE_SANDBOX=1 SB_EXIT_WHEN_SHOWN=1 \
-    setsid xvfb-run -a -s "-screen 0 1280x1024x24" "$app_dir/sitebuilder" >"$out/program.log" 2>&1 &
+virtual_screen 1280x1024
+QTWEBENGINE_DISABLE_SANDBOX=1 SB_EXIT_WHEN_SHOWN=1 XDG_RUNTIME_DIR=$runtime \
+    setsid "${screen[@]}" "$app_dir/sitebuilder" >"$out/program.log" 2>&1 &
 group=$!
 
 status=
@@ -48,7 +56,7 @@ for _ in $(seq 1 120); do
     sleep 0.5
 done
 if [[ -z $status ]]; then
-    echo "note: the program was still running after 60 s; stopping it"
+    echo "FAIL: the program had not quit 60 s after its start (it quits once its window is painted): stuck at start-up"
     kill -TERM -- "-$group" 2>/dev/null || true
     for _ in $(seq 1 40); do
         kill -0 "$group" 2>/dev/null || break
@@ -65,9 +73,12 @@ fail() {
     failed=1
 }
 
-if [[ $status != 0 && $status != stopped ]]; then
+if [[ $status == stopped ]]; then
+    failed=1
+elif [[ $status != 0 ]]; then
     fail "the program ended with exit code $status"
 fi
+quiet_log "$out/program.log" || failed=1
 if grep -Eq 'AddressSanitizer|runtime error:|Segmentation' "$out/program.log"; then
     fail "the program's output reports a crash"
 fi

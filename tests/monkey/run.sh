@@ -14,8 +14,8 @@ monkey=$build/sitebuilder_monkey
 [ -x "$monkey" ] || { echo "monkey: $monkey is not built"; exit 1; }
 
 export QTWEBENGINE_DISABLE_SANDBOX=1  # the tests may run as root
-export QTWEBENGINE_CHROMIUM_FLAGS=--disable-gpu
 export QT_QPA_PLATFORMTHEME=
+. "$here/../../scripts/virtual_screen.sh"
 
 runs=()
 if [ $# -ge 2 ]; then
@@ -40,11 +40,15 @@ for run in "${runs[@]}"; do
   cp -r "$build/app/SFONDI" "$root/pictures/SFONDI"
   log=$root/monkey.log
   start=$(date +%s)
+  # The monkey finds a hang itself (5 s without an answer); this limit only
+  # ends a run whose watchdog could not.
+  virtual_screen 1600x1200
   HOME=$root/home TMPDIR=$root/tmp XDG_RUNTIME_DIR=$root/runtime XDG_CONFIG_HOME=$root/home/.config XDG_CACHE_HOME=$root/home/.cache \
-    xvfb-run -a -s "-screen 0 1600x1200x24" \
+    timeout -k 10 $((120 + count / 4)) "${screen[@]}" \
     "$monkey" --seed "$seed" --events "$count" --app "$root/app" --pictures "$root/pictures" --root "$root" \
     >"$log" 2>&1
   code=$?
+  [ $code -eq 124 ] && echo "monkey: the run did not end within $((120 + count / 4)) s" >>"$log"
   took=$(( $(date +%s) - start ))
   if [ $code -eq 0 ]; then
     echo "monkey: seed $seed, $count events: passed in ${took}s"
