@@ -52,17 +52,18 @@ TEST(Gallery, PicturesAreKnownByTheirLastExtension) {
 }
 
 struct Site {
+    explicit Site(const std::string& app = SB_APP_DIR) : app(app), platform(app) { p.Cartella_Sito = folder + "/"; }
+    std::string app;
     test::TempDir dir;
     std::string folder = dir.str();
     test::FakePlatform platform;
-    Parametri_Sito p = defaultParameters(SB_APP_DIR);
-    Site() { p.Cartella_Sito = folder + "/"; }
+    Parametri_Sito p = defaultParameters(app);
     std::string picture(const std::string& relative, int width = 640, int height = 480) {
         return makeFile(folder + "/" + relative, gif(width, height));
     }
     SiteReport write() {
         platform.thumbnailsMade.clear();
-        return writeSite({p, "Titolo", "Descrizione", SB_APP_DIR, SB_APP_DIR, &platform});
+        return writeSite({p, "Titolo", "Descrizione", app, app, &platform});
     }
     std::string thumbnails() const { return folder + "/" + kThumbnailFolderName; }
     std::set<std::string> thumbnailFiles() const {
@@ -248,6 +249,7 @@ struct BadGallery {
     std::function<void(Site&)> arrange;
     std::vector<std::string> messageLines;  // beside the heading, in order
     std::size_t withThumbnail = 0;          // pictures of the list that have one
+    bool permissions = false;               // run where permissions bind (the root user ignores them)
 };
 
 void PrintTo(const BadGallery& c, std::ostream* out) { *out << c.name; }
@@ -261,7 +263,9 @@ const BadGallery kBadGalleries[] = {
      {"Cartella delle miniature non utilizzabile: {}/Miniature_by_Velmora"}},
     {"ThumbnailFolderIsALink", [](Site& s) { s.picture("G/a.jpg"); fs::create_directory_symlink(s.folder + "/G", s.thumbnails()); },
      {"Cartella delle miniature non utilizzabile: {}/Miniature_by_Velmora"}},
-    {"ThumbnailNameTakenByAFolder", [](Site& s) {  // as a read-only folder would refuse it
+    {"ThumbnailFolderReadOnly", [](Site& s) { s.picture("G/a.jpg"); fs::create_directories(s.thumbnails()); fs::permissions(s.thumbnails(), fs::perms::owner_write, fs::perm_options::remove); },
+     {"Miniatura non scritta: {}/G/a.jpg"}, 0, true},
+    {"ThumbnailNameTakenByAFolder", [](Site& s) {
          s.picture("G/a.jpg");
          const GalleryGroup group = findGroups(s.folder).groups.at(0);
          fs::create_directories(s.thumbnails() + "/" + thumbnailName(group.name, group.pictures.at(0), thumbnailSize(s.p)));
@@ -284,9 +288,8 @@ class GalleryBadInput : public testing::TestWithParam<BadGallery> {};
 // Each failure is one line of the announced message; the list still names
 // every readable picture, with a thumbnail where one could be made; nothing
 // of the user's is changed.
-TEST_P(GalleryBadInput, IsReportedAndTheRestOfTheGalleryWorks) {
-    const BadGallery& c = GetParam();
-    Site s;
+void isReportedAndTheRestWorks(const BadGallery& c, const std::string& app) {
+    Site s(app);
     c.arrange(s);
     const std::string userFile = fs::is_regular_file(s.thumbnails()) ? readFile(s.thumbnails()) : "";
     const SiteReport report = s.write();
@@ -308,6 +311,15 @@ TEST_P(GalleryBadInput, IsReportedAndTheRestOfTheGalleryWorks) {
     EXPECT_EQ(pictures, findGroups(s.folder).groups.at(0).pictures.size());
     if (!userFile.empty()) {
         EXPECT_EQ(readFile(s.thumbnails()), userFile);
+    }
+}
+
+TEST_P(GalleryBadInput, IsReportedAndTheRestOfTheGalleryWorks) {
+    const BadGallery& c = GetParam();
+    if (c.permissions) {
+        test::asUnprivilegedUser([&c](const std::string& app) { isReportedAndTheRestWorks(c, app); });
+    } else {
+        isReportedAndTheRestWorks(c, SB_APP_DIR);
     }
 }
 

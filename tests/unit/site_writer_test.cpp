@@ -2,6 +2,7 @@
 // report names exactly what did not.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -28,15 +29,22 @@ using test::readFile;
 using test::startDefaults;
 const std::string kApp = SB_APP_DIR;
 
+// Even when the two files have the same size and time, as files unpacked
+// together may have, and the site is written again.
 TEST(SiteWriter, PicturesSharingANameEndAsTheLaterOne) {
     test::TempDir dir;
     Parametri_Sito p = startDefaults(dir / "sito/");
     p.Nome_Immagine_Testata = makeFile(dir / "due/stesso.gif", "second");  // the header is copied before the balloon
-    p.Nome_Immagine_Sfondo_Fumetto_1 = makeFile(dir / "uno/stesso.gif", "first");
+    p.Nome_Immagine_Sfondo_Fumetto_1 = makeFile(dir / "uno/stesso.gif", "first!");
+    const timespec unpacked[2] = {{0, UTIME_OMIT}, {1700000000, 0}};
+    for (const std::string& picture : {p.Nome_Immagine_Testata, p.Nome_Immagine_Sfondo_Fumetto_1}) {
+        ::utimensat(AT_FDCWD, picture.c_str(), unpacked, 0);
+    }
+    writeSite({p, "T", "D", kApp, kApp});
     p.Nome_Immagine_Pulsante_X_2 = p.Nome_Immagine_Pulsante_X_1;  // one file copied twice: no failure
     const SiteReport report = writeSite({p, "T", "D", kApp, kApp});
     EXPECT_TRUE(report.complete()) << siteMessage(report);
-    EXPECT_EQ(readFile(p.Cartella_Sito + "stesso.gif"), "first");
+    EXPECT_EQ(readFile(p.Cartella_Sito + "stesso.gif"), "first!");
     EXPECT_EQ(readFile(p.Cartella_Sito + "Pulsante_tondo_Annulla_thumbdown.gif"), readFile(p.Nome_Immagine_Pulsante_X_1));
 }
 

@@ -5,6 +5,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <signal.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -13,6 +14,7 @@
 #include <functional>
 #include <filesystem>
 #include <map>
+#include <memory>
 #include <set>
 #include <string>
 
@@ -35,8 +37,9 @@ const std::string kBig(256 * 1024, 'n');  // larger than any room left below
 
 struct FullDiskCase {
     const char* name;
-    bool oldFile;  // a good file stands at the target
-    bool copy;     // copied from a picture, or written from memory
+    bool oldFile;        // a good file stands at the target
+    bool copy;           // copied from a picture, or written from memory
+    bool named = false;  // the new file has a hidden name while it is written
 };
 
 void PrintTo(const FullDiskCase& c, std::ostream* out) { *out << c.name; }
@@ -45,6 +48,8 @@ class FullDisk : public testing::TestWithParam<FullDiskCase> {};
 
 TEST_P(FullDisk, LeavesTheOldFileOrNone) {
     const FullDiskCase& c = GetParam();
+    files::useUnnamedFiles(!c.named);
+    const std::shared_ptr<void> restore(nullptr, [](void*) { files::useUnnamedFiles(true); });
     test::TempDir sources;
     const std::string source = makeFile(sources / "grande.jpg", kBig);
     CrampedFolder folder;
@@ -63,7 +68,9 @@ INSTANTIATE_TEST_SUITE_P(Table, FullDisk,
                          testing::Values(FullDiskCase{"CopyOverAGoodFile", true, true},
                                          FullDiskCase{"CopyIntoAnEmptyFolder", false, true},
                                          FullDiskCase{"WriteOverAGoodFile", true, false},
-                                         FullDiskCase{"WriteIntoAnEmptyFolder", false, false}),
+                                         FullDiskCase{"WriteIntoAnEmptyFolder", false, false},
+                                         FullDiskCase{"NamedCopyOverAGoodFile", true, true, true},
+                                         FullDiskCase{"NamedWriteIntoAnEmptyFolder", false, false, true}),
                          [](const testing::TestParamInfo<FullDiskCase>& info) { return std::string(info.param.name); });
 
 // A whole site written over a good one on a file system that fills up half
@@ -103,6 +110,98 @@ TEST(FullDisk, SiteOverAGoodSiteKeepsEveryOldFileItCannotReplace) {
         << "a temporary file was left behind";
     EXPECT_FALSE(report.complete());
     EXPECT_NE(siteMessage(report).find("Immagine non copiata"), std::string::npos);
+}
+
+// Gives a file the modification time of some seconds ago.
+void changedAgo(const std::string& path, int seconds) {
+    timespec times[2] = {{0, UTIME_OMIT}, {::time(nullptr) - seconds, 0}};
+    ASSERT_EQ(::utimensat(AT_FDCWD, path.c_str(), times, 0), 0);
+}
+
+ino_t inode(const std::string& path) {
+    struct stat st {};
+    return ::lstat(path.c_str(), &st) == 0 ? st.st_ino : 0;
+}
+
+// The same picture copied again, as the site is at every preview: a copy
+// still in place is kept, anything else is copied whole or refused as
+// before. The source was last changed `sourceAge` seconds before the first
+// copy; `change` then touches the source or the target.
+struct CopyAgainCase {
+    const char* name;
+    std::function<void(const std::string& source, const std::string& target)> change;
+    files::CopyResult second;
+    int sourceAge = 10;
+};
+
+void PrintTo(const CopyAgainCase& c, std::ostream* out) { *out << c.name; }
+
+void changeSource(const std::string& source) {
+    makeFile(source, "the pictur2");  // the same size
+    changedAgo(source, 5);
+}
+
+const CopyAgainCase kCopyAgainCases[] = {
+    {"Unchanged", [](auto&, auto&) {}, files::CopyResult::AlreadyInPlace},
+    // Changed again within its clock's tick, it would keep its time.
+    {"SourceJustChanged", [](auto&, auto&) {}, files::CopyResult::Copied, 0},
+    {"SourceChangedSameSize", [](auto& source, auto&) { changeSource(source); }, files::CopyResult::Copied},
+    {"TargetReplacedSameSize", [](auto&, auto& target) { fs::remove(target); makeFile(target, "the pictur2"); }, files::CopyResult::Copied},
+    {"TargetLinksToAKeptCopy", [](auto& source, auto& target) {
+         files::copyFileOver(source, target + ".altra", {.keepCopyInPlace = true});
+         fs::remove(target);
+         fs::create_symlink(target + ".altra", target);
+     }, files::CopyResult::Copied},
+    {"TargetIsTheSourceByAnotherName", [](auto& source, auto& target) { fs::remove(target); fs::create_hard_link(source, target); },
+     files::CopyResult::AlreadyInPlace},
+    {"ReadOnlyTargetInPlace", [](auto&, auto& target) { ::chmod(target.c_str(), 0444); }, files::CopyResult::AlreadyInPlace},
+    {"ReadOnlyTargetSourceChanged", [](auto& source, auto& target) { ::chmod(target.c_str(), 0444); changeSource(source); },
+     files::CopyResult::Failed},
+};
+
+class CopyAgain : public testing::TestWithParam<CopyAgainCase> {};
+
+TEST_P(CopyAgain, KeepsOnlyACopyStillInPlace) {
+    const CopyAgainCase& c = GetParam();
+    test::TempDir dir;
+    const std::string source = makeFile(dir / "foto.jpg", "the picture"), target = dir / "sito.jpg";
+    if (c.sourceAge > 0) changedAgo(source, c.sourceAge);
+    ASSERT_EQ(files::copyFileOver(source, target, {.keepCopyInPlace = true}), files::CopyResult::Copied);
+    c.change(source, target);
+    const std::string before = readFile(target);
+    const ino_t kept = inode(target);
+
+    EXPECT_EQ(files::copyFileOver(source, target, {.keepCopyInPlace = true}), c.second);
+    EXPECT_EQ(readFile(target), c.second == files::CopyResult::Failed ? before : readFile(source));
+    EXPECT_EQ(inode(target) == kept, c.second != files::CopyResult::Copied);
+    EXPECT_FALSE(fs::is_symlink(target));
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, CopyAgain, testing::ValuesIn(kCopyAgainCases),
+                         [](const testing::TestParamInfo<CopyAgainCase>& info) { return std::string(info.param.name); });
+
+// A file written again with the bytes it holds is left as it is, even a
+// read-only one; anything else at the target is replaced whole.
+TEST(WriteAgain, KeepsOnlyAFileHoldingTheSameBytes) {
+    const std::string page = "the new page";
+    struct Case {
+        std::string old;
+        bool link, readOnly, kept;
+    } const cases[] = {{page, false, false, true}, {"the old page", false, false, false},
+                       {page, true, false, false}, {page, false, true, true}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.old + (c.link ? ", link" : "") + (c.readOnly ? ", read-only" : ""));
+        test::TempDir dir;
+        const std::string target = dir / "index.htm", other = makeFile(dir / "altro.htm", c.old);
+        c.link ? fs::create_symlink(other, target) : (void)makeFile(target, c.old);
+        if (c.readOnly) ::chmod(target.c_str(), 0444);
+        const ino_t before = inode(target);
+        EXPECT_TRUE(files::writeBytes(target, page));
+        EXPECT_EQ(inode(target) == before, c.kept);
+        EXPECT_EQ(readFile(target), page);
+        EXPECT_EQ(readFile(other), c.old);
+        EXPECT_FALSE(fs::is_symlink(target));
+    }
 }
 
 // The descriptors of a process that point into a folder.

@@ -8,9 +8,11 @@
 #include <sys/sendfile.h>
 #endif
 #include <sys/stat.h>
+#include <time.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -26,6 +28,8 @@ namespace fs = std::filesystem;
 namespace sb::files {
 
 namespace {
+
+std::atomic<bool> unnamedFilesAllowed{true};
 
 bool statRegular(const std::string& path) {
     struct stat st {};
@@ -121,6 +125,49 @@ bool unchangedSince(int fd, const struct stat& before) {
            now.st_ctim.tv_nsec == before.st_ctim.tv_nsec;
 }
 
+bool sameTime(const timespec& a, const timespec& b) { return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec; }
+
+// True when `at` is at least a couple of seconds after `changed`. A file
+// read then had its last change behind it: any change after the read gets
+// a later modification time, even on a file system that keeps times to two
+// seconds only.
+bool settledBy(const timespec& changed, const timespec& at) {
+    constexpr time_t kSettledSeconds = 2;
+    return at.tv_sec - changed.tv_sec > kSettledSeconds ||
+           (at.tv_sec - changed.tv_sec == kSettledSeconds && at.tv_nsec >= changed.tv_nsec);
+}
+
+// True when `to` is a copy that copyFileOver made of the source as it still
+// is (see keepCopyInPlace): a regular file of its size bearing its time,
+// given when the source had settled. Its last status change (the stamp, the
+// rename) is then a couple of seconds after the source's time; a copy made
+// earlier, whose time could match by chance, is not trusted.
+bool copiedBefore(const std::string& to, const struct stat& source) {
+    struct stat target {};
+    return ::lstat(to.c_str(), &target) == 0 && S_ISREG(target.st_mode) && target.st_size == source.st_size &&
+           sameTime(target.st_mtim, source.st_mtim) && settledBy(source.st_mtim, target.st_ctim);
+}
+
+// True when `path` is a regular file (not a link) holding exactly `bytes`.
+bool holdsExactly(const std::string& path, std::string_view bytes) {
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode) || st.st_size != static_cast<off_t>(bytes.size())) {
+        return false;
+    }
+    const Descriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK));
+    if (file.fd < 0) return false;
+    char buffer[65536];
+    for (std::size_t at = 0; at < bytes.size();) {
+        const std::size_t n = std::min(sizeof buffer, bytes.size() - at);
+        if (!readAt(file.fd, buffer, n, static_cast<off_t>(at)) || std::memcmp(buffer, bytes.data() + at, n) != 0) {
+            return false;
+        }
+        at += n;
+    }
+    char extra = 0;
+    return ::pread(file.fd, &extra, 1, static_cast<off_t>(bytes.size())) == 0;
+}
+
 // What stands at a target path before it is replaced.
 struct Target {
     enum { Missing, Replaceable, Refused, IsSource } state = Refused;
@@ -177,8 +224,10 @@ class Replacement {
 public:
     explicit Replacement(const std::string& target) : target_(target) {
 #ifdef O_TMPFILE
-        fd_ = ::open(folderOf(target).c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0666);
-        if (fd_ >= 0) return;
+        if (unnamedFilesAllowed) {
+            fd_ = ::open(folderOf(target).c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0666);
+            if (fd_ >= 0) return;
+        }
 #endif
         for (int attempt = 0; attempt < 16 && fd_ < 0; ++attempt) {
             temporary_ = temporaryNameBeside(target);
@@ -244,6 +293,7 @@ private:
 }  // namespace
 
 bool writeBytes(const std::string& path, std::string_view bytes) {
+    if (holdsExactly(path, bytes)) return true;
     const Target target = examineTarget(path, nullptr);
     if (target.state != Target::Missing && target.state != Target::Replaceable) return false;
     Replacement replacement(path);
@@ -274,12 +324,21 @@ std::optional<std::string> readPrefix(const std::string& path, std::size_t limit
 }
 
 CopyResult copyFileOver(const std::string& from, const std::string& to, CopyCheck check) {
+    const bool keepInPlace = check.keepCopyInPlace && !check.compare;
+    if (keepInPlace) {
+        struct stat st {};
+        if (::stat(from.c_str(), &st) == 0 && S_ISREG(st.st_mode) && copiedBefore(to, st)) {
+            return CopyResult::AlreadyInPlace;
+        }
+    }
     // Non-blocking, so that a pipe fails at once instead of waiting for a
     // writer; it changes nothing for a regular file.
     const Descriptor source(::open(from.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
     if (source.fd < 0) return CopyResult::Failed;
     struct stat sourceInfo {};
     if (::fstat(source.fd, &sourceInfo) != 0 || !S_ISREG(sourceInfo.st_mode)) return CopyResult::Failed;
+    timespec openedAt {};
+    ::clock_gettime(CLOCK_REALTIME, &openedAt);
     const Target target = examineTarget(to, &sourceInfo);
     if (target.state == Target::IsSource) return CopyResult::AlreadyInPlace;
     if (target.state != Target::Missing && target.state != Target::Replaceable) return CopyResult::Failed;
@@ -293,8 +352,18 @@ CopyResult copyFileOver(const std::string& from, const std::string& to, CopyChec
     if (!copied || ::fstat(replacement.fd(), &written) != 0 || written.st_size != sourceInfo.st_size) {
         return CopyResult::Failed;
     }
+    // The source's time, given only when the source was settled before it
+    // was read and did not change while it was: the copy then holds what
+    // the source holds as long as the source keeps that time. A failed
+    // stamp only costs a whole copy next time.
+    if (keepInPlace && settledBy(sourceInfo.st_mtim, openedAt) && unchangedSince(source.fd, sourceInfo)) {
+        const timespec times[2] = {{0, UTIME_OMIT}, sourceInfo.st_mtim};
+        ::futimens(replacement.fd(), times);
+    }
     return replacement.commit(target.mode, check.durable) ? CopyResult::Copied : CopyResult::Failed;
 }
+
+void useUnnamedFiles(bool allowed) { unnamedFilesAllowed = allowed; }
 
 bool sameFile(const std::string& a, const std::string& b) {
     std::error_code ec;

@@ -2,6 +2,7 @@
 
 
 #include <cstdio>
+#include <map>
 
 #include "common/encoding.h"
 #include "common/files.h"
@@ -76,8 +77,21 @@ SiteReport writeSite(const SiteRequest& request) {
         files::writeLines(homePath, composeHomePage(request.title, request.description, p.Nome_Immagine_Sfondo_Sito));
     if (!report.homePageWritten) report.unwrittenFiles.push_back(homePath);
 
-    for (ImageCopy& copy : siteImageCopies(request)) {
-        if (files::copyFileOver(copy.source, copy.target) == files::CopyResult::Failed) {
+    // The site is written again at every visit of the preview and at every
+    // confirm, nearly always unchanged: a copy still in place is kept. Not
+    // where two pictures go to one name: two files of the same size and time
+    // would pass for each other there, so each is copied whole.
+    constexpr files::CopyCheck kKeepInPlace{.keepCopyInPlace = true};
+    std::vector<ImageCopy> copies = siteImageCopies(request);
+    std::map<std::string, std::string> firstSource;
+    std::map<std::string, bool> shared;
+    for (const ImageCopy& copy : copies) {
+        const auto [first, added] = firstSource.emplace(copy.target, copy.source);
+        if (!added && first->second != copy.source) shared[copy.target] = true;
+    }
+    for (ImageCopy& copy : copies) {
+        const files::CopyCheck check = shared.count(copy.target) != 0 ? files::CopyCheck{} : kKeepInPlace;
+        if (files::copyFileOver(copy.source, copy.target, check) == files::CopyResult::Failed) {
             report.uncopiedImages.push_back(std::move(copy));
         }
     }
@@ -86,7 +100,8 @@ SiteReport writeSite(const SiteRequest& request) {
     // naming only the thumbnails that are there.
     report.engineSource = inFolder(request.applicationFolder, kEngineFileName);
     report.engineCopied =
-        files::copyFileOver(report.engineSource, p.Cartella_Sito + kEngineFileName) != files::CopyResult::Failed;
+        files::copyFileOver(report.engineSource, p.Cartella_Sito + kEngineFileName, kKeepInPlace) !=
+        files::CopyResult::Failed;
     GalleryUpdate gallery;
     if (!report.folderMissing) {
         gallery = updateGallery(landingFolder(p.Cartella_Sito), thumbnailSize(p), request.platform, report.gallery);

@@ -71,7 +71,11 @@ struct SiteReport {
 // the groups up to date and writes the list of groups and pictures. Every
 // step is tried whatever happened before it; what failed is in the report.
 // A copy whose source already is its target (a picture taken from the site
-// folder itself) is left alone and is no failure.
+// folder itself) is left alone and is no failure; so is a copy an earlier
+// write made that is still in place, and a file that already holds what
+// would be written (see files::CopyCheck::keepCopyInPlace and writeBytes),
+// so that writing an unchanged site again costs little more than a look
+// at each file.
 SiteReport writeSite(const SiteRequest& request);
 
 // The message that ends an announced run (Italian, UTF-8, lines joined by
