@@ -28,6 +28,7 @@
 #include <vector>
 
 #include "photos.h"
+#include "ratio_reporter.h"
 #include "qt/qt_platform.h"
 #include "site/gallery.h"
 #include "site/home_page.h"
@@ -134,46 +135,14 @@ void BM_FloorStatAndSmallFiles(benchmark::State& state) {
     }
 }
 
-double extreme(const std::vector<double>& v, bool largest) {
-    return v.empty() ? 0 : largest ? *std::max_element(v.begin(), v.end()) : *std::min_element(v.begin(), v.end());
+void spread(benchmark::internal::Benchmark* b, int iterations) {
+    sb::bench::withSpread(b->Unit(benchmark::kMillisecond), iterations);
 }
 
-void withStatistics(benchmark::internal::Benchmark* b, int iterations) {
-    b->Iterations(iterations)->Repetitions(5)->Unit(benchmark::kMillisecond)->UseRealTime()->MeasureProcessCPUTime();
-    b->ReportAggregatesOnly();
-    b->ComputeStatistics("min", [](const std::vector<double>& v) { return extreme(v, false); });
-    b->ComputeStatistics("max", [](const std::vector<double>& v) { return extreme(v, true); });
-}
-
-BENCHMARK(BM_FirstWrite)->Apply([](auto* b) { withStatistics(b, 1); });
-BENCHMARK(BM_FloorDecodeAndSave)->Apply([](auto* b) { withStatistics(b, 1); });
-BENCHMARK(BM_WriteAgain)->Apply([](auto* b) { withStatistics(b, 20); });
-BENCHMARK(BM_FloorStatAndSmallFiles)->Apply([](auto* b) { withStatistics(b, 20); });
-
-// Keeps the min, median and max of each benchmark's time per iteration.
-class Reporter : public benchmark::ConsoleReporter {
-public:
-    std::map<std::string, std::map<std::string, std::pair<double, double>>> times;  // wall clock, processor
-    void ReportRuns(const std::vector<Run>& runs) override {
-        for (const Run& run : runs) {
-            if (run.run_type == Run::RT_Aggregate && !run.error_occurred) {
-                times[run.run_name.function_name][run.aggregate_name] = {run.GetAdjustedRealTime(), run.GetAdjustedCPUTime()};
-            }
-        }
-        ConsoleReporter::ReportRuns(runs);
-    }
-    // The ratios of min, median and max wall-clock times, and of the median
-    // processor time of all threads (the work done, whatever the load).
-    void quote(const char* label, const std::string& measured, const std::string& floor, const char* aim) {
-        std::printf("%s (aim: %s)\n   wall clock:", label, aim);
-        for (const char* statistic : {"min", "median", "max"}) {
-            const double m = times[measured][statistic].first, f = times[floor][statistic].first;
-            std::printf(" %s %.1f / %.1f ms = %.2fx;", statistic, m, f, f > 0 ? m / f : 0.0);
-        }
-        const double m = times[measured]["median"].second, f = times[floor]["median"].second;
-        std::printf("\n   processor time, median: %.1f / %.1f ms = %.2fx\n", m, f, f > 0 ? m / f : 0.0);
-    }
-};
+BENCHMARK(BM_FirstWrite)->Apply([](auto* b) { spread(b, 1); });
+BENCHMARK(BM_FloorDecodeAndSave)->Apply([](auto* b) { spread(b, 1); });
+BENCHMARK(BM_WriteAgain)->Apply([](auto* b) { spread(b, 20); });
+BENCHMARK(BM_FloorStatAndSmallFiles)->Apply([](auto* b) { spread(b, 20); });
 
 }  // namespace
 
@@ -182,9 +151,7 @@ int main(int argc, char** argv) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
     }
     QApplication app(argc, argv);
-    std::vector<char*> arguments(argv, argv + argc);
-    char interleave[] = "--benchmark_enable_random_interleaving=true";
-    arguments.insert(arguments.begin() + 1, interleave);
+    std::vector<char*> arguments = sb::bench::interleaved(argc, argv);
     int count = static_cast<int>(arguments.size());
     benchmark::Initialize(&count, arguments.data());
     if (benchmark::ReportUnrecognizedArguments(count, arguments.data())) return 1;
@@ -195,7 +162,7 @@ int main(int argc, char** argv) {
         return 1;
     }
     fixture = &f;
-    Reporter reporter;
+    sb::bench::SpreadReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();
     fixture = nullptr;
