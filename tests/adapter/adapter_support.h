@@ -1,20 +1,26 @@
 // Helpers of the adapter tests: a platform whose dialogs answer at once, a
-// private copy of the application folder, and user input sent as events.
+// private copy of the application folder, user input sent as events, and
+// picture files made to order.
 #pragma once
 
 #include <QApplication>
+#include <QBuffer>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QImage>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QTabBar>
 
 #include <filesystem>
+#include <cstdlib>
+#include <functional>
 #include <ostream>
 
 #include "qt/qt_platform.h"
 #include "temp_dir.h"
 #include "ui/window_model.h"
 
-inline void PrintTo(const QUrl& url, std::ostream* os) { *os << url.toString().toStdString(); }
 inline void PrintTo(const QSize& s, std::ostream* os) { *os << s.width() << "x" << s.height(); }
 inline void PrintTo(const QRect& r, std::ostream* os) { *os << r.x() << "," << r.y() << " " << r.width() << "x" << r.height(); }
 
@@ -57,8 +63,7 @@ inline void typeText(QWidget* widget, const QString& text) {
     for (const QChar ch : text) {
         const bool enter = ch == QLatin1Char('\n');
         for (const QEvent::Type type : {QEvent::KeyPress, QEvent::KeyRelease}) {
-            const int key = enter ? int(Qt::Key_Return) : int(ch.toUpper().unicode());
-            QKeyEvent event(type, key, Qt::NoModifier, enter ? "\r" : QString(ch));
+            QKeyEvent event(type, enter ? int(Qt::Key_Return) : int(ch.toUpper().unicode()), Qt::NoModifier, enter ? "\r" : QString(ch));
             QApplication::sendEvent(widget, &event);
         }
     }
@@ -73,8 +78,55 @@ inline void click(QWidget* widget, QPoint at) {
 }
 inline void click(QWidget* widget) { click(widget, widget->rect().center()); }
 
-inline bool isWithin(const QWidget* inner, const QWidget* outer) {
-    return inner && (inner == outer || outer->isAncestorOf(inner));
+inline bool isWithin(const QWidget* inner, const QWidget* outer) { return inner && (inner == outer || outer->isAncestorOf(inner)); }
+
+// Lets events run until `done` holds or 10 seconds are up.
+inline bool waitFor(const std::function<bool()>& done) {
+    QElapsedTimer timer;
+    for (timer.start(); !done() && timer.elapsed() < 10000;) QApplication::processEvents(QEventLoop::AllEvents, 20);
+    return done();
+}
+
+// --- picture files ----------------------------------------------------------------
+
+inline QString qpath(const std::string& path) { return QString::fromStdString(path); }
+
+inline QImage filled(QSize size, QColor colour, QImage::Format format = QImage::Format_RGB32) {
+    QImage image(size, format);
+    image.fill(colour);
+    return image;
+}
+
+inline QByteArray encoded(const QImage& image, const char* format, int quality = 90) {
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, format, quality);
+    return bytes;
+}
+
+inline bool writeBytes(const std::string& path, const QByteArray& content) {
+    QFile file(qpath(path));
+    return file.open(QIODevice::WriteOnly) && file.write(content) == content.size();
+}
+
+// Makes a file at the path it is given; false when it could not.
+using Maker = std::function<bool(const std::string&)>;
+inline Maker bytes(const QByteArray& content) {
+    return [content](const std::string& path) { return writeBytes(path, content); };
+}
+// ImageMagick makes what Qt cannot write (GIF, progressive JPEG).
+inline Maker magick(const std::string& arguments) {
+    return [arguments](const std::string& path) { return std::system(("convert " + arguments + " '" + path + "' 2>/dev/null").c_str()) == 0; };
+}
+
+// The JPEG with an Exif block that holds only the orientation tag (1-8).
+inline QByteArray withOrientation(QByteArray jpeg, int tag) {
+    const char exif[] = "\xFF\xE1\x00\x22" "Exif\0\0" "MM\x00\x2A\x00\x00\x00\x08"
+                        "\x00\x01" "\x01\x12\x00\x03\x00\x00\x00\x01\x00\x00\x00\x00" "\x00\x00\x00\x00";
+    QByteArray block(exif, sizeof exif - 1);
+    block[29] = char(tag);
+    return jpeg.insert(2, block);
 }
 
 }  // namespace sbqt::test

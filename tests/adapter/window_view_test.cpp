@@ -1,16 +1,19 @@
-// Both windows on screen follow their models, and the Main Window's widgets reach the model's handlers.
+// Both windows on screen follow their models, and their widgets reach the
+// models' handlers; the embedded browser loads the very file it is given,
+// once it is on view.
 #include <gtest/gtest.h>
 
+#include <QClipboard>
 #include <QGroupBox>
 #include <QLabel>
-#include <QClipboard>
 #include <QLineEdit>
 #include <QMimeData>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QTabBar>
 #include <QTimer>
 #include <QWebEngineView>
+
+#include <memory>
 
 #include "adapter_support.h"
 #include "app/state.h"
@@ -36,6 +39,7 @@ struct Windows {
 
     Windows() { view.show(), QApplication::processEvents(); }
     QWidget* widget(const QString& key) { return test::named(&view, key); }
+    QPushButton* button(const char* name) { return static_cast<QPushButton*>(widget(name)); }
     QTabBar* tabBar() { return test::tabBarOf(&view); }
     void clickTab(int number) { test::click(tabBar(), tabBar()->tabRect(number - 1).center()); }
     void fillText2(const QString& s) { static_cast<QLineEdit*>(widget("Text2"))->clear(), test::typeText(widget("Text2"), s); }
@@ -256,7 +260,7 @@ TEST(MainWindowHandlers, ClicksAndEnterReachTheirHandlers) {
         EXPECT_EQ(p.browserStops - stops, c.stops) << c.what;
         EXPECT_EQ(f.state.Tab_Corrente, c.tab) << c.what;
         EXPECT_EQ(f.tabBar()->tabText(0), c.english ? "Title" : "Titolo") << c.what;
-        EXPECT_EQ(static_cast<QPushButton*>(f.widget("Command1"))->text(), c.english ? "Search ..." : "Sfoglia ...") << c.what;
+        EXPECT_EQ(f.button("Command1")->text(), c.english ? "Search ..." : "Sfoglia ...") << c.what;
         EXPECT_EQ(QApplication::overrideCursor(), nullptr) << c.what;
         EXPECT_EQ(f.view.runningHandlers(), 0) << c.what;
         expectFollowsModel(f.view);
@@ -295,6 +299,60 @@ TEST(CopyWindowView, OpensWithTheFocusOnCopyAndItsWidgetsReachItsHandlers) {
         EXPECT_EQ(f.view.runningHandlers(), 0);
         test::click(button(&f.view, "Command5"));
     }
+}
+
+// A file address reaches the browser as that very file, by its bytes: names
+// that are not UTF-8 or hold "#", "%", "?" or a line break included.
+TEST(QtPlatform, FileAddressesBecomeUrlsOfTheVeryFile) {
+    const std::pair<std::string, QByteArray> cases[] = {
+        {"/tmp/Site Builder/index_TMP.htm", "file:///tmp/Site%20Builder/index_TMP.htm"},
+        {"/tmp/caf\xE9 \x81.HTM", "file:///tmp/caf%E9%20%81.HTM"},
+        {"/tmp/a#b/c%20d?.HTM", "file:///tmp/a%23b/c%2520d%3F.HTM"},
+        {"/tmp/citt\xC3\xA0/ riga\nnuova.HTM", "file:///tmp/citt%C3%A0/%20riga%0Anuova.HTM"},
+    };
+    for (const auto& [path, encoded] : cases) {
+        const QUrl url = QtPlatform::addressToUrl("file://" + path);
+        EXPECT_TRUE(url.isLocalFile()) << path;
+        EXPECT_EQ(url.toEncoded(), encoded) << path;
+        EXPECT_EQ(QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1()), QByteArray::fromStdString(path));
+    }
+    EXPECT_EQ(QtPlatform::addressToUrl("about:blank").toString(), QStringLiteral("about:blank"));
+}
+
+// Out of sight only the last address waits and no browser is made; stopping keeps the address,
+// and it loads once on view, in the one browser then made.
+TEST(QtPlatform, DeferredNavigationKeepsItsAddress) {
+    sb::test::TempDir dir;
+    ASSERT_TRUE(test::writeBytes(dir / "first page.htm", "<html>1</html>") && test::writeBytes(dir / "second page.htm", "<html>2</html>"));
+    test::QuietPlatform platform;
+    std::unique_ptr<QWebEngineView> made;
+    int makes = 0;
+    std::vector<QUrl> loaded;
+    bool onView = false;
+    platform.setBrowser([&] {
+        ++makes, made = std::make_unique<QWebEngineView>();
+        QObject::connect(made.get(), &QWebEngineView::urlChanged, [&loaded](const QUrl& url) { loaded.push_back(url); });
+        return made.get();
+    }, [&onView] { return onView; });
+    platform.browserNavigate("about:blank");
+    for (const char* page : {"first page.htm", "second page.htm"}) platform.browserNavigate("file://" + dir / page);
+    const QUrl second = QUrl::fromLocalFile(test::qpath(dir / "second page.htm"));
+    EXPECT_EQ(platform.pendingNavigation(), second);
+    EXPECT_FALSE(platform.browserBusy());
+    platform.browserStop();
+    platform.flushPendingNavigation();
+    QApplication::processEvents();
+    EXPECT_TRUE(loaded.empty());
+    EXPECT_EQ(makes, 0);
+    EXPECT_EQ(platform.browser(), nullptr);
+    onView = true;
+    platform.flushPendingNavigation();
+    platform.browserNavigate("file://" + dir / "second page.htm");
+    EXPECT_EQ(makes, 1);
+    EXPECT_TRUE(platform.pendingNavigation().isEmpty());
+    ASSERT_TRUE(test::waitFor([&] { return !loaded.empty(); }));
+    EXPECT_EQ(loaded.front(), second);  // the page asked for before it is never loaded
+    platform.setBrowser(nullptr);
 }
 
 }  // namespace

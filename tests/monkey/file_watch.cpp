@@ -35,16 +35,10 @@ F real(const char* name) {
 }
 
 std::string folderOfDescriptor(int dirfd) {
-    using ReadLink = ssize_t (*)(const char*, char*, size_t);
-    static const ReadLink readLink = real<ReadLink>("readlink");
-    if (dirfd == AT_FDCWD) {
-        char cwd[PATH_MAX];
-        return ::getcwd(cwd, sizeof cwd) ? cwd : "?";
-    }
-    char link[PATH_MAX];
-    const std::string self = "/proc/self/fd/" + std::to_string(dirfd);
-    const ssize_t n = readLink(self.c_str(), link, sizeof link);
-    return n > 0 ? std::string(link, static_cast<std::size_t>(n)) : "?";
+    char path[PATH_MAX];
+    if (dirfd == AT_FDCWD) return ::getcwd(path, sizeof path) ? path : "?";
+    const ssize_t n = ::readlink(("/proc/self/fd/" + std::to_string(dirfd)).c_str(), path, sizeof path);
+    return n > 0 ? std::string(path, static_cast<std::size_t>(n)) : "?";
 }
 
 // One call that may change a file: looked at before it runs, judged after.
@@ -64,22 +58,15 @@ public:
     void done(bool succeeded) {
         if (!watched_ || !succeeded) return;
         const std::lock_guard<std::mutex> lock(mutex);
-        if (existed_ && createdOutside.count(full_) == 0) {
-            outside.push_back(full_);
-        } else {
-            createdOutside.insert(full_);
-        }
+        if (existed_ && createdOutside.count(full_) == 0) outside.push_back(full_);
+        else createdOutside.insert(full_);
     }
 
 private:
     bool isAllowed() const {
-        for (const char* system : {"/dev/", "/proc/", "/sys/"}) {
-            if (full_.rfind(system, 0) == 0) return true;
-        }
+        for (const char* system : {"/dev/", "/proc/", "/sys/"}) if (full_.rfind(system, 0) == 0) return true;
         const std::lock_guard<std::mutex> lock(mutex);
-        for (const std::string& root : allowed) {
-            if (full_.rfind(root + "/", 0) == 0 || full_ == root) return true;
-        }
+        for (const std::string& root : allowed) if (full_.rfind(root + "/", 0) == 0 || full_ == root) return true;
         return false;
     }
 
@@ -112,207 +99,72 @@ std::vector<std::string> filesMadeOutside() {
 }  // namespace monkey
 
 // --- the library's entries ------------------------------------------------------
+// Each one notes the paths it may change (FROM and TO, the second one may be
+// none) and hands the call on; OK says, from `result`, whether it succeeded.
 
-#define MODE_ARGUMENT(flags)                                        \
-    mode_t mode = 0;                                                \
-    if ((flags) & (O_CREAT | O_TMPFILE)) {                          \
-        va_list args;                                               \
-        va_start(args, flags);                                      \
-        mode = static_cast<mode_t>(va_arg(args, int));              \
-        va_end(args);                                               \
+#define WATCHED(Result, name, Parameters, Arguments, FROM, TO, OK)        \
+    Result name Parameters {                                             \
+        monkey::Change first FROM, second TO;                            \
+        static const auto next = monkey::real<Result(*) Parameters>(#name); \
+        const auto result = next Arguments;                              \
+        first.done(OK), second.done(OK);                                 \
+        return result;                                                   \
     }
+
+// The open calls take a mode only when they may create a file.
+#define WATCHED_OPEN(name, Parameters, Arguments, dirfd)                                          \
+    int name Parameters {                                                                         \
+        va_list args;                                                                             \
+        va_start(args, flags);                                                                    \
+        const mode_t mode = (flags & (O_CREAT | O_TMPFILE)) ? static_cast<mode_t>(va_arg(args, int)) : 0; \
+        va_end(args);                                                                             \
+        monkey::Change change(dirfd, monkey::writes(flags) ? path : nullptr);                    \
+        static const auto next = monkey::real<int(*) Parameters>(#name);                         \
+        const int result = next Arguments;                                                        \
+        change.done(result >= 0);                                                                 \
+        return result;                                                                            \
+    }
+
+// A temporary name is known only once made.
+#define WATCHED_TEMPORARY(Result, name, Parameters, Arguments, OK)              \
+    Result name Parameters {                                                   \
+        static const auto next = monkey::real<Result(*) Parameters>(#name);    \
+        const auto result = next Arguments;                                    \
+        monkey::Change(AT_FDCWD, (OK) ? pattern : nullptr).done(OK);           \
+        return result;                                                         \
+    }
+
+#define NONE (AT_FDCWD, nullptr)
 
 extern "C" {
 
-int open(const char* path, int flags, ...) {
-    MODE_ARGUMENT(flags)
-    monkey::Change change(AT_FDCWD, monkey::writes(flags) ? path : nullptr);
-    static const auto next = monkey::real<int (*)(const char*, int, ...)>("open");
-    const auto result = next(path, flags, mode);
-    change.done(result >= 0);
-    return result;
-}
-
-int open64(const char* path, int flags, ...) {
-    MODE_ARGUMENT(flags)
-    monkey::Change change(AT_FDCWD, monkey::writes(flags) ? path : nullptr);
-    static const auto next = monkey::real<int (*)(const char*, int, ...)>("open64");
-    const auto result = next(path, flags, mode);
-    change.done(result >= 0);
-    return result;
-}
-
-int openat(int dirfd, const char* path, int flags, ...) {
-    MODE_ARGUMENT(flags)
-    monkey::Change change(dirfd, monkey::writes(flags) ? path : nullptr);
-    static const auto next = monkey::real<int (*)(int, const char*, int, ...)>("openat");
-    const auto result = next(dirfd, path, flags, mode);
-    change.done(result >= 0);
-    return result;
-}
-
-int openat64(int dirfd, const char* path, int flags, ...) {
-    MODE_ARGUMENT(flags)
-    monkey::Change change(dirfd, monkey::writes(flags) ? path : nullptr);
-    static const auto next = monkey::real<int (*)(int, const char*, int, ...)>("openat64");
-    const auto result = next(dirfd, path, flags, mode);
-    change.done(result >= 0);
-    return result;
-}
-
-int creat(const char* path, mode_t mode) {
-    monkey::Change change(AT_FDCWD, path);
-    static const auto next = monkey::real<int (*)(const char*, mode_t)>("creat");
-    const auto result = next(path, mode);
-    change.done(result == 0);
-    return result;
-}
-
-FILE* fopen(const char* path, const char* mode) {
-    monkey::Change change(AT_FDCWD, monkey::writes(mode) ? path : nullptr);
-    static const auto next = monkey::real<FILE* (*)(const char*, const char*)>("fopen");
-    const auto result = next(path, mode);
-    change.done(result != nullptr);
-    return result;
-}
-
-FILE* fopen64(const char* path, const char* mode) {
-    monkey::Change change(AT_FDCWD, monkey::writes(mode) ? path : nullptr);
-    static const auto next = monkey::real<FILE* (*)(const char*, const char*)>("fopen64");
-    const auto result = next(path, mode);
-    change.done(result != nullptr);
-    return result;
-}
-
-int mkdir(const char* path, mode_t mode) {
-    monkey::Change change(AT_FDCWD, path);
-    static const auto next = monkey::real<int (*)(const char*, mode_t)>("mkdir");
-    const auto result = next(path, mode);
-    change.done(result == 0);
-    return result;
-}
-
-int mkdirat(int dirfd, const char* path, mode_t mode) {
-    monkey::Change change(dirfd, path);
-    static const auto next = monkey::real<int (*)(int, const char*, mode_t)>("mkdirat");
-    const auto result = next(dirfd, path, mode);
-    change.done(result == 0);
-    return result;
-}
-
-char* mkdtemp(char* pattern) {
-    static const auto next = monkey::real<char* (*)(char*)>("mkdtemp");
-    char* made = next(pattern);
-    monkey::Change change(AT_FDCWD, made);
-    change.done(made != nullptr);
-    return made;
-}
-
-int mkstemp(char* pattern) {
-    static const auto next = monkey::real<int (*)(char*)>("mkstemp");
-    const int fd = next(pattern);
-    monkey::Change change(AT_FDCWD, fd >= 0 ? pattern : nullptr);
-    change.done(fd >= 0);
-    return fd;
-}
-
-int mkostemp(char* pattern, int flags) {
-    static const auto next = monkey::real<int (*)(char*, int)>("mkostemp");
-    const int fd = next(pattern, flags);
-    monkey::Change change(AT_FDCWD, fd >= 0 ? pattern : nullptr);
-    change.done(fd >= 0);
-    return fd;
-}
-
-int unlink(const char* path) {
-    monkey::Change change(AT_FDCWD, path);
-    static const auto next = monkey::real<int (*)(const char*)>("unlink");
-    const auto result = next(path);
-    change.done(result == 0);
-    return result;
-}
-
-int unlinkat(int dirfd, const char* path, int flags) {
-    monkey::Change change(dirfd, path);
-    static const auto next = monkey::real<int (*)(int, const char*, int)>("unlinkat");
-    const auto result = next(dirfd, path, flags);
-    change.done(result == 0);
-    return result;
-}
-
-int rmdir(const char* path) {
-    monkey::Change change(AT_FDCWD, path);
-    static const auto next = monkey::real<int (*)(const char*)>("rmdir");
-    const auto result = next(path);
-    change.done(result == 0);
-    return result;
-}
-
-int rename(const char* from, const char* to) {
-    monkey::Change removed(AT_FDCWD, from), replaced(AT_FDCWD, to);
-    static const auto next = monkey::real<int (*)(const char*, const char*)>("rename");
-    const auto result = next(from, to);
-    removed.done(result == 0);
-    replaced.done(result == 0);
-    return result;
-}
-
-int renameat(int fromfd, const char* from, int tofd, const char* to) {
-    monkey::Change removed(fromfd, from), replaced(tofd, to);
-    static const auto next = monkey::real<int (*)(int, const char*, int, const char*)>("renameat");
-    const auto result = next(fromfd, from, tofd, to);
-    removed.done(result == 0);
-    replaced.done(result == 0);
-    return result;
-}
-
-int renameat2(int fromfd, const char* from, int tofd, const char* to, unsigned flags) {
-    monkey::Change removed(fromfd, from), replaced(tofd, to);
-    static const auto next = monkey::real<int (*)(int, const char*, int, const char*, unsigned)>("renameat2");
-    const auto result = next(fromfd, from, tofd, to, flags);
-    removed.done(result == 0);
-    replaced.done(result == 0);
-    return result;
-}
-
-int link(const char* from, const char* to) {
-    monkey::Change change(AT_FDCWD, to);
-    static const auto next = monkey::real<int (*)(const char*, const char*)>("link");
-    const auto result = next(from, to);
-    change.done(result == 0);
-    return result;
-}
-
-int linkat(int fromfd, const char* from, int tofd, const char* to, int flags) {
-    monkey::Change change(tofd, to);
-    static const auto next = monkey::real<int (*)(int, const char*, int, const char*, int)>("linkat");
-    const auto result = next(fromfd, from, tofd, to, flags);
-    change.done(result == 0);
-    return result;
-}
-
-int symlink(const char* target, const char* path) {
-    monkey::Change change(AT_FDCWD, path);
-    static const auto next = monkey::real<int (*)(const char*, const char*)>("symlink");
-    const auto result = next(target, path);
-    change.done(result == 0);
-    return result;
-}
-
-int truncate(const char* path, off_t length) {
-    monkey::Change change(AT_FDCWD, path);
-    static const auto next = monkey::real<int (*)(const char*, off_t)>("truncate");
-    const auto result = next(path, length);
-    change.done(result == 0);
-    return result;
-}
-
-int chmod(const char* path, mode_t mode) {
-    monkey::Change change(AT_FDCWD, path);
-    static const auto next = monkey::real<int (*)(const char*, mode_t)>("chmod");
-    const auto result = next(path, mode);
-    change.done(result == 0);
-    return result;
-}
+WATCHED_OPEN(open, (const char* path, int flags, ...), (path, flags, mode), AT_FDCWD)
+WATCHED_OPEN(open64, (const char* path, int flags, ...), (path, flags, mode), AT_FDCWD)
+WATCHED_OPEN(openat, (int dirfd, const char* path, int flags, ...), (dirfd, path, flags, mode), dirfd)
+WATCHED_OPEN(openat64, (int dirfd, const char* path, int flags, ...), (dirfd, path, flags, mode), dirfd)
+WATCHED(int, creat, (const char* path, mode_t mode), (path, mode), (AT_FDCWD, path), NONE, result == 0)
+WATCHED(FILE*, fopen, (const char* path, const char* mode), (path, mode),
+        (AT_FDCWD, monkey::writes(mode) ? path : nullptr), NONE, result != nullptr)
+WATCHED(FILE*, fopen64, (const char* path, const char* mode), (path, mode),
+        (AT_FDCWD, monkey::writes(mode) ? path : nullptr), NONE, result != nullptr)
+WATCHED(int, mkdir, (const char* path, mode_t mode), (path, mode), (AT_FDCWD, path), NONE, result == 0)
+WATCHED(int, mkdirat, (int dirfd, const char* path, mode_t mode), (dirfd, path, mode), (dirfd, path), NONE, result == 0)
+WATCHED_TEMPORARY(char*, mkdtemp, (char* pattern), (pattern), result != nullptr)
+WATCHED_TEMPORARY(int, mkstemp, (char* pattern), (pattern), result >= 0)
+WATCHED_TEMPORARY(int, mkostemp, (char* pattern, int flags), (pattern, flags), result >= 0)
+WATCHED(int, unlink, (const char* path), (path), (AT_FDCWD, path), NONE, result == 0)
+WATCHED(int, unlinkat, (int dirfd, const char* path, int flags), (dirfd, path, flags), (dirfd, path), NONE, result == 0)
+WATCHED(int, rmdir, (const char* path), (path), (AT_FDCWD, path), NONE, result == 0)
+WATCHED(int, rename, (const char* from, const char* to), (from, to), (AT_FDCWD, from), (AT_FDCWD, to), result == 0)
+WATCHED(int, renameat, (int fromfd, const char* from, int tofd, const char* to), (fromfd, from, tofd, to),
+        (fromfd, from), (tofd, to), result == 0)
+WATCHED(int, renameat2, (int fromfd, const char* from, int tofd, const char* to, unsigned flags),
+        (fromfd, from, tofd, to, flags), (fromfd, from), (tofd, to), result == 0)
+WATCHED(int, link, (const char* from, const char* to), (from, to), (AT_FDCWD, to), NONE, result == 0)
+WATCHED(int, linkat, (int fromfd, const char* from, int tofd, const char* to, int flags),
+        (fromfd, from, tofd, to, flags), (tofd, to), NONE, result == 0)
+WATCHED(int, symlink, (const char* target, const char* path), (target, path), (AT_FDCWD, path), NONE, result == 0)
+WATCHED(int, truncate, (const char* path, off_t length), (path, length), (AT_FDCWD, path), NONE, result == 0)
+WATCHED(int, chmod, (const char* path, mode_t mode), (path, mode), (AT_FDCWD, path), NONE, result == 0)
 
 }  // extern "C"

@@ -1,41 +1,38 @@
 // The seeded monkey: the real program, driven by random events that a seed
 // fixes - clicks on the widgets of every window, keys, typed text in several
-// scripts, pastes (from a clipboard the program owns, or another program's:
-// xclip's, when it is installed), window resizes with a paste sent before the
-// window has followed, and dialogs answered at random. The same seed gives
-// the same events, so a failure replays.
+// scripts, pastes (from the program's own clipboard or, with xclip installed,
+// another program's), window resizes with a paste sent before the window has
+// followed, and dialogs answered at random. The same seed gives the same
+// events, so a failure replays; each event is written to standard error
+// before it is delivered.
 //
 //   sitebuilder_monkey --seed S --events N --app DIR --pictures DIR --root DIR
 //
-// Fails (exit status 2) on a file outside the run's root folder that was
-// there and is changed or removed (files made where a typed path led are
-// listed and taken away), and (status 3) on a hang: the event loop stands
-// still for 5 seconds, or a handler does not return for 30. A crash ends the
-// process by its signal. Each event is written to standard error before it
-// is delivered.
+// Fails with status 2 on a file outside the run's root folder that was there
+// and is changed or removed (files made where a typed path led are listed and
+// taken away), with status 3 on a hang (the event loop stands still for 5
+// seconds, or a handler does not return for 30); a crash ends it by its signal.
 #include <QAbstractButton>
 #include <QApplication>
 #include <QClipboard>
 #include <QFileDialog>
+#include <QKeyEvent>
+#include <QKeySequence>
 #include <QLineEdit>
 #include <QMessageBox>
-#include <QKeyEvent>
-#include <QPlainTextEdit>
 #include <QPointer>
 #include <QProcess>
 #include <QStandardPaths>
-#include <QPushButton>
 #include <QTabBar>
 #include <QTest>
 #include <QTimer>
-#include <QWidget>
 
 #include <execinfo.h>
 #include <pthread.h>
 
 #include <atomic>
-#include <csignal>
 #include <chrono>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -59,8 +56,7 @@ std::atomic<long> delivered{0};  // an event of the monkey was delivered and its
 // Shows where the main thread is stuck, then ends the run as a hang.
 extern "C" void onHang(int) {
     void* frames[64];
-    const int n = ::backtrace(frames, 64);
-    ::backtrace_symbols_fd(frames, n, 2);
+    ::backtrace_symbols_fd(frames, ::backtrace(frames, 64), 2);
     std::_Exit(3);
 }
 
@@ -69,6 +65,13 @@ extern "C" void onHang(int) {
 // typed path stays in the folders the run set up.
 const char* const kPieces[] = {"a", "Z", "0", "7", "-1", "2.5", "&H1F", " ", ".", ".jpg", "%", "#", "?", "'", "\"",
                                "&", "<", ">", "é", "ß", "Ω", "Ж", "東京", "😀", "ا", "\t", "99999"};
+
+const QKeyCombination kKeys[] = {
+    Qt::Key_Return, Qt::KeypadModifier | Qt::Key_Enter, Qt::Key_Escape, Qt::Key_Tab, Qt::ShiftModifier | Qt::Key_Backtab,
+    Qt::Key_Backspace, Qt::Key_Delete, Qt::Key_Left, Qt::Key_Right, Qt::Key_Home, Qt::ShiftModifier | Qt::Key_End,
+    Qt::ControlModifier | Qt::Key_A, Qt::ControlModifier | Qt::Key_C, Qt::ControlModifier | Qt::Key_V,
+    Qt::ControlModifier | Qt::Key_X, Qt::ControlModifier | Qt::Key_Z, Qt::Key_Space,
+};
 
 class Monkey {
 public:
@@ -79,8 +82,7 @@ public:
         for (done_ = 0; done_ < total_; ++done_) {
             step();
             for (int i = 0; i < 3; ++i) QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-            ++heartbeat;
-            ++delivered;
+            ++heartbeat, ++delivered;
         }
         // Let the last events settle, then close every window.
         for (int i = 0; i < 20; ++i) QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
@@ -99,33 +101,22 @@ public:
             const auto buttons = box->buttons();
             QPointer<QAbstractButton> button = buttons.isEmpty() ? nullptr : buttons[pick(answers_, buttons.size())];
             log("answer message box: " + (button ? button->text() : QStringLiteral("close")));
-            answer = [box = QPointer<QMessageBox>(box), button] {
-                if (button) button->click();
-                else if (box) box->reject();
-            };
-        } else if (auto* dialog = qobject_cast<QFileDialog*>(modal)) {
-            QPointer<QDialog> d(dialog);
+            answer = [box = QPointer<QMessageBox>(box), button] { button ? button->click() : box ? box->reject() : void(); };
+        } else if (qobject_cast<QFileDialog*>(modal)) {
+            QPointer<QFileDialog> dialog(static_cast<QFileDialog*>(modal));
             if (pictures_.empty() || pick(answers_, 4) == 0) {
                 log("answer file dialog: cancel");
-                answer = [d] { if (d) d->reject(); };
+                answer = [dialog] { if (dialog) dialog->reject(); };
             } else {
                 const QString chosen = pictures_[static_cast<std::size_t>(pick(answers_, pictures_.size()))];
                 log("answer file dialog: " + chosen);
-                answer = [d, chosen] {
-                    if (auto* f = qobject_cast<QFileDialog*>(d.data())) {
-                        f->selectFile(chosen);
-                        d->accept();
-                    }
-                };
+                answer = [dialog, chosen] { if (dialog) dialog->selectFile(chosen), static_cast<QDialog*>(dialog.data())->accept(); };
             }
         } else {
             log(QStringLiteral("answer dialog %1: close").arg(modal->metaObject()->className()));
             answer = [m = QPointer<QWidget>(modal)] { if (m) m->close(); };
         }
-        QTimer::singleShot(0, modal, [this, answer] {
-            answering_ = nullptr;
-            answer();
-        });
+        QTimer::singleShot(0, modal, [this, answer] { answering_ = nullptr, answer(); });
     }
 
 private:
@@ -133,17 +124,16 @@ private:
     static int pick(Engine& engine, qsizetype n) {
         return static_cast<int>(std::uniform_int_distribution<qsizetype>(0, n - 1)(engine));
     }
-    int pick(int n) { return pick(events_, n); }
+    int pick(qsizetype n) { return pick(events_, n); }
+    template <typename T>
+    T* pickOf(const std::vector<T*>& v) { return v[static_cast<std::size_t>(pick(static_cast<int>(v.size())))]; }
 
     void log(const QString& what) { std::fprintf(stderr, "[%d] %s\n", done_, qPrintable(what)); }
 
     static std::vector<QWidget*> windows() {
         std::vector<QWidget*> shown;
-        for (QWidget* w : QApplication::topLevelWidgets()) {
-            if (w->isVisible() && !w->isModal() && !qobject_cast<QFileDialog*>(w) && !qobject_cast<QMessageBox*>(w)) {
-                shown.push_back(w);
-            }
-        }
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (w->isVisible() && !w->isModal() && !qobject_cast<QFileDialog*>(w) && !qobject_cast<QMessageBox*>(w)) shown.push_back(w);
         return shown;
     }
 
@@ -153,9 +143,8 @@ private:
         for (QWidget* w : window->findChildren<QWidget*>()) {
             if (w->isVisible() && w->isEnabled() && w->width() > 0 && w->height() > 0 && w->window() == window &&
                 (qobject_cast<QAbstractButton*>(w) || qobject_cast<QLineEdit*>(w) || qobject_cast<QTabBar*>(w) ||
-                 w->inherits("QLabel") || w->inherits("QAbstractScrollArea"))) {
+                 w->inherits("QLabel") || w->inherits("QAbstractScrollArea")))
                 found.push_back(w);
-            }
         }
         return found;
     }
@@ -169,11 +158,11 @@ private:
             i += length - 1;
             const char32_t code = character.toUcs4().value(0);
             const int key = code == U'\t' ? int{Qt::Key_Tab} : code < 0x80 ? int{QChar(code).toUpper().unicode()} : int{Qt::Key_unknown};
-            QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, character);
-            QCoreApplication::sendEvent(target, &press);
-            if (!target) break;
-            QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier, character);
-            QCoreApplication::sendEvent(target, &release);
+            for (const QEvent::Type type : {QEvent::KeyPress, QEvent::KeyRelease}) {
+                if (!target) break;
+                QKeyEvent event(type, key, Qt::NoModifier, character);
+                QCoreApplication::sendEvent(target, &event);
+            }
         }
     }
 
@@ -184,7 +173,7 @@ private:
         if (focus && focus->window() == window) return focus;
         const auto reachable = targets(window);
         if (reachable.empty()) return window;
-        QWidget* target = reachable[static_cast<std::size_t>(pick(static_cast<int>(reachable.size())))];
+        QWidget* target = pickOf(reachable);
         target->setFocus(Qt::OtherFocusReason);
         return target;
     }
@@ -203,10 +192,9 @@ private:
         // It leaves a copy of itself holding the clipboard, which ends when
         // another program takes the clipboard.
         if (!owner.waitForFinished(3000) || owner.exitCode() != 0) return false;
-        for (int i = 0; i < 300; ++i) {
+        for (int i = 0; i < 300; ++i, QTest::qWait(10)) {
             ++heartbeat;
             if (!QApplication::clipboard()->ownsClipboard() && QApplication::clipboard()->text() == text) return true;
-            QTest::qWait(10);
         }
         return false;
     }
@@ -222,44 +210,28 @@ private:
         // dialog that has just closed.
         const auto shown = windows();
         if (shown.empty()) return;
-        QWidget* window = shown[static_cast<std::size_t>(pick(static_cast<int>(shown.size())))];
+        QWidget* window = pickOf(shown);
+        const QString title = window->windowTitle();
         const int kind = pick(100);
         if (kind < 45) {
             const auto reachable = targets(window);
             if (reachable.empty()) return;
-            QWidget* target = reachable[static_cast<std::size_t>(pick(static_cast<int>(reachable.size())))];
+            QWidget* target = pickOf(reachable);
             QPoint at(pick(std::max(1, target->width())), pick(std::max(1, target->height())));
-            if (auto* bar = qobject_cast<QTabBar*>(target); bar && bar->count() > 0) {
-                at = bar->tabRect(pick(bar->count())).center();
-            }
+            if (auto* bar = qobject_cast<QTabBar*>(target); bar && bar->count() > 0) at = bar->tabRect(pick(bar->count())).center();
             const QString name = target->objectName().isEmpty() ? target->metaObject()->className() : target->objectName();
-            log(QStringLiteral("click %1 at %2,%3 in \"%4\"").arg(name).arg(at.x()).arg(at.y()).arg(window->windowTitle()));
+            log(QStringLiteral("click %1 at %2,%3 in \"%4\"").arg(name).arg(at.x()).arg(at.y()).arg(title));
             QTest::mouseClick(target, Qt::LeftButton, Qt::NoModifier, at);
         } else if (kind < 55) {
             const QPoint at(pick(std::max(1, window->width())), pick(std::max(1, window->height())));
             QWidget* target = window->childAt(at);
-            log(QStringLiteral("click \"%1\" at %2,%3").arg(window->windowTitle()).arg(at.x()).arg(at.y()));
+            log(QStringLiteral("click \"%1\" at %2,%3").arg(title).arg(at.x()).arg(at.y()));
             if (target) QTest::mouseClick(target, Qt::LeftButton, Qt::NoModifier, target->mapFrom(window, at));
         } else if (kind < 75) {
-            static const struct {
-                Qt::Key key;
-                Qt::KeyboardModifiers modifiers;
-                const char* name;
-            } keys[] = {
-                {Qt::Key_Return, Qt::NoModifier, "Return"}, {Qt::Key_Enter, Qt::KeypadModifier, "Enter"},
-                {Qt::Key_Escape, Qt::NoModifier, "Escape"}, {Qt::Key_Tab, Qt::NoModifier, "Tab"},
-                {Qt::Key_Backtab, Qt::ShiftModifier, "Shift+Tab"}, {Qt::Key_Backspace, Qt::NoModifier, "Backspace"},
-                {Qt::Key_Delete, Qt::NoModifier, "Delete"}, {Qt::Key_Left, Qt::NoModifier, "Left"},
-                {Qt::Key_Right, Qt::NoModifier, "Right"}, {Qt::Key_Home, Qt::NoModifier, "Home"},
-                {Qt::Key_End, Qt::ShiftModifier, "Shift+End"}, {Qt::Key_A, Qt::ControlModifier, "Ctrl+A"},
-                {Qt::Key_C, Qt::ControlModifier, "Ctrl+C"}, {Qt::Key_V, Qt::ControlModifier, "Ctrl+V"},
-                {Qt::Key_X, Qt::ControlModifier, "Ctrl+X"}, {Qt::Key_Z, Qt::ControlModifier, "Ctrl+Z"},
-                {Qt::Key_Space, Qt::NoModifier, "Space"},
-            };
-            const auto& key = keys[pick(std::size(keys))];
+            const QKeyCombination key = kKeys[pick(std::size(kKeys))];
             QWidget* target = keyTarget(window);
-            log(QStringLiteral("key %1 to %2").arg(key.name, target->objectName()));
-            QTest::keyClick(target, key.key, key.modifiers);
+            log(QStringLiteral("key %1 to %2").arg(QKeySequence(key).toString(), target->objectName()));
+            QTest::keyClick(target, key.key(), key.keyboardModifiers());
         } else if (kind < 88) {
             const QString text = typedText();
             QWidget* target = keyTarget(window);
@@ -273,36 +245,30 @@ private:
                 log(QStringLiteral("clipboard holds %1 characters").arg(text.size()));
                 QApplication::clipboard()->setText(text);
             }
+        } else if (const int how = pick(10); how == 0) {
+            log("maximize");
+            window->showMaximized();
+        } else if (how == 1) {
+            log("minimize and restore");
+            window->showMinimized();
+            QCoreApplication::processEvents();
+            window->showNormal();
         } else {
-            const int how = pick(10);
-            if (how == 0) {
-                log("maximize");
-                window->showMaximized();
-            } else if (how == 1) {
-                log("minimize and restore");
-                window->showMinimized();
-                QCoreApplication::processEvents();
-                window->showNormal();
-            } else {
-                const QSize size(100 + pick(1500), 80 + pick(1000));
-                log(QStringLiteral("resize to %1x%2").arg(size.width()).arg(size.height()));
-                window->showNormal();
-                window->resize(size);
-                if (pick(2) == 0) {
-                    // A paste before the window has followed the resize.
-                    QWidget* target = keyTarget(window);
-                    const bool cut = pick(4) == 0;
-                    log(QStringLiteral("key %1 to %2 at once").arg(cut ? "Ctrl+X" : "Ctrl+V", target->objectName()));
-                    QTest::keyClick(target, cut ? Qt::Key_X : Qt::Key_V, Qt::ControlModifier);
-                }
+            const QSize size(100 + pick(1500), 80 + pick(1000));
+            log(QStringLiteral("resize to %1x%2").arg(size.width()).arg(size.height()));
+            window->showNormal();
+            window->resize(size);
+            if (pick(2) == 0) {  // a paste or a cut before the window has followed the resize
+                QWidget* target = keyTarget(window);
+                const bool cut = pick(4) == 0;
+                log(QStringLiteral("key %1 to %2 at once").arg(cut ? "Ctrl+X" : "Ctrl+V", target->objectName()));
+                QTest::keyClick(target, cut ? Qt::Key_X : Qt::Key_V, Qt::ControlModifier);
             }
         }
     }
 
-    std::mt19937 events_;
-    std::mt19937 answers_;
-    int total_;
-    int done_ = 0;
+    std::mt19937 events_, answers_;
+    int total_, done_ = 0;
     std::vector<QString> pictures_;
     QPointer<QWidget> answering_;
 };
@@ -312,35 +278,10 @@ QString argument(const QStringList& args, const QString& name, const QString& fa
     return at >= 0 && at + 1 < args.size() ? args[at + 1] : fallback;
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
-    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
-    QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Site Builder"));
-    const QStringList args = QApplication::arguments();
-    const unsigned seed = argument(args, "--seed", "1").toUInt();
-    const int events = argument(args, "--events", "2000").toInt();
-    const QString appFolder = argument(args, "--app");
-    const QString pictureFolder = argument(args, "--pictures");
-    const std::string root = std::filesystem::weakly_canonical(argument(args, "--root").toStdString()).string();
-    std::fprintf(stderr, "monkey: seed %u, %d events\n", seed, events);
-
-    std::vector<QString> pictures;
-    if (!pictureFolder.isEmpty()) {
-        for (const auto& entry : std::filesystem::recursive_directory_iterator(pictureFolder.toStdString())) {
-            if (entry.is_regular_file()) pictures.push_back(QString::fromStdString(entry.path().string()));
-        }
-        std::sort(pictures.begin(), pictures.end());
-    }
-
-    // The program starts in its own folder, as a desktop shortcut starts it.
-    std::filesystem::current_path(appFolder.toStdString());
-    monkey::watchFiles({root});
-
-    // A watchdog: a window that does not answer for 5 seconds is a hang, and
-    // so is a handler that lets events run but never returns (30 seconds
-    // without the next event: start-up and the first page take a few).
+// A window that does not answer for 5 seconds is a hang, and so is a handler
+// that lets events run but never returns (30 seconds without the next event:
+// start-up and the first page take a few).
+void startWatchdog() {
     ::signal(SIGUSR1, onHang);
     std::thread([main = ::pthread_self()] {
         using Clock = std::chrono::steady_clock;
@@ -353,21 +294,45 @@ int main(int argc, char** argv) {
             const char* what = Clock::now() - beatSince > std::chrono::seconds(5)    ? "no answer for 5 seconds"
                                : Clock::now() - eventSince > std::chrono::seconds(30) ? "a handler runs for 30 seconds"
                                                                                       : nullptr;
-            if (what) {
-                std::fprintf(stderr, "monkey: HANG - %s; the main thread is at:\n", what);
-                ::pthread_kill(main, SIGUSR1);
-                std::this_thread::sleep_for(std::chrono::seconds(2));
-                std::_Exit(3);
-            }
+            if (!what) continue;
+            std::fprintf(stderr, "monkey: HANG - %s; the main thread is at:\n", what);
+            ::pthread_kill(main, SIGUSR1);
+            std::this_thread::sleep_for(std::chrono::seconds(2));
+            std::_Exit(3);
         }
     }).detach();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Site Builder"));
+    const QStringList args = QApplication::arguments();
+    const unsigned seed = argument(args, "--seed", "1").toUInt();
+    const int events = argument(args, "--events", "2000").toInt();
+    const QString appFolder = argument(args, "--app"), pictureFolder = argument(args, "--pictures");
+    const std::string root = std::filesystem::weakly_canonical(argument(args, "--root").toStdString()).string();
+    std::fprintf(stderr, "monkey: seed %u, %d events\n", seed, events);
+
+    std::vector<QString> pictures;
+    if (!pictureFolder.isEmpty()) {
+        for (const auto& entry : std::filesystem::recursive_directory_iterator(pictureFolder.toStdString()))
+            if (entry.is_regular_file()) pictures.push_back(QString::fromStdString(entry.path().string()));
+        std::sort(pictures.begin(), pictures.end());
+    }
+
+    // The program starts in its own folder, as a desktop shortcut starts it.
+    std::filesystem::current_path(appFolder.toStdString());
+    monkey::watchFiles({root});
+    startWatchdog();
 
     sbqt::QtPlatform platform(appFolder);
     sb::Module1 state;
     sb::MainWindow model(state, platform);
     sbqt::MainWindowView view(model, platform);
     Monkey monkey(seed, events, pictures);
-
     QTimer answerer;
     QObject::connect(&answerer, &QTimer::timeout, [&monkey] { monkey.answerDialogs(); });
     answerer.start(30);
@@ -376,10 +341,7 @@ int main(int argc, char** argv) {
     view.show();
     view.activateWindow();
     QApplication::setActiveWindow(&view);
-    QTimer::singleShot(0, [&monkey] {
-        monkey.run();
-        QCoreApplication::quit();
-    });
+    QTimer::singleShot(0, [&monkey] { monkey.run(), QCoreApplication::quit(); });
     QApplication::exec();
 
     // What typed paths led the program to make elsewhere is listed and taken

@@ -1,69 +1,44 @@
 // A written site with two groups of seven pictures, in the program's own
-// browser engine: the home page's group buttons stand where the parameters
-// put them, a group's pages hold their slides and page buttons, a big picture
-// opens with its caption, closes with Escape and comes back with Back, and a
-// picture with an awkward name loads. Saves screenshots of the home page, a
-// group page and a big picture. Exit status 0 when all holds.
-#include <unistd.h>
-
-#include <QApplication>
+// browser engine. The home page names its background, shows its title and
+// description, and its group buttons stand where the parameters put them; a
+// group's pages hold their slides and page buttons; a big picture opens with
+// its caption, closes with Escape and comes back with Back; a picture with an
+// awkward name loads. Saves screenshots of the home page, a group page and a
+// big picture. Exit status 0 when all holds.
 #include <QDir>
-#include <QElapsedTimer>
-#include <QEventLoop>
 #include <QImage>
 #include <QJsonArray>
 #include <QJsonDocument>
-#include <QJsonObject>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QTemporaryDir>
-#include <QTimer>
 #include <QUrl>
-#include <QWebEngineHistory>
-#include <QWebEnginePage>
-#include <QWebEngineView>
 
-#include <cstdio>
-#include <optional>
-#include <string>
+#include <filesystem>
 
 #include "qt/qt_platform.h"
+#include "render_support.h"
 #include "site/home_page.h"
 #include "site/site_writer.h"
 
 namespace {
 
-constexpr int kTimeoutMs = 30000;
-const char* const kOdd = "Mare #1 & \"Sole\" 100%.jpg";
-
-[[noreturn]] void fail(const std::string& message) {
-    std::fprintf(stderr, "gallery_render: %s\n", message.c_str());
-    std::exit(1);
-}
-
-template <typename Done>
-bool waitFor(Done done) {
-    QElapsedTimer clock;
-    clock.start();
-    while (!done() && clock.elapsed() < kTimeoutMs) {
-        QEventLoop loop;
-        QTimer::singleShot(20, &loop, &QEventLoop::quit);
-        loop.exec();
-    }
-    return done();
-}
+using render::fail;
 
 // Runs a script in the page and returns what it gives, as JSON.
 QJsonValue run(QWebEngineView& view, const QString& script) {
-    std::optional<QVariant> result;
-    view.page()->runJavaScript("JSON.stringify((function(){" + script + "})())", [&](const QVariant& v) { result = v; });
-    if (!waitFor([&] { return result.has_value(); })) fail("the page did not answer " + script.toStdString());
+    const auto result = render::evaluate(view, "JSON.stringify((function(){" + script + "})())");
+    if (!result) fail("the page did not answer " + script.toStdString());
     return QJsonDocument::fromJson("[" + result->toString().toUtf8() + "]").array().at(0);
 }
 
 void waitUntil(QWebEngineView& view, const QString& condition, const std::string& what) {
-    if (!waitFor([&] { return run(view, "return !!(" + condition + ");").toBool(); })) fail("never " + what);
+    if (!render::waitFor([&] { return run(view, "return !!(" + condition + ");").toBool(); })) fail("never " + what);
+}
+
+std::string compact(const QJsonValue& value) {
+    return QJsonDocument(QJsonArray{value}).toJson(QJsonDocument::Compact).toStdString();
 }
 
 // A click of the mouse on the middle of an element, as a person makes it (the
@@ -97,11 +72,11 @@ QImage landscape(int seed) {
     return image;
 }
 
+// Saved once the page has had half a second to settle (the big picture fades in).
 void screenshot(QWebEngineView& view, const char* name) {
-    waitFor([clock = QElapsedTimer()]() mutable {  // the big picture fades in
-        if (!clock.isValid()) clock.start();
-        return clock.elapsed() > 500;
-    });
+    QElapsedTimer clock;
+    clock.start();
+    render::waitFor([&clock] { return clock.elapsed() > 500; });
     const QString folder = QStringLiteral(SB_ARTIFACTS_DIR);
     QDir().mkpath(folder);
     if (!view.grab().save(folder + "/" + name)) fail(std::string("could not save ") + name);
@@ -110,39 +85,30 @@ void screenshot(QWebEngineView& view, const char* name) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    if (::geteuid() == 0 && qEnvironmentVariableIsEmpty("QTWEBENGINE_DISABLE_SANDBOX")) qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
+    render::prepare();
     QApplication application(argc, argv);
 
     QTemporaryDir temporary;
     if (!temporary.isValid()) fail("no temporary folder");
     const QString site = temporary.path() + "/";
     const char* const groups[2][7] = {
-        {kOdd, "Faro_al_tramonto.jpg", "Scogli.jpg", "Onde.jpg", "Barche nel porto.jpg", "Spiaggia.jpg", "Gabbiani.jpg"},
+        {"Mare #1 & \"Sole\" 100%.jpg", "Faro_al_tramonto.jpg", "Scogli.jpg", "Onde.jpg", "Barche nel porto.jpg", "Spiaggia.jpg", "Gabbiani.jpg"},
         {"Alba sul lago.jpg", "Baita.jpg", "Cascata.jpg", "Ghiacciaio.jpg", "Neve.jpg", "Rifugio.jpg", "Vetta.jpg"},
     };
     for (int g = 0; g < 2; ++g) {
         const QString folder = site + (g == 0 ? "Mare" : "Montagna");
         QDir().mkpath(folder);
-        for (int i = 0; i < 7; ++i) {
+        for (int i = 0; i < 7; ++i)
             if (!landscape(7 * g + i).save(folder + "/" + QString::fromUtf8(groups[g][i]), "JPEG", 85)) fail("no picture");
-        }
     }
 
     sb::Parametri_Sito p = sb::defaultParameters(SB_APP_DIR);
     p.Cartella_Sito = site.toStdString();
-    p.MAX_NUM_RIGHE = 1;
-    p.MAX_NUM_IMG_RIGA = 3;
-    p.POS_Y_GRUPPI = 60;
-    p.ALT_GRUPPI = 170;
-    p.LARGH_X_DIA = 220;
-    p.ALT_DIA = 160;
-    p.POS_X_DIA = 400;
-    p.POS_Y_DIA = 200;
-    p.POS_Y_IMG = 210;
+    p.MAX_NUM_RIGHE = 1, p.MAX_NUM_IMG_RIGA = 3;
+    p.POS_Y_GRUPPI = 60, p.ALT_GRUPPI = 170;
+    p.LARGH_X_DIA = 220, p.ALT_DIA = 160, p.POS_X_DIA = 400, p.POS_Y_DIA = 200, p.POS_Y_IMG = 210;
     sbqt::QtPlatform platform;
-    const sb::SiteReport report =
-        sb::writeSite({p, "Fotografie", "Mare e montagna, estate 2024", SB_APP_DIR, SB_APP_DIR, &platform});
+    const sb::SiteReport report = sb::writeSite({p, "Fotografie", "Mare e montagna, estate 2024", SB_APP_DIR, SB_APP_DIR, &platform});
     if (!report.complete()) fail("the site was not written whole: " + sb::siteMessage(report));
 
     QWebEngineView view;
@@ -150,16 +116,22 @@ int main(int argc, char** argv) {
     view.show();
     view.load(QUrl::fromLocalFile(site + QString::fromUtf8(sb::kHomePageFileName)));
 
-    // The home page: one button per group, where POS_Y_GRUPPI and ALT_GRUPPI put them.
+    // The home page: its background picture copied beside it, the title and
+    // description, and one button per group where POS_Y_GRUPPI and ALT_GRUPPI put them.
     waitUntil(view, "document.querySelectorAll('.gv-gruppo').length == 2 && "
                     "Array.from(document.images).every(i => i.complete && i.naturalWidth > 0)", "two group buttons");
+    const QString background = QString::fromStdString(std::filesystem::path(p.Nome_Immagine_Sfondo_Sito).filename().string());
+    const QJsonArray home = run(view, "return [document.body.background, getComputedStyle(document.body).backgroundImage,"
+                                      " document.title, document.body.innerText.includes('Mare e montagna, estate 2024')];").toArray();
+    if (home.at(0).toString() != background || !home.at(1).toString().contains(background) ||
+        home.at(2).toString() != "Fotografie - Layout creato da Velmora(c)" || !home.at(3).toBool())
+        fail("the home page's background, title or description: " + compact(home));
     const QJsonArray buttons = run(view, "return Array.from(document.querySelectorAll('.gv-gruppo'), b => {"
                                          " const r = b.getBoundingClientRect(); return [r.left, r.top, b.textContent]; });").toArray();
     for (int k = 0; k < 2; ++k) {
         const QJsonArray b = buttons.at(k).toArray();
-        if (b.at(0).toDouble() != 100 || b.at(1).toDouble() != 60 + 170 * k || b.at(2).toString() != (k ? "Montagna" : "Mare")) {
-            fail("group button " + std::to_string(k + 1) + " at " + QJsonDocument(b).toJson(QJsonDocument::Compact).toStdString());
-        }
+        if (b.at(0).toDouble() != 100 || b.at(1).toDouble() != 60 + 170 * k || b.at(2).toString() != (k ? "Montagna" : "Mare"))
+            fail("group button " + std::to_string(k + 1) + " at " + compact(b));
     }
     screenshot(view, "gallery_home.png");
 
@@ -170,7 +142,7 @@ int main(int argc, char** argv) {
                     "document.querySelectorAll('.gv-numero').length == 3 && " + slidesLoaded, "the second group's page");
     const QJsonArray first = run(view, "const r = document.querySelector('.gv-dia').getBoundingClientRect();"
                                        " return [r.left, r.top, r.width, r.height];").toArray();
-    if (first != QJsonArray{400, 200, 220, 160}) fail("the first slide is at " + QJsonDocument(first).toJson().toStdString());
+    if (first != QJsonArray{400, 200, 220, 160}) fail("the first slide is at " + compact(first));
     screenshot(view, "gallery_group.png");
     click(view, "document.querySelector('.gv-attuale').nextElementSibling.nextElementSibling.nextElementSibling");
     waitUntil(view, "location.hash == '#gruppo=Montagna&pagina=2' && document.querySelector('.gv-attuale img').alt == '2' && "
@@ -197,6 +169,6 @@ int main(int argc, char** argv) {
     waitUntil(view, "document.querySelector('.gv-foto.gv-pronta') && document.querySelector('.gv-foto').naturalWidth > 0 && "
                     "document.querySelector('.gv-fumetto').textContent == 'Mare #1 & \"Sole\" 100%'", "the odd name loaded");
 
-    std::printf("gallery_render: group buttons placed, pages, big picture, Escape, Back and odd names work\n");
+    std::printf("gallery_render: home page, group buttons, pages, big picture, Escape, Back and odd names work\n");
     return 0;
 }
