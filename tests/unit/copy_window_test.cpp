@@ -14,8 +14,6 @@
 #include "cramped_folder.h"
 #include "fake_platform.h"
 #include "site/addresses.h"
-#include "temp_dir.h"
-#include "ui/main_window.h"
 
 namespace sb {
 namespace {
@@ -34,8 +32,7 @@ struct Rig {
     std::optional<test::CrampedFolder> cramped;
     std::string name, source;
 
-    explicit Rig(std::string image = "foto.jpg", const std::string& bytes = "JPEG bytes") : name(std::move(image)) {
-        source = makeFile(photos / name, bytes);
+    explicit Rig(std::string image = "foto.jpg") : name(std::move(image)), source(makeFile(photos / name, "JPEG bytes")) {
         state.Cartella_Img = photos.str() + "/";
         main.Lista_Immagini[1] = name;
         state.N_Img = state.Img_Corrente = 1;
@@ -82,19 +79,19 @@ TEST(CopyWindow, CopyAndMoveKeepTheSourceUnlessAVerifiedCopyIsInPlace) {
         std::string name = "foto.jpg";
         bool unprivileged = false;
     };
-    const auto file = [](const char* p, const char* bytes = "old") { return [=](Rig& r) { makeFile(r.path(p), bytes); }; };
+    const auto file = [](const char* p) { return [=](Rig& r) { makeFile(r.path(p), "old"); }; };
+    const std::string odd = "foto 'a' \"b\" & #1 東京 Ωμ 😀.jpg", longName = std::string(251, 'n') + ".jpg";
     const Row rows[] = {
         {"empty field", "", "", NoDestination},
         {"blanks only", "   ", "", NoDestination},
         {"no image on view", "@", "", NoImage, [](Rig& r) { r.state.Img_Corrente = 0; }},
         {"existing folder", "@", "@foto.jpg", Done},
         {"blanks around the folder", "  @  ", "@foto.jpg", Done},
-        {"missing folder", "@nuova/", "@nuova/foto.jpg", Done},
         {"missing parents", "@a/b/c/", "@a/b/c/foto.jpg", Done},
         {"no trailing separator: a file beside", "@x", "@xfoto.jpg", Done},
         {"existing target replaced", "@", "@foto.jpg", Done, file("@foto.jpg")},
-        {"odd name", "@", "@foto 'a' \"b\" & #1 東京 Ωμ 😀.jpg", Done, {}, "foto 'a' \"b\" & #1 東京 Ωμ 😀.jpg"},
-        {"255-byte name", "@", "@" + std::string(251, 'n') + ".jpg", Done, {}, std::string(251, 'n') + ".jpg"},
+        {"odd name", "@", "@" + odd, Done, {}, odd},
+        {"255-byte name", "@", "@" + longName, Done, {}, longName},
         {"path through a file", "@f/sub/", "", Failed, file("@f")},
         {"read-only target", "@", "", Failed, [](Rig& r) { ::chmod(makeFile(r.path("@foto.jpg"), "old").c_str(), 0444); }},
         {"read-only folder", "@ro/", "", Failed, [](Rig& r) { fs::create_directory(r.path("@ro")), ::chmod(r.path("@ro").c_str(), 0555); }, "foto.jpg", true},
@@ -115,29 +112,24 @@ TEST(CopyWindow, CopyAndMoveKeepTheSourceUnlessAVerifiedCopyIsInPlace) {
             if (row.setup) row.setup(r);
             CopyWindow& w = r.open();
             const bool had = fs::exists(fs::symlink_status(r.source));
-            const std::string bytes = fs::is_regular_file(r.source) ? readFile(r.source) : "", remembered = r.state.Cartella_Copia;
-            const std::string destination = r.path(row.destination), source = r.state.copySourcePath;
-            const std::string watched = trimBlanks(destination).find(r.dest.str()) == 0 ? r.dest.str() : r.cramped ? r.cramped->str() : r.photos.str();
+            const std::string bytes = readFile(r.source), remembered = r.state.Cartella_Copia;
+            const std::string destination = trimBlanks(r.path(row.destination)), source = r.state.copySourcePath;
+            const std::string watched = destination.starts_with(r.dest.str()) ? r.dest.str() : r.cramped ? r.cramped->str() : r.photos.str();
             auto before = tree(watched);
             {
                 std::optional<AsNobody> nobody;
-                if (row.unprivileged) {
-                    ASSERT_TRUE(nobody.emplace().dropped || ::geteuid() != 0);
-                }
+                ASSERT_TRUE(!row.unprivileged || nobody.emplace().dropped || ::geteuid() != 0);
                 r.press(w, button, row.destination);
             }
             const bool done = row.outcome == Done, moved = done && button == 3;
             const bool refused = row.outcome == NoDestination || row.outcome == NoImage;
-            EXPECT_EQ(r.platform.beeps, done ? 0 : 1);
-            EXPECT_EQ(w.isOpen(), !done);
+            EXPECT_EQ(std::make_pair(r.platform.beeps, w.isOpen()), std::make_pair(done ? 0 : 1, !done));
             EXPECT_EQ(fs::exists(fs::symlink_status(r.source)), had && !moved) << "the source goes only after a verified copy";
-            if (!moved && fs::is_regular_file(r.source)) {
-                EXPECT_EQ(readFile(r.source), bytes);
-            }
-            const char* const refusals[] = {"", kChooseDestination, kNoImageToCopy.italian, kCopyError};
-            const std::string failure = row.outcome == Failed ? source + " " + trimBlanks(destination) + r.name : "";
+            EXPECT_TRUE(moved || readFile(r.source) == bytes);
+            const char* const refusals[] = {"", kChooseDestination, "Non c'è nessuna immagine da copiare !", "Errore copia file: "};
+            const std::string failure = row.outcome == Failed ? source + " " + destination + r.name : "";
             EXPECT_EQ(r.platform.messages.empty() ? "" : r.platform.messages.back().text, refusals[row.outcome] + failure);
-            EXPECT_EQ(r.state.Cartella_Copia, refused ? remembered : trimBlanks(destination));
+            EXPECT_EQ(r.state.Cartella_Copia, refused ? remembered : destination);
             if (done) {
                 EXPECT_EQ(readFile(r.path(row.target)), bytes);
                 before[r.path(row.target)] = bytes;
@@ -149,42 +141,37 @@ TEST(CopyWindow, CopyAndMoveKeepTheSourceUnlessAVerifiedCopyIsInPlace) {
     }
 }
 
+// The window opens in the Main Window's language; its flags change only the
+// window itself. Its move question and notices speak its language.
 TEST(CopyWindow, TakesTheMainWindowsLanguageAtOpeningAndChangesOnlyItselfByItsFlags) {
-    struct Case {
-        bool mainEnglish;
-        int flag;  // clicked in the Copy Window after its opening; -1: none
-        bool english;
-        std::string title;  // "+": followed by the image's path
-    };
-    const Case cases[] = {{false, -1, false, "Copia Immagine +"}, {true, -1, true, "Copy Image +"},
-                          {false, 1, true, "Site Builder "}, {true, 0, false, "Site Builder "}};
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.title + (c.mainEnglish ? " from English" : " from Italian"));
+    const std::tuple<bool, int, bool, std::string> cases[] = {  // Main Window in English, flag clicked after opening, English, title
+        {false, -1, false, "Copia Immagine +"}, {true, -1, true, "Copy Image +"}, {false, 1, true, "Site Builder "}, {true, 0, false, "Site Builder "}};
+    const char* const texts[2][4] = {
+        {"Confermi la copia e la cancellazione dell'immagine selezionata (S/N) ?", "Sposta file (Copia e cancella file originale)",
+         "Per la copia normale di un'immagine utilizzare altro pulsante !", "Non c'è nessuna immagine da copiare !"},
+        {"Confirmation copying and deletion of the selected image (Y/N) ?", "Move file (copy and delete original file)",
+         "For the normal copy of a file using another button !", "There is no image to copy !"}};
+    for (const auto& [mainEnglish, flag, english, title] : cases) {
+        SCOPED_TRACE(title + (mainEnglish ? " from English" : " from Italian"));
         Rig r;
-        if (c.mainEnglish) r.main.Image2_Click(1);
+        if (mainEnglish) r.main.Image2_Click(1);
         const std::string mainTitle = r.main.title;
         CopyWindow& w = r.open();
-        if (c.flag >= 0) w.Image2_Click(c.flag);
-        EXPECT_EQ(w.title, c.title.back() == '+' ? c.title.substr(0, c.title.size() - 1) + r.source : c.title);
-        for (const ControlCaption& caption : kCopyWindowCaptions) {
-            if (*caption.control == '\0') continue;
-            const bool design = !c.english && c.flag < 0 && std::string(caption.control) == "Command1";
-            EXPECT_EQ(w.text(caption.control), design ? kBrowseDesign : caption.caption.in(c.english)) << caption.control;
-        }
-        EXPECT_EQ(Lingua_Inglese(r.main), c.mainEnglish);
-        EXPECT_EQ(r.main.title, mainTitle);
-        // A move answered No: the question and the notice in the window's language, nothing else.
+        if (flag >= 0) w.Image2_Click(flag);
+        EXPECT_EQ(w.title, title.back() == '+' ? title.substr(0, title.size() - 1) + r.source : title);
+        EXPECT_EQ(w.text("Command2"), english ? "Confirmation copying" : "Conferma copia");
+        EXPECT_EQ(std::make_pair(Lingua_Inglese(r.main), r.main.title), std::make_pair(mainEnglish, mainTitle));
+        // A move answered No: the question and the notice, nothing else.
         const std::string remembered = r.state.Cartella_Copia;
         r.press(w, 3, "@nuova/", false);
         ASSERT_EQ(r.platform.questions.size(), 1u);
-        EXPECT_EQ(r.platform.questions[0].text, kMoveQuestion.in(c.english));
-        EXPECT_EQ(r.platform.questions[0].title, kMoveQuestionTitle.in(c.english));
-        EXPECT_EQ(r.platform.messages.back().text, kMoveRefused.in(c.english));
+        EXPECT_EQ(r.platform.questions[0].text + "|" + r.platform.questions[0].title + "|" + r.platform.messages.back().text,
+                  std::string(texts[english][0]) + "|" + texts[english][1] + "|" + texts[english][2]);
         EXPECT_TRUE(fs::exists(r.source) && !fs::exists(r.path("@nuova")) && w.isOpen());
         EXPECT_EQ(r.state.Cartella_Copia, remembered);
         r.state.Nome_Img_Copia.clear();
         r.press(w, 2, "@");
-        EXPECT_EQ(r.platform.messages.back().text, kNoImageToCopy.in(c.english));
+        EXPECT_EQ(r.platform.messages.back().text, texts[english][3]);
     }
 }
 
@@ -198,15 +185,12 @@ TEST(CopyLauncher, HandsOverTheImageOnViewAndKeepsOneWindowOpen) {
     w.setText("Text1", "scritto");
     w.Image2_Click(1);
     EXPECT_EQ(&r.open(), &w);
-    EXPECT_EQ(w.text("Text1"), "scritto");
-    EXPECT_TRUE(Lingua_Inglese(w));
-    EXPECT_EQ(r.platform.windowShowings, 2);
+    EXPECT_EQ(std::make_tuple(w.text("Text1"), Lingua_Inglese(w), r.platform.windowShowings), std::make_tuple("scritto", true, 2));
     // Closed by its close box, then opened anew: from its design.
     w.closeBox();
     EXPECT_TRUE(r.platform.onScreen.empty());
     CopyWindow& fresh = r.open();
-    EXPECT_EQ(fresh.text("Text1"), r.app.str() + "/copia/");
-    EXPECT_EQ(fresh.text("Command1"), kBrowseDesign);
+    EXPECT_EQ(fresh.text("Text1") + "|" + fresh.text("Command1"), r.app.str() + "/copia/|Sfoglia...");
     // Later launches offer the folder the window last copied into.
     r.press(fresh, 2, "@altrove/");
     EXPECT_FALSE(fresh.isOpen());
@@ -214,30 +198,25 @@ TEST(CopyLauncher, HandsOverTheImageOnViewAndKeepsOneWindowOpen) {
 }
 
 TEST(CopyLauncher, CopiesTheImageHandedOverWhateverTheViewerShowsSince) {
-    test::TempDir app, photos, dest;
-    test::FakePlatform platform{app.str()};
-    Module1 state;
-    MainWindow main{state, platform};
-    main.Form_Load();
-    state.Caricamento_In_Corso = state.Esecuzione_Automatica = 0;
-    main.selectedTab = 2;
+    test::Program p;
+    p.load();
+    test::TempDir dest, others;
     const std::vector<std::string> names = {"1.jpg", "2.jpg", "3.jpg", "4.jpg", "5.jpg", "6.jpg"};
-    for (const auto& n : names) makeFile(photos / n, "bytes of " + n);
-    platform.listings[photos.str() + "/"] = names;
-    platform.dialogAnswers = {photos / "1.jpg"};
-    main.Command1_Click();
-    main.setText("Text2", -1, "5");
-    main.Command6_Click();
-    main.Command5_Click();
-    EXPECT_EQ(state.Nome_Img_Copia, "5.jpg");
-    EXPECT_EQ(main.Form2()->title, "Copia Immagine " + photos / "5.jpg");
+    for (const auto& n : names) makeFile(p.photo(n), "bytes of " + n);
+    p.platform.listings[p.photos.str() + "/"] = names;
+    p.platform.dialogAnswers = {p.photo("1.jpg")};
+    p.window.Command1_Click();
+    p.window.setText("Text2", -1, "5");
+    p.window.Command6_Click();
+    p.window.Command5_Click();
+    EXPECT_EQ(p.state.Nome_Img_Copia, "5.jpg");
+    EXPECT_EQ(p.window.Form2()->title, "Copia Immagine " + p.photo("5.jpg"));
     // The viewer steps on, then lists another folder, while the window is open.
-    main.Command4_Click();
-    test::TempDir others;
-    platform.dialogAnswers = {makeFile(others / "5.jpg", "another photo")};
-    main.Command1_Click();
-    main.Form2()->setText("Text1", dest.str() + "/");
-    main.Form2()->Command2_Click();
+    p.window.Command4_Click();
+    p.platform.dialogAnswers = {makeFile(others / "5.jpg", "another photo")};
+    p.window.Command1_Click();
+    p.window.Form2()->setText("Text1", dest.str() + "/");
+    p.window.Form2()->Command2_Click();
     EXPECT_EQ(readFile(dest / "5.jpg"), "bytes of 5.jpg");
     EXPECT_FALSE(fs::exists(dest / "6.jpg"));
 }
@@ -268,37 +247,29 @@ TEST(CopyWindow, FolderButtonOffersTheRememberedFolderThenAChooser) {
         r.platform.yesNoAnswers = {c.yes};
         if (!c.chosen.empty()) r.platform.folderAnswers = {r.path(c.chosen)};
         w.Command1_Click();
-        EXPECT_EQ(r.platform.questions.at(0).title, kNewFolderTitle);
+        EXPECT_EQ(r.platform.questions.at(0).title, "Creazione nuova cartella");
         EXPECT_EQ(r.platform.folderDialogs.at(0), r.path(c.chosen.empty() ? c.field : c.remembered)) << "opened on the remembered folder";
-        EXPECT_EQ(w.text("Text1"), r.path(c.field));
-        EXPECT_EQ(r.state.Cartella_Copia, r.path(c.field));
-        std::vector<std::string> made;
+        EXPECT_EQ(w.text("Text1") + "|" + r.state.Cartella_Copia, r.path(c.field) + "|" + r.path(c.field));
+        std::vector<std::string> made, expected;
         for (const auto& e : fs::recursive_directory_iterator(r.dest.str())) made.push_back(e.path().string());
-        std::vector<std::string> expected;
         for (const auto& m : c.made) expected.push_back(r.path(m));
         EXPECT_EQ(made, expected);
     }
 }
 
 TEST(LinkIcons, LaidOutAtStartUpAndOpenTheirSiteInTheUsersLanguage) {
-    test::TempDir app;
-    test::copyPictures(SB_APP_DIR, app.str());
-    test::FakePlatform platform{app.str()};
-    Module1 state;
-    MainWindow main{state, platform};
-    main.outerHeight = 8385;
-    main.Form_Load();
-    int left = main.control("Picture2", 0).left;
+    test::Program p(true);
+    p.window.outerHeight = 8385;
+    p.window.Form_Load();
+    int left = p.window.control("Picture2", 0).left;
     for (int i = 0; i < 7; ++i) {
-        const Control& icon = main.control("Picture2", i);
-        EXPECT_EQ(icon.top, 8385 - icon.height - 20) << i;
-        EXPECT_EQ(icon.left, left) << i;
-        EXPECT_EQ(icon.pictureSize, (PixelSize{117, 69})) << i;
+        const Control& icon = p.window.control("Picture2", i);
+        EXPECT_EQ(std::make_tuple(icon.top, icon.left, icon.pictureSize), std::make_tuple(8385 - icon.height - 20, left, PixelSize{117, 69})) << i;
         left += icon.width + 20;
         for (bool english : {false, true}) {
-            main.Image2_Click(english ? 1 : 0);
-            main.Picture2_Click(i);
-            EXPECT_EQ(platform.openedPages.back(), std::string(kLinkIcons[i].address) + (english ? "index_en.htm" : "index.htm"));
+            p.window.Image2_Click(english ? 1 : 0);
+            p.window.Picture2_Click(i);
+            EXPECT_EQ(p.platform.openedPages.back(), std::string(kLinkIcons[i].address) + (english ? "index_en.htm" : "index.htm"));
         }
         EXPECT_TRUE(icon.tag.ends_with("/") && icon.tag.find(".example/") != std::string::npos) << icon.tag;
     }

@@ -1,5 +1,7 @@
 // A folder whose file system runs out of room on request, for the tests of
-// what a full disk leaves behind.
+// what a full disk leaves behind: a small tmpfs mounted for the test where
+// this user may mount one, otherwise a limit on the size of the files this
+// process writes (RLIMIT_FSIZE), under which a longer write fails just the same.
 #pragma once
 
 #include <fcntl.h>
@@ -19,19 +21,6 @@
 
 namespace sb::test {
 
-// Every file of a folder (not its subfolders) with its bytes.
-inline std::map<std::string, std::string> folderContent(const std::string& folder) {
-    std::map<std::string, std::string> content;
-    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
-        content[entry.path().filename().string()] = readFile(entry.path().string());
-    }
-    return content;
-}
-
-// A folder whose file system runs out of room on request: a small tmpfs
-// mounted for the test where this user may mount one, otherwise a limit on
-// the size of the files this process writes (RLIMIT_FSIZE), under which a
-// longer write fails just the same.
 class CrampedFolder {
 public:
     CrampedFolder() : path_(dir_ / "stretta") {
@@ -50,10 +39,9 @@ public:
         if (mounted_) {
             struct statvfs info {};
             ASSERT_EQ(::statvfs(path_.c_str(), &info), 0);
-            const off_t free = static_cast<off_t>(info.f_bavail * info.f_frsize);
             const int fd = ::open((path_ + "/.riempitivo").c_str(), O_WRONLY | O_CREAT, 0600);
             ASSERT_GE(fd, 0);
-            ASSERT_EQ(::posix_fallocate(fd, 0, free - static_cast<off_t>(room)), 0);
+            ASSERT_EQ(::posix_fallocate(fd, 0, static_cast<off_t>(info.f_bavail * info.f_frsize - room)), 0);
             ::close(fd);
             return;
         }
@@ -64,18 +52,19 @@ public:
         ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &limit), 0);
         limited_ = true;
     }
-    // The folder's files, without the filler.
+    // The folder's files (not its subfolders) with their bytes, without the filler.
     std::map<std::string, std::string> content() const {
-        auto c = folderContent(path_);
-        c.erase(".riempitivo");
-        return c;
+        std::map<std::string, std::string> content;
+        for (const auto& entry : std::filesystem::directory_iterator(path_)) {
+            if (entry.path().filename() != ".riempitivo") content[entry.path().filename().string()] = readFile(entry.path().string());
+        }
+        return content;
     }
 
 private:
     TempDir dir_;
     std::string path_;
-    bool mounted_ = false;
-    bool limited_ = false;
+    bool mounted_ = false, limited_ = false;
     struct rlimit saved_ {};
 };
 

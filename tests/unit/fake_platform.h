@@ -13,72 +13,69 @@
 #include <vector>
 
 #include "app/state.h"
-#include "picture_header.h"
 #include "platform.h"
 #include "temp_dir.h"
 #include "ui/main_window.h"
 
 namespace sb::test {
 
+// The pixel size in a GIF or JPEG file's header (a JPEG's first frame
+// header); any other file is no picture.
+inline std::optional<PixelSize> readPictureSize(const std::string& path) {
+    const std::string b = readFile(path);
+    const auto u = [&b](std::size_t i) { return static_cast<unsigned>(static_cast<unsigned char>(b[i])); };
+    const auto size = [](unsigned w, unsigned h) { return w && h ? std::optional(PixelSize{int(w), int(h)}) : std::nullopt; };
+    if (b.size() >= 10 && b.starts_with("GIF")) return size(u(6) | u(7) << 8, u(8) | u(9) << 8);
+    for (std::size_t at = 2; b.starts_with("\xFF\xD8") && at + 9 <= b.size() && u(at) == 0xFF;) {
+        const unsigned marker = u(at + 1);
+        if (marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 && marker != 0xCC) {
+            return size(u(at + 7) << 8 | u(at + 8), u(at + 5) << 8 | u(at + 6));
+        }
+        at += marker == 0xFF ? 1 : 2 + (u(at + 2) << 8 | u(at + 3));
+    }
+    return std::nullopt;
+}
+
 class FakePlatform : public Platform {
 public:
     explicit FakePlatform(std::string appFolder = SB_APP_DIR) : appFolder_(std::move(appFolder)) {}
 
-    // --- script ---
-    std::deque<std::string> dialogAnswers;  // empty answer queue: the dialog is cancelled
-    std::deque<bool> yesNoAnswers;           // empty answer queue: No
-    std::deque<std::string> folderAnswers;   // empty answer queue: the chooser is closed without a choice
+    // --- script (an empty queue: the dialog is cancelled, the answer is No) ---
+    std::deque<std::string> dialogAnswers, folderAnswers;
+    std::deque<bool> yesNoAnswers;
     std::map<std::string, std::vector<std::string>> listings;  // overrides real listings
-    std::function<void()> onDoEvents;  // runs once per doEvents, may nest handlers
+    std::function<void()> onDoEvents;                           // runs once per doEvents, may nest handlers
     bool browserAlwaysBusy = false;
-    int thumbnailsBeforeCancel = -1;
+    int thumbnailsBeforeCancel = -1;  // after that many thumbnails the user cancels
 
     // --- record ---
     struct Message {
         std::string text, title;
     };
-    std::vector<Message> messages;
-    std::vector<Message> questions;
-    std::vector<std::string> navigations;
-    std::vector<std::string> openedPages;
+    std::vector<Message> messages, questions;
+    std::vector<std::string> navigations, openedPages, thumbnailsMade, folderDialogs;
     std::vector<std::pair<std::string, std::string>> dialogs;  // (folder, file)
-    std::vector<std::string> folderDialogs;                    // the folder each chooser opened on
     std::vector<const WindowModel*> onScreen;                  // further windows shown and not closed
-    int windowShowings = 0;
-    int beeps = 0;
-    int browserStops = 0;
-    std::vector<std::string> thumbnailsMade;  // pictures
+    int windowShowings = 0, beeps = 0, browserStops = 0;
     bool busy = false;
 
     void doEvents() override {
-        if (onDoEvents) {
-            auto hook = onDoEvents;  // a hook may replace itself
-            hook();
-        }
+        if (auto hook = onDoEvents) hook();  // a hook may replace itself
     }
     void showMessage(const std::string& text, const std::string& title) override { messages.push_back({text, title}); }
     bool askYesNo(const std::string& text, const std::string& title) override {
         questions.push_back({text, title});
-        if (yesNoAnswers.empty()) return false;
-        const bool yes = yesNoAnswers.front();
-        yesNoAnswers.pop_front();
-        return yes;
+        return next(yesNoAnswers, false);
     }
     void beep() override { ++beeps; }
     void setBusyPointer(bool b) override { busy = b; }
     std::string showOpenDialog(const std::string& folder, const std::string& file) override {
         dialogs.emplace_back(folder, file);
-        if (dialogAnswers.empty()) return file;
-        std::string answer = dialogAnswers.front();
-        dialogAnswers.pop_front();
-        return answer;
+        return next(dialogAnswers, file);
     }
     std::string showFolderDialog(const std::string& folder) override {
         folderDialogs.push_back(folder);
-        if (folderAnswers.empty()) return {};
-        std::string answer = folderAnswers.front();
-        folderAnswers.pop_front();
-        return answer;
+        return next(folderAnswers, std::string());
     }
     void showWindow(WindowModel& window) override {
         ++windowShowings;
@@ -91,13 +88,12 @@ public:
     }
     std::optional<PixelSize> loadPicture(const std::string& path) override { return readPictureSize(path); }
     // A thumbnail is a line naming its picture and size; a picture without a
-    // readable header has none. After `thumbnailsBeforeCancel` the user cancels.
+    // readable header has none.
     bool makeThumbnails(const std::vector<ThumbnailOrder>& orders, const ThumbnailDone& done) override {
         for (std::size_t i = 0; i < orders.size(); ++i) {
             if (thumbnailsBeforeCancel >= 0 && i >= static_cast<std::size_t>(thumbnailsBeforeCancel)) return false;
-            const ThumbnailOrder& order = orders[i];
-            thumbnailsMade.push_back(order.picture);
-            done(i, readPictureSize(order.picture) ? thumbnailOf(order.picture, order.size) : "");
+            thumbnailsMade.push_back(orders[i].picture);
+            done(i, readPictureSize(orders[i].picture) ? thumbnailOf(orders[i].picture, orders[i].size) : "");
         }
         return true;
     }
@@ -108,8 +104,7 @@ public:
     bool browserBusy() override { return browserAlwaysBusy; }
     void browserStop() override { ++browserStops; }
     std::string applicationFolder() override { return appFolder_; }
-    // Pages the program must not write beside their pictures land here, in
-    // a folder of this test's own.
+    // Pages the program must not write beside their pictures land in a folder of this test's own.
     std::string temporaryFolder() override { return pages_->str() + "/"; }
     std::vector<std::string> listNormalFiles(const std::string& pattern) override {
         if (auto it = listings.find(pattern); it != listings.end()) return it->second;
@@ -117,6 +112,13 @@ public:
     }
 
 private:
+    template <typename T>
+    static T next(std::deque<T>& queue, T otherwise) {
+        if (queue.empty()) return otherwise;
+        T answer = queue.front();
+        queue.pop_front();
+        return answer;
+    }
     std::string appFolder_;
     std::shared_ptr<TempDir> pages_ = std::make_shared<TempDir>();
 };

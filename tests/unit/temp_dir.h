@@ -44,18 +44,16 @@ private:
     std::filesystem::path path_;
 };
 
-// Copies the program's own data files (the application folder's GIF, JPEG,
-// PNG and icon files, in their folders, and the gallery engine) into `to`,
-// leaving out whatever an earlier run wrote there: sites, sample pages.
+// Copies the program's own data files (pictures, icons and the gallery
+// engine, in their folders) into `to`, leaving out what an earlier run wrote
+// there: sites, sample pages.
 inline void copyPictures(const std::filesystem::path& from, const std::filesystem::path& to) {
     namespace fs = std::filesystem;
     for (const auto& entry : fs::recursive_directory_iterator(from)) {
         const std::string type = entry.path().extension().string();
         const fs::path relative = fs::relative(entry.path(), from);
         if (relative.begin()->string() == "LAYOUT_01" || !entry.is_regular_file()) continue;
-        if (type != ".gif" && type != ".GIF" && type != ".jpg" && type != ".png" && type != ".ico" && type != ".js") {
-            continue;
-        }
+        if (type != ".gif" && type != ".GIF" && type != ".jpg" && type != ".png" && type != ".ico" && type != ".js") continue;
         fs::create_directories(to / relative.parent_path());
         fs::copy_file(entry.path(), to / relative, fs::copy_options::overwrite_existing);
     }
