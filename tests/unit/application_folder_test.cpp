@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <string>
+#include <tuple>
 
 #include "app/application_folder.h"
 #include "app/display_check.h"
@@ -17,107 +18,69 @@ using test::makeFile;
 using test::readFile;
 
 TEST(ApplicationFolder, ChoosesTheProgramFolderOnlyWhenItHoldsTheData) {
-    struct Case {
-        const char* what;
-        bool programHoldsData, installedDataThere, userFolderBlocked;
-        const char* expected;  // "program", "user" or "data"
-    };
-    const Case cases[] = {
-        {"build folder", true, false, false, "program"},
-        {"build folder, an installation beside it", true, true, false, "program"},
-        {"installed", false, true, false, "user"},
-        {"installed, user folder cannot be made", false, true, true, "data"},
-        {"no data files anywhere", false, false, false, "program"},
-    };
-    for (const Case& c : cases) {
+    enum Chosen { Program, User, Data };
+    // the program folder holds the data, an installation's data is there, the user folder cannot be made
+    const std::tuple<bool, bool, bool, Chosen> cases[] = {
+        {true, false, false, Program}, {true, true, false, Program}, {false, true, false, User}, {false, true, true, Data},
+        {false, false, false, Program}};  // no data files anywhere
+    for (const auto& [programHoldsData, installed, userBlocked, expected] : cases) {
+        SCOPED_TRACE(std::to_string(programHoldsData) + std::to_string(installed) + std::to_string(userBlocked));
         test::TempDir root;
-        const ApplicationPlaces places{root / "bin", root / "share/sitebuilder",
-                                       c.userFolderBlocked ? root / "file/sitebuilder" : root / "home/sitebuilder"};
+        const ApplicationPlaces places{root / "bin", root / "share/sitebuilder", root / (userBlocked ? "file" : "home") + "/sitebuilder"};
         fs::create_directories(places.programFolder);
-        if (c.programHoldsData) makeFile(places.programFolder + "/blank.gif", "build");
-        if (c.installedDataThere) makeFile(places.dataFolder + "/blank.gif", "installed");
-        if (c.userFolderBlocked) makeFile(root / "file", "a file where a folder should be");
-
+        if (programHoldsData) makeFile(places.programFolder + "/blank.gif", "build");
+        if (installed) makeFile(places.dataFolder + "/blank.gif", "installed");
+        if (userBlocked) makeFile(root / "file", "a file where a folder should be");
         const std::string chosen = chooseApplicationFolder(places);
-        const std::string expected = std::string(c.expected) == "program" ? places.programFolder
-                                     : std::string(c.expected) == "user"  ? places.userFolder
-                                                                          : places.dataFolder;
-        EXPECT_EQ(chosen, expected) << c.what;
-        if (chosen == places.userFolder) {
-            EXPECT_EQ(readFile(places.userFolder + "/blank.gif"), "installed") << c.what;
-        }
-        if (chosen == places.programFolder) {
-            EXPECT_FALSE(fs::exists(places.userFolder)) << c.what;
-        }
+        EXPECT_EQ(chosen, expected == Program ? places.programFolder : expected == User ? places.userFolder : places.dataFolder);
+        EXPECT_EQ(readFile(places.userFolder + "/blank.gif"), expected == User ? "installed" : "");
+        EXPECT_EQ(fs::exists(places.userFolder), expected == User);
     }
 }
 
 // A first start, what the user and a newer package then change, a second start.
 TEST(ApplicationFolder, LaterStartsAddWhatIsMissingAndNeverTouchTheUsersFiles) {
-    enum class User { Leaves, Changes, Deletes };
-    struct Case {
-        const char* file;
-        User user;
-        bool packageUpdates;
-        const char* expected;
-    };
-    const Case cases[] = {
-        {"SFONDI/left.jpg", User::Leaves, false, "installed 1"},
-        {"SFONDI/updated.jpg", User::Leaves, true, "installed 2, longer"},
-        {"SFONDI/changed.jpg", User::Changes, false, "the user's own picture"},
-        {"SFONDI/changed_and_updated.jpg", User::Changes, true, "the user's own picture"},
-        {"PULSANTI/deleted.gif", User::Deletes, false, "installed 1"},
-        {"deleted_and_updated.js", User::Deletes, true, "installed 2, longer"},
+    enum User { Leaves, Changes, Deletes };
+    const std::tuple<const char*, User, bool, const char*> cases[] = {  // file, the user, the package updates it, then
+        {"SFONDI/left.jpg", Leaves, false, "installed 1"},
+        {"SFONDI/updated.jpg", Leaves, true, "installed 2, longer"},
+        {"SFONDI/changed.jpg", Changes, false, "the user's own picture"},
+        {"SFONDI/changed_and_updated.jpg", Changes, true, "the user's own picture"},
+        {"PULSANTI/deleted.gif", Deletes, false, "installed 1"},
+        {"deleted_and_updated.js", Deletes, true, "installed 2, longer"},
     };
     test::TempDir data, user;
-    for (const Case& c : cases) makeFile(data / c.file, "installed 1");
+    for (const auto& [file, _, updated, expected] : cases) makeFile(data / file, "installed 1");
     makeFile(data / ".assets-made", "");
     ASSERT_TRUE(fillUserFolder(data.str(), user.str()));
-    for (const Case& c : cases) ASSERT_EQ(readFile(user / c.file), "installed 1") << c.file;
+    for (const auto& [file, _, updated, expected] : cases) ASSERT_EQ(readFile(user / file), "installed 1") << file;
     EXPECT_FALSE(fs::exists(user / ".assets-made"));
 
-    for (const Case& c : cases) {
-        if (c.user == User::Changes) makeFile(user / c.file, "the user's own picture");
-        if (c.user == User::Deletes) fs::remove(user / c.file);
-        if (c.packageUpdates) makeFile(data / c.file, "installed 2, longer");
+    for (const auto& [file, change, updated, expected] : cases) {
+        if (change == Changes) makeFile(user / file, "the user's own picture");
+        if (change == Deletes) fs::remove(user / file);
+        if (updated) makeFile(data / file, "installed 2, longer");
     }
     makeFile(user / "SFONDI/added.jpg", "added by the user");
     makeFile(data / "TESTATE/new.gif", "new in this version");
     ASSERT_TRUE(fillUserFolder(data.str(), user.str()));
+    for (const auto& [file, change, updated, expected] : cases) EXPECT_EQ(readFile(user / file), expected) << file;
+    EXPECT_EQ(readFile(user / "SFONDI/added.jpg") + "|" + readFile(user / "TESTATE/new.gif"), "added by the user|new in this version");
 
-    for (const Case& c : cases) EXPECT_EQ(readFile(user / c.file), c.expected) << c.file;
-    EXPECT_EQ(readFile(user / "SFONDI/added.jpg"), "added by the user");
-    EXPECT_EQ(readFile(user / "TESTATE/new.gif"), "new in this version");
-
-    // A third start with nothing changed copies nothing: the user's changes
-    // since still stand.
+    // A third start with nothing changed copies nothing: the user's changes since still stand.
     makeFile(user / "SFONDI/updated.jpg", "changed after the update");
     ASSERT_TRUE(fillUserFolder(data.str(), user.str()));
     EXPECT_EQ(readFile(user / "SFONDI/updated.jpg"), "changed after the update");
 }
 
 TEST(DisplayCheck, TellsWhenNoWindowCanBeOpened) {
-    struct Case {
-        const char* platform;
-        const char* display;
-        const char* wayland;
-        bool missing;
+    const std::tuple<const char*, const char*, const char*, bool> cases[] = {  // platform, DISPLAY, WAYLAND_DISPLAY, missing
+        {"", "", "", true},           {"", ":0", "", false},        {"", "", "wayland-0", false}, {"xcb", "", "wayland-0", true},
+        {"xcb", ":99", "", false},    {"wayland-egl", ":0", "", true}, {"wayland;xcb", ":0", "", false}, {"xcb:nograb", "", "", true},
+        {"offscreen", "", "", false}, {";", "", "", true},
     };
-    const Case cases[] = {
-        {"", "", "", true},
-        {"", ":0", "", false},
-        {"", "", "wayland-0", false},
-        {"xcb", "", "wayland-0", true},
-        {"xcb", ":99", "", false},
-        {"wayland-egl", ":0", "", true},
-        {"wayland;xcb", ":0", "", false},
-        {"xcb:nograb", "", "", true},
-        {"offscreen", "", "", false},
-        {";", "", "", true},
-    };
-    for (const Case& c : cases) {
-        EXPECT_EQ(!missingDisplay(c.platform, c.display, c.wayland).empty(), c.missing)
-            << "platform \"" << c.platform << "\" DISPLAY \"" << c.display << "\" WAYLAND_DISPLAY \"" << c.wayland << "\"";
+    for (const auto& [platform, display, wayland, missing] : cases) {
+        EXPECT_EQ(!missingDisplay(platform, display, wayland).empty(), missing) << platform << " | " << display << " | " << wayland;
     }
 }
 

@@ -7,7 +7,6 @@
 
 #include <cstdlib>
 #include <filesystem>
-#include <set>
 #include <string>
 
 #include "common/text.h"
@@ -24,11 +23,9 @@ using test::readFile;
 
 // The odd part of each name (it goes before ".jpg").
 const std::pair<const char*, std::string> kOddNames[] = {
-    {"Quote", "l'alba"},         {"DoubleQuote", "\"mare\""},   {"Ampersand", "a&b"},
-    {"Hash", "hash#x"},          {"Percent", "pct%20"},         {"Question", "q?x=1"},
-    {"Angles", "<b>"},           {"Blanks", "  ai lati  "},     {"LineBreak", "riga\nnuova"},
-    {"Emoji", "\xF0\x9F\x98\x80"}, {"NotUtf8", "caf\xE9 \x81"}, {"Colon", "c:x"},
-    {"Long", std::string(251, 'n')},
+    {"Quote", "l'alba"},  {"DoubleQuote", "\"mare\""}, {"Ampersand", "a&b"},    {"Hash", "hash#x"},     {"Percent", "pct%20"},
+    {"Question", "q?x=1"}, {"Angles", "<b>"},           {"Blanks", "  ai lati  "}, {"LineBreak", "riga\nnuova"},
+    {"Emoji", "\xF0\x9F\x98\x80"}, {"NotUtf8", "caf\xE9 \x81"}, {"Colon", "c:x"}, {"Long", std::string(251, 'n')},
 };
 
 // Reads the written script as a browser reads a Windows-1252 page, and
@@ -62,9 +59,7 @@ TEST_P(OddNames, EveryNameTheSiteGivesIsAFileOfTheSite) {
     const SiteReport report = writeSite({p, "Titolo", "Descrizione", SB_APP_DIR, SB_APP_DIR});
     ASSERT_TRUE(report.complete()) << siteMessage(report);
 
-    std::set<std::string> names;
-    for (const auto& entry : fs::directory_iterator(p.Cartella_Sito)) names.insert(entry.path().filename().string());
-    EXPECT_EQ(names.size(), 20u) << "the script, the page, blank.gif, one picture, four arrows, ten buttons, the engine, its list";
+    EXPECT_EQ(std::distance(fs::directory_iterator(p.Cartella_Sito), {}), 20) << "the script, the page, blank.gif, one picture, four arrows, ten buttons, the engine, its list";
     EXPECT_EQ(readFile(p.Cartella_Sito + siteFileName(picture)), "the picture " + odd);
 
     const fs::path saved = fs::current_path();
@@ -79,12 +74,9 @@ TEST_P(OddNames, EveryNameTheSiteGivesIsAFileOfTheSite) {
 std::string decoded(const std::string& reference) {
     std::string out;
     for (std::size_t i = 0; i < reference.size(); ++i) {
-        if (reference[i] == '%' && i + 2 < reference.size()) {
-            out.push_back(static_cast<char>(std::stoi(reference.substr(i + 1, 2), nullptr, 16)));
-            i += 2;
-        } else {
-            out.push_back(reference[i]);
-        }
+        const bool escape = reference[i] == '%' && i + 2 < reference.size();
+        out.push_back(escape ? static_cast<char>(std::stoi(reference.substr(i + 1, 2), nullptr, 16)) : reference[i]);
+        i += escape ? 2 : 0;
     }
     return out;
 }

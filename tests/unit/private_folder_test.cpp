@@ -9,11 +9,11 @@
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "common/files.h"
 #include "fake_platform.h"
-#include "temp_dir.h"
 
 namespace sb {
 namespace {
@@ -25,63 +25,51 @@ using test::readFile;
 // Sets an environment variable for one test, or takes it away.
 class Environment {
 public:
-    Environment(const char* name, const std::string* value) : name_(name) {
-        if (const char* old = std::getenv(name)) saved_ = old, had_ = true;
-        if (value) ::setenv(name, value->c_str(), 1);
-        else ::unsetenv(name);
+    Environment(const char* name, const std::optional<std::string>& value) : name_(name) {
+        if (const char* old = std::getenv(name)) saved_ = old;
+        set(value);
     }
-    ~Environment() {
-        if (had_) ::setenv(name_, saved_.c_str(), 1);
-        else ::unsetenv(name_);
-    }
+    ~Environment() { set(saved_); }
 
 private:
+    void set(const std::optional<std::string>& value) { value ? ::setenv(name_, value->c_str(), 1) : ::unsetenv(name_); }
     const char* name_;
-    std::string saved_;
-    bool had_ = false;
+    std::optional<std::string> saved_;
 };
-
-mode_t modeOf(const std::string& path) {
-    struct stat st {};
-    return ::lstat(path.c_str(), &st) == 0 ? st.st_mode : 0;
-}
 
 struct Case {
     const char* name;
-    // Prepares a runtime folder (empty: none set) and what another user might
-    // have planted; returns the runtime folder.
-    std::function<std::string(const test::TempDir& home, const test::TempDir& tmp)> arrange;
+    // Prepares a runtime folder (none: none set) and what another user might
+    // have planted in it or in the shared temporary folder.
+    std::function<std::optional<std::string>(const test::TempDir& home, const test::TempDir& tmp)> arrange;
     bool underRuntime;  // the pages go under the runtime folder
 };
 
 void PrintTo(const Case& c, std::ostream* out) { *out << c.name; }
 
+std::string runtimeFolder(const test::TempDir& home, mode_t mode) {
+    fs::create_directories(home / "run");
+    ::chmod((home / "run").c_str(), mode);
+    return home / "run";
+}
+
 const Case kCases[] = {
-    {"RuntimeFolder", [](const test::TempDir& home, const test::TempDir&) {
-         fs::create_directories(home / "run");
-         ::chmod((home / "run").c_str(), 0700);
-         return home / "run";
-     }, true},
-    {"NoRuntimeFolderAndAPlantedSharedOne", [](const test::TempDir& home, const test::TempDir& tmp) {
+    {"RuntimeFolder", [](auto& home, auto&) { return std::optional(runtimeFolder(home, 0700)); }, true},
+    {"NoRuntimeFolderAndAPlantedSharedOne", [](auto& home, auto& tmp) {
          // The fixed name another user could make first, linked to the victim's files.
          fs::create_directories(home / "victim");
          fs::create_symlink(home / "victim", tmp / ("site-builder-" + std::to_string(::getuid())));
          fs::create_symlink(home / "victim", tmp / "site-builder");
-         return std::string();
+         return std::optional<std::string>();
      }, false},
-    {"RuntimeFolderOpenToOthers", [](const test::TempDir& home, const test::TempDir&) {
-         fs::create_directories(home / "run");
-         ::chmod((home / "run").c_str(), 0777);
-         return home / "run";
-     }, false},
-    {"LinkPlantedInTheRuntimeFolder", [](const test::TempDir& home, const test::TempDir&) {
-         fs::create_directories(home / "run");
-         ::chmod((home / "run").c_str(), 0700);
+    {"RuntimeFolderOpenToOthers", [](auto& home, auto&) { return std::optional(runtimeFolder(home, 0777)); }, false},
+    {"LinkPlantedInTheRuntimeFolder", [](auto& home, auto&) {
+         const std::string run = runtimeFolder(home, 0700);
          fs::create_directories(home / "victim");
-         fs::create_symlink(home / "victim", home / "run/site-builder");
-         return home / "run";
+         fs::create_symlink(home / "victim", run + "/site-builder");
+         return std::optional(run);
      }, false},
-    {"RelativeRuntimeFolder", [](const test::TempDir&, const test::TempDir&) { return std::string("run"); }, false},
+    {"RelativeRuntimeFolder", [](auto&, auto&) { return std::optional<std::string>("run"); }, false},
 };
 
 class PrivateFolder : public testing::TestWithParam<Case> {};
@@ -89,34 +77,28 @@ class PrivateFolder : public testing::TestWithParam<Case> {};
 TEST_P(PrivateFolder, IsTheUsersOwnAndWritesNeverLeaveIt) {
     const Case& c = GetParam();
     test::TempDir home, tmp;
-    const std::string runtime = c.arrange(home, tmp);
-    const std::string tmpPath = tmp.str();
-    const Environment xdg("XDG_RUNTIME_DIR", runtime.empty() ? nullptr : &runtime);
-    const Environment tmpdir("TMPDIR", &tmpPath);
+    const std::optional<std::string> runtime = c.arrange(home, tmp);
+    const Environment xdg("XDG_RUNTIME_DIR", runtime), tmpdir("TMPDIR", tmp.str());
+    const std::string precious = home / "victim/tramonto.HTM";
     std::string folder;
     {
         test::FakePlatform platform;
         folder = platform.Platform::temporaryFolder();
         ASSERT_FALSE(folder.empty());
         EXPECT_EQ(folder, platform.Platform::temporaryFolder()) << "one folder for the whole run";
-        EXPECT_EQ(folder.rfind((c.underRuntime ? runtime : tmpPath) + "/", 0), 0u) << folder;
-        const mode_t mode = modeOf(folder.substr(0, folder.size() - 1));
-        EXPECT_TRUE(S_ISDIR(mode)) << folder << " is a link or missing";
-        EXPECT_EQ(mode & 0777, 0700u);
-
+        EXPECT_TRUE(folder.starts_with((c.underRuntime ? *runtime : tmp.str()) + "/")) << folder;
+        struct stat st {};
+        EXPECT_TRUE(::lstat(folder.substr(0, folder.size() - 1).c_str(), &st) == 0 && S_ISDIR(st.st_mode)) << folder << " is a link or missing";
+        EXPECT_EQ(st.st_mode & 0777, 0700u);
         // A link planted inside is replaced, not written through.
         if (fs::exists(home / "victim")) {
-            const std::string precious = makeFile(home / "victim/tramonto.HTM", "precious");
-            fs::create_symlink(precious, folder + "tramonto.HTM");
+            fs::create_symlink(makeFile(precious, "precious"), folder + "tramonto.HTM");
             EXPECT_TRUE(files::writeLines(folder + "tramonto.HTM", {"<html>"}));
-            EXPECT_EQ(readFile(precious), "precious");
             EXPECT_EQ(readFile(folder + "tramonto.HTM"), "<html>\r\n");
         }
     }
     EXPECT_EQ(fs::exists(folder), c.underRuntime) << "a folder made for the run goes with it";
-    if (fs::exists(home / "victim")) {
-        EXPECT_EQ(readFile(home / "victim/tramonto.HTM"), "precious");
-    }
+    EXPECT_EQ(readFile(precious), fs::exists(home / "victim") ? "precious" : "");
 }
 
 INSTANTIATE_TEST_SUITE_P(Table, PrivateFolder, testing::ValuesIn(kCases),

@@ -3,22 +3,17 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
-#include "app/state.h"
 #include "fake_platform.h"
-#include "temp_dir.h"
-#include "ui/main_window.h"
 
 namespace sb {
 namespace {
 
 namespace fs = std::filesystem;
-using test::readFile;
 using test::FakePlatform;
+using test::readFile;
 
 // The program past start-up over a private copy of the application folder's
 // pictures (start-up writes beside them), the working directory being that
@@ -30,14 +25,15 @@ protected:
         test::copyPictures(SB_APP_DIR, app);
         fs::current_path(app);
         window.Form_Load();
-        state.Caricamento_In_Corso = 0;  // as the user's first tab click leaves start-up
-        state.Esecuzione_Automatica = 0;
+        state.Caricamento_In_Corso = state.Esecuzione_Automatica = 0;  // as the user's first tab click leaves start-up
         state.Parametri.Cartella_Sito = window.Text1(1).text = site;
-        platform = FakePlatform(app);  // forget what start-up asked for
     }
     void TearDown() override { fs::current_path(savedDirectory); }
 
+    // A click from the application folder, on a platform that forgot what came before.
     void clickOn(int tab) {
+        fs::current_path(app);
+        platform = FakePlatform(app);
         window.selectedTab = tab;
         state.Tab_Corrente = static_cast<std::int16_t>(tab);
         window.Pulsante_Conferma_Click();
@@ -63,18 +59,18 @@ TEST_F(ConfirmButton, OneClickByTab) {
     for (const auto& c : cases) {
         SCOPED_TRACE("tab " + std::to_string(c.tab) + (c.automatic ? ", automatic" : ""));
         fs::remove_all(site);
-        fs::current_path(app);
-        platform = FakePlatform(app);
         state.Esecuzione_Automatica = c.automatic;
         int writings = 0;  // one seen while events run is taken away, so that the next one shows
-        platform.onDoEvents = [&] { writings += fs::remove(site + "Parametri_by_Velmora.js"); };
-        clickOn(c.tab);
+        const auto count = [&] { writings += fs::remove(site + "Parametri_by_Velmora.js"); };
+        fs::current_path(app);
+        platform = FakePlatform(app);
+        platform.onDoEvents = count;
+        window.selectedTab = c.tab;
+        state.Tab_Corrente = static_cast<std::int16_t>(c.tab);
+        window.Pulsante_Conferma_Click();
         EXPECT_EQ(writings + fs::exists(site + "Parametri_by_Velmora.js"), c.writings);
-        EXPECT_EQ(window.selectedTab, c.tabAfter);
-        EXPECT_EQ(state.Tab_Corrente, c.tabAfter);
-        EXPECT_EQ(state.Esecuzione_Automatica, c.automatic);
-        EXPECT_FALSE(platform.busy);
-        EXPECT_EQ(platform.beeps, c.announced ? 1 : 0);
+        EXPECT_EQ(std::make_tuple(window.selectedTab, int{state.Tab_Corrente}, int{state.Esecuzione_Automatica}, platform.busy, platform.beeps),
+                  std::make_tuple(c.tabAfter, c.tabAfter, int{c.automatic}, false, c.announced ? 1 : 0));
         EXPECT_EQ(platform.openedPages, c.announced ? std::vector<std::string>{site + "index.htm"} : std::vector<std::string>{});
         EXPECT_TRUE(fs::equivalent(fs::current_path(), c.announced ? site : app));
         ASSERT_EQ(platform.messages.size(), c.announced ? 1u : 0u);
@@ -98,8 +94,9 @@ TEST_F(ConfirmButton, RunAfterAnAnnouncedOneReportsNoSameFileCopies) {
     clickOn(11);
     const std::string background = "Sfondo_Bello_Azzurro_Moderno_main-bg_1024x768_RID.jpg";
     state.Parametri.Nome_Immagine_Sfondo_Sito = site + background;
+    fs::current_path(site);
     platform = FakePlatform(app);
-    clickOn(11);
+    window.Pulsante_Conferma_Click();
     ASSERT_EQ(platform.messages.size(), 1u);
     EXPECT_EQ(platform.messages[0].text, done);
     for (const std::string& name : std::vector<std::string>{"Icona_Avanti_1.gif", "Icona_Indietro_2.gif", "Pulsante_01.gif", "Pulsante_10.gif", "SFONDI/" + background}) {
@@ -110,26 +107,22 @@ TEST_F(ConfirmButton, RunAfterAnAnnouncedOneReportsNoSameFileCopies) {
 // A failed run also stays in the working directory it had: the next site
 // still finds its arrows and group buttons there.
 TEST_F(ConfirmButton, AnnouncedFailureNamesWhatFailedAndOpensNothing) {
-    struct Case { std::string folder, heading, named; bool pageOpened; };
-    const Case cases[] = {
+    const std::tuple<std::string, std::string, std::string, bool> cases[] = {  // folder, heading, a line, the page opened
         {root / "manca/sito/", "non riuscita", "Impossibile creare la cartella ", false},
         {app + "/blank.gif/sito/", "non riuscita", "Impossibile scrivere il file ", false},
         {"/proc/", "non riuscita", "Impossibile scrivere il file ", false},  // there, but nobody may write in it
         {root / "sito buono/", "incompleta", "Immagine non copiata: /nessuna/parte.jpg", true},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.folder);
-        fs::current_path(app);
-        platform = FakePlatform(app);
-        state.Parametri.Cartella_Sito = c.folder;
-        state.Parametri.Nome_Immagine_Testata = c.pageOpened ? "/nessuna/parte.jpg" : app + "/TESTATE/Image5.jpg";
+    for (const auto& [folder, heading, named, pageOpened] : cases) {
+        SCOPED_TRACE(folder);
+        state.Parametri.Cartella_Sito = folder;
+        state.Parametri.Nome_Immagine_Testata = pageOpened ? "/nessuna/parte.jpg" : app + "/TESTATE/Image5.jpg";
         clickOn(11);
         ASSERT_EQ(platform.messages.size(), 1u);
         const std::string& text = platform.messages[0].text;
-        EXPECT_EQ(text.rfind("Registrazione Sito " + c.heading + " ! \r\nCartella " + c.folder + "\r\n", 0), 0u) << text;
-        EXPECT_NE(text.find("\r\n" + c.named), std::string::npos) << text;
-        EXPECT_EQ(platform.openedPages.size(), c.pageOpened ? 1u : 0u);
-        EXPECT_FALSE(platform.busy);
+        EXPECT_TRUE(text.starts_with("Registrazione Sito " + heading + " ! \r\nCartella " + folder + "\r\n")) << text;
+        EXPECT_NE(text.find("\r\n" + named), std::string::npos) << text;
+        EXPECT_EQ(std::make_tuple(platform.openedPages.size(), platform.busy), std::make_tuple(pageOpened ? 1u : 0u, false));
         EXPECT_TRUE(fs::equivalent(fs::current_path(), app));
     }
 }

@@ -1,9 +1,7 @@
 // The sample pages (background, slide, groups) and the start-up routine that writes the first of them.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <filesystem>
-#include <fstream>
 #include <regex>
 #include <string>
 #include <tuple>
@@ -17,7 +15,6 @@ namespace {
 namespace fs = std::filesystem;
 using Strings = std::vector<std::string>;
 using test::crlf;
-
 using test::Program;
 using test::readFile;
 
@@ -33,10 +30,9 @@ TEST(Startup, PutsTheDefaultBackgroundOnView) {
     Program p(true);
     p.window.Form_Load();
     const std::string a = p.app.str(), name = "Sfondo_Bello_Azzurro_Moderno_main-bg_1024x768_RID.jpg";
-    EXPECT_EQ(std::make_tuple(p.state.Cartella_Img, p.window.Lista_Immagini[1], p.window.text("Text1", 2)),
-              std::make_tuple(a + "/SFONDI/", name, a + "/SFONDI/" + name));
-    EXPECT_EQ(std::make_tuple(p.state.N_Img, p.state.Img_Corrente, p.window.text("Text2"), p.window.title),
-              std::make_tuple(1, 1, "1", "Site Builder 1/1"));
+    EXPECT_EQ(std::make_tuple(p.state.Cartella_Img, p.window.Lista_Immagini[1], p.window.text("Text1", 2), p.state.N_Img,
+                              p.state.Img_Corrente, p.window.text("Text2"), p.window.title),
+              std::make_tuple(a + "/SFONDI/", name, a + "/SFONDI/" + name, 1, 1, "1", "Site Builder 1/1"));
     const std::string groupsPage = readFile(a + "/SFONDI_DIAPOSITIVE/Sfondo_Diapositiva_Oro_01_Esempio_Sfondo8.htm");
     for (const char* top : {"top:50;", "top:212;", "top:698;"}) EXPECT_NE(groupsPage.find(top), std::string::npos) << top;
     EXPECT_EQ(groupsPage.find("top:860;"), std::string::npos) << "five groups by default";
@@ -45,20 +41,22 @@ TEST(Startup, PutsTheDefaultBackgroundOnView) {
     EXPECT_TRUE(fs::is_empty(p.platform.temporaryFolder()));
 }
 
+// The slide page takes the stored values, not the typed ones.
 TEST(SamplePages, AreTheDocumentedLines) {
     Program p;
     p.load();
     const std::string a = p.app.str(), slide = p.photo("cornice.gif"), image = p.photo("tramonto.jpg");
-    p.state.Parametri = test::startDefaults("/sito/", a);
-    p.state.Parametri.Nome_Immagine_Sfondo_Diapositiva = slide;
+    Parametri_Sito& stored = p.state.Parametri = test::startDefaults("/sito/", a);
+    stored.Nome_Immagine_Sfondo_Diapositiva = slide;
+    std::tie(stored.LARGH_X_DIA, stored.ALT_DIA, stored.POS_Y_DIA, stored.POS_Y_IMG, p.state.POS_X_IMG) = std::make_tuple(0.5, -7, 12.25, -3, 42);
+    p.window.setText("Text7", -1, "999");
     p.window.Command7_Click();
     EXPECT_EQ(readFile(p.photo("cornice_Esempio_Sfondo7.htm")),
               crlf({"<html>", "<head>", "<title>" + slide + "</title>", "</head>",
                     "<body background=\"" + a + "/SFONDI/Tela_Vuota_Quadro_3_RID.jpg\"> ", "<br>",
-                    "<div STYLE='position:absolute;top:190;left:100;'>", "<img src=\"" + slide + "\" width=135 height=100>",
-                    "</div>", "<div STYLE='position:absolute;top:200;left:110;'>",
-                    "<img src=\"" + a + "/image1.jpg\" width=115 height=80>", "</div>",
-                    "<br><br><h2>Esempio sfondo con diapositiva</h2><br><br><br><br>", "<br>", "</body>", "</html>"}));
+                    "<div STYLE='position:absolute;top:12.25;left:100;'>", "<img src=\"" + slide + "\" width=0.5 height=-7>", "</div>",
+                    "<div STYLE='position:absolute;top:-3;left:42;'>", "<img src=\"" + a + "/image1.jpg\" width=-19.5 height=-27>",
+                    "</div>", "<br><br><h2>Esempio sfondo con diapositiva</h2><br><br><br><br>", "<br>", "</body>", "</html>"}));
     p.window.edit("Picture1").height = 40 * 15;
     p.window.Command8_Click();
     Strings lines = {"<html>", "<head>", "<title>" + slide + "</title>", "</head>",
@@ -72,71 +70,41 @@ TEST(SamplePages, AreTheDocumentedLines) {
     EXPECT_EQ(readFile(p.photo("cornice_Esempio_Sfondo8.htm")), crlf(lines));
     p.window.setText("Text1", 2, "  " + image + " ");
     p.window.Command2_Click();
-    EXPECT_EQ(readFile(p.photo("tramonto.HTM")),
-              crlf({"<html>", "<head>", "<title>" + image + "</title>", "</head>", "<body background=\"" + image + "\"> ",
-                    "<br>", "<br><br><br><br>" + image + "<br><br><br><br>", "<br>", "</body>", "</html>"}));
+    EXPECT_EQ(readFile(p.photo("tramonto.HTM")), crlf({"<html>", "<head>", "<title>" + image + "</title>", "</head>",
+                                                      "<body background=\"" + image + "\"> ", "<br>",
+                                                      "<br><br><br><br>" + image + "<br><br><br><br>", "<br>", "</body>", "</html>"}));
     EXPECT_FALSE(p.platform.busy);
-}
-
-// The slide page takes the stored values, not the typed ones.
-TEST(SamplePages, SlidePageTakesTheStoredValues) {
-    Program p;
-    p.load();
-    Parametri_Sito& stored = p.state.Parametri;
-    stored.Nome_Immagine_Sfondo_Diapositiva = p.photo("cornice.gif");
-    std::tie(stored.Nome_Sfondo_Pagina_Immagini, stored.LARGH_X_DIA, stored.ALT_DIA, stored.POS_Y_DIA, stored.POS_Y_IMG,
-             p.state.POS_X_IMG) = std::make_tuple("G.jpg", 0.5, -7, 12.25, -3, 42);
-    p.window.setText("Text7", -1, "999");
-    p.window.Command7_Click();
-    for (const std::string line : {"<body background=\"G.jpg\"> \r\n", "'position:absolute;top:12.25;left:100;'>\r\n",
-                                   "\" width=0.5 height=-7>\r\n", "'position:absolute;top:-3;left:42;'>\r\n",
-                                   "/image1.jpg\" width=-19.5 height=-27>\r\n"}) {
-        EXPECT_NE(readFile(p.photo("cornice_Esempio_Sfondo7.htm")).find(line), std::string::npos) << line;
-    }
 }
 
 // The background, slide and groups pages of one picture, for awkward paths.
 TEST(SamplePages, LieBesideThePictureNamedUpToTheFileNamesFirstDot) {
-    struct Case {
-        std::string picture, stem;  // under the photo folder; no stem: no page
-        std::string title;          // the title's bytes when they are not the path's
-        bool written;
+    const std::tuple<std::string, std::string, std::string> cases[] = {  // picture, stem (none: no page), title when not the path
+        {"tramonto.jpg", "tramonto", ""}, {"foto.2007/mare.jpg", "foto.2007/mare", ""}, {"many.dots.name.jpg", "many", ""},
+        {"qu\"ote & r.GIF", "qu\"ote & r", ""},
+        {"\xD0\x96\xD0\xB0\xD1\x80.bmp", "\xD0\x96\xD0\xB0\xD1\x80", "&#1046;&#1072;&#1088;.bmp"},
+        {"a file/mare.jpg", "a file/mare", ""}, {"noext", "", ""}, {"foto.2007/noext", "", ""},
     };
-    const Case cases[] = {
-        {"tramonto.jpg", "tramonto", "", true},
-        {"foto.2007/mare.jpg", "foto.2007/mare", "", true},
-        {"many.dots.name.jpg", "many", "", true},
-        {"qu\"ote & r.GIF", "qu\"ote & r", "", true},
-        {"\xD0\x96\xD0\xB0\xD1\x80.bmp", "\xD0\x96\xD0\xB0\xD1\x80", "&#1046;&#1072;&#1088;.bmp", true},
-        {"a file/mare.jpg", "a file/mare", "", false},
-        {"noext", "", "", false},
-        {"foto.2007/noext", "", "", false},
-    };
-    for (const Case& c : cases) {
+    for (const auto& [name, stem, titled] : cases) {
         Program p;
         p.load();
         fs::create_directories(p.photo("foto.2007"));
         test::makeFile(p.photo("a file"), "not a folder");
-        const std::string picture = p.photo(c.picture), title = p.photo(c.title.empty() ? c.picture : c.title);
+        const std::string picture = p.photo(name), title = p.photo(titled.empty() ? name : titled);
+        const bool written = !stem.empty() && !name.starts_with("a file");
         p.window.setText("Text1", 2, picture);
         p.state.Parametri.Nome_Immagine_Sfondo_Diapositiva = picture;
         p.state.Esecuzione_Automatica = 1;  // the slide and groups pages wait for the user's first click
-        for (auto press : {&MainWindow::Command2_Click, &MainWindow::Command7_Click, &MainWindow::Command8_Click}) {
-            (p.window.*press)();
-        }
+        for (auto press : {&MainWindow::Command2_Click, &MainWindow::Command7_Click, &MainWindow::Command8_Click}) (p.window.*press)();
         p.state.Esecuzione_Automatica = 0;
         p.window.Command7_Click();
         p.window.Command8_Click();
-        const auto pageOf = [&](const std::string& end) { return c.stem.empty() ? std::string() : p.photo(c.stem + end); };
+        const auto pageOf = [&](const std::string& end) { return stem.empty() ? std::string() : p.photo(stem + end); };
         const Strings pages = {pageOf(".HTM"), pageOf("_Esempio_Sfondo7.htm"), pageOf("_Esempio_Sfondo8.htm")};
-        EXPECT_EQ(p.platform.navigations,
-                  (Strings{"file://" + (c.stem.empty() ? picture : pages[0]), "file://" + pages[1], "file://" + pages[2]}));
+        EXPECT_EQ(p.platform.navigations, (Strings{"file://" + (stem.empty() ? picture : pages[0]), "file://" + pages[1], "file://" + pages[2]}));
         const std::string head = "<html>\r\n<head>\r\n<title>" + title + "</title>\r\n";
-        for (const std::string& page : pages) {
-            EXPECT_EQ(readFile(page).substr(0, head.size()), c.written ? head : "") << page;
-        }
-        EXPECT_TRUE(fs::is_empty(p.platform.temporaryFolder())) << c.picture;
-        EXPECT_EQ(std::distance(fs::recursive_directory_iterator(p.photos.str()), {}), c.written ? 5 : 2) << c.picture;
+        for (const std::string& page : pages) EXPECT_EQ(readFile(page).substr(0, head.size()), written ? head : "") << page;
+        EXPECT_TRUE(fs::is_empty(p.platform.temporaryFolder())) << name;
+        EXPECT_EQ(std::distance(fs::recursive_directory_iterator(p.photos.str()), {}), written ? 5 : 2) << name;
     }
 }
 
@@ -168,44 +136,33 @@ TEST(SamplePages, KeepAUsersOwnFile) {
             const std::string before = readFile(page), elsewhere = p.platform.temporaryFolder() + fs::path(page).filename().string();
             SCOPED_TRACE(page.substr(page.rfind('/')) + " case " + std::to_string(kind));
             EXPECT_EQ(show("tramonto.jpg"), replaced ? page : elsewhere);
-            EXPECT_EQ(std::make_tuple(readFile(page), readFile(elsewhere)),
-                      replaced ? std::make_tuple(fresh, std::string("")) : std::make_tuple(before, fresh));
-            EXPECT_EQ(fs::is_symlink(page), kind == LinkToUserFile);
-            EXPECT_TRUE(p.platform.messages.empty());
+            EXPECT_EQ(std::make_tuple(readFile(page), readFile(elsewhere), fs::is_symlink(page), p.platform.messages.size()),
+                      replaced ? std::make_tuple(fresh, std::string(""), false, 0ul) : std::make_tuple(before, fresh, kind == LinkToUserFile, 0ul));
         }
     }
 }
 
 TEST(SamplePages, GroupsPageButtons) {
-    struct Case {
-        double groups;
-        int pictureTwips;
-        std::size_t count;
-        Strings tops;  // the first ones
-    };
-    const Case cases[] = {
-        {5, 600, 5, {"50", "100", "150", "200", "250"}},
-        {0, 600, 0, {}},
-        {2.5, 600, 2, {"50", "100"}},
+    const std::tuple<double, int, std::size_t, Strings> cases[] = {  // groups, picture height in twips, buttons, the first tops
+        {5, 600, 5, {"50", "100", "150", "200", "250"}}, {0, 600, 0, {}}, {2.5, 600, 2, {"50", "100"}},
         {4, 100, 4, {"50", "66.66667", "83.33334", "100"}},  // single precision, plain decimal
-        {3, 0, 3, {"50", "60", "70"}},
-        {1e9, 15, 1000, {"50", "61", "72"}},
+        {3, 0, 3, {"50", "60", "70"}}, {1e9, 15, 1000, {"50", "61", "72"}},
     };
-    for (const Case& c : cases) {
+    for (const auto& [groups, pictureTwips, count, first] : cases) {
         Program p;
         p.load(3);
         p.state.Parametri.Nome_Immagine_Sfondo_Diapositiva = p.photo("cornice.gif");
-        p.state.Parametri.MAX_NUM_ARG = c.groups;
-        p.window.edit("Picture1").height = c.pictureTwips;
+        p.state.Parametri.MAX_NUM_ARG = groups;
+        p.window.edit("Picture1").height = pictureTwips;
         p.window.Command8_Click();
         const std::string page = readFile(p.photo("cornice_Esempio_Sfondo8.htm"));
         const std::regex top("<div STYLE='position:absolute;top:([^;]*);left:100;'>\r\n");
         Strings tops;
         for (std::sregex_iterator it(page.begin(), page.end(), top), end; it != end; ++it) tops.push_back((*it)[1]);
-        EXPECT_EQ(tops.size(), c.count) << c.groups;
-        tops.resize(std::min(tops.size(), c.tops.size()));
-        EXPECT_EQ(tops, c.tops) << c.groups;
-        EXPECT_EQ(page.substr(page.size() - 24), "<br>\r\n</body>\r\n</html>\r\n") << c.groups;
+        EXPECT_EQ(tops.size(), count) << groups;
+        tops.resize(std::min(tops.size(), first.size()));
+        EXPECT_EQ(tops, first) << groups;
+        EXPECT_TRUE(page.ends_with("<br>\r\n</body>\r\n</html>\r\n")) << groups;
     }
 }
 
