@@ -24,20 +24,17 @@ using test::readFile;
 
 // A Main Window whose viewer shows one photo, a destination folder and,
 // where a row asks for it, a folder on a file system that is nearly full.
-struct Rig {
-    test::TempDir app, photos, dest;
-    test::FakePlatform platform{app.str()};
-    Module1 state;
-    MainWindow main{state, platform};
+struct Rig : test::Program {
+    test::TempDir dest;
     std::optional<test::CrampedFolder> cramped;
     std::string name, source;
 
-    explicit Rig(std::string image = "foto.jpg") : name(std::move(image)), source(makeFile(photos / name, "JPEG bytes")) {
+    explicit Rig(std::string image = "foto.jpg") : name(std::move(image)), source(test::makeFile(photo(name), "JPEG bytes")) {
         state.Cartella_Img = photos.str() + "/";
-        main.Lista_Immagini[1] = name;
+        window.Lista_Immagini[1] = name;
         state.N_Img = state.Img_Corrente = 1;
     }
-    CopyWindow& open() { return main.Command5_Click(), *main.Form2(); }
+    CopyWindow& open() { return window.Command5_Click(), *window.Form2(); }
     // "@x": x in the destination folder; "%x": in the nearly full one; "&x": beside the photo.
     std::string path(const std::string& p) const {
         const std::size_t at = p.find_first_not_of(' ');
@@ -133,7 +130,7 @@ TEST(CopyWindow, CopyAndMoveKeepTheSourceUnlessAVerifiedCopyIsInPlace) {
             if (done) {
                 EXPECT_EQ(readFile(r.path(row.target)), bytes);
                 before[r.path(row.target)] = bytes;
-                EXPECT_EQ(r.main.Lista_Immagini[1], r.name) << "the viewer's list is not refreshed";
+                EXPECT_EQ(r.window.Lista_Immagini[1], r.name) << "the viewer's list is not refreshed";
             }
             if (moved && watched == r.photos.str()) before.erase(r.source);
             EXPECT_EQ(tree(watched), before) << "no partial or temporary file, nothing else changed";
@@ -154,13 +151,13 @@ TEST(CopyWindow, TakesTheMainWindowsLanguageAtOpeningAndChangesOnlyItselfByItsFl
     for (const auto& [mainEnglish, flag, english, title] : cases) {
         SCOPED_TRACE(title + (mainEnglish ? " from English" : " from Italian"));
         Rig r;
-        if (mainEnglish) r.main.Image2_Click(1);
-        const std::string mainTitle = r.main.title;
+        if (mainEnglish) r.window.Image2_Click(1);
+        const std::string mainTitle = r.window.title;
         CopyWindow& w = r.open();
         if (flag >= 0) w.Image2_Click(flag);
         EXPECT_EQ(w.title, title.back() == '+' ? title.substr(0, title.size() - 1) + r.source : title);
         EXPECT_EQ(w.text("Command2"), english ? "Confirmation copying" : "Conferma copia");
-        EXPECT_EQ(std::make_pair(Lingua_Inglese(r.main), r.main.title), std::make_pair(mainEnglish, mainTitle));
+        EXPECT_EQ(std::make_pair(Lingua_Inglese(r.window), r.window.title), std::make_pair(mainEnglish, mainTitle));
         // A move answered No: the question and the notice, nothing else.
         const std::string remembered = r.state.Cartella_Copia;
         r.press(w, 3, "@nuova/", false);
@@ -222,38 +219,32 @@ TEST(CopyLauncher, CopiesTheImageHandedOverWhateverTheViewerShowsSince) {
 }
 
 TEST(CopyWindow, FolderButtonOffersTheRememberedFolderThenAChooser) {
-    struct Case {
-        const char* what;
-        std::string remembered;
-        bool yes;
-        std::string chosen;  // empty: the chooser is closed
-        std::string field;   // what the field and Cartella_Copia hold afterwards
-        std::vector<std::string> made;
+    // remembered, answer to "make it?", folder chosen (none: the chooser is closed), what the field and Cartella_Copia
+    // hold afterwards, folders made
+    const std::tuple<std::string, bool, std::string, std::string, std::vector<std::string>> cases[] = {
+        {"@nuova/", true, "", "@nuova/", {"@nuova"}},
+        {"@nuova/", false, "", "@nuova/", {}},
+        {"@a/b/c", true, "", "@a/b/", {"@a", "@a/b"}},  // all but the last level
+        {"cartella", false, "", "", {}},                // no separator at all
+        {"@", false, "@scelta", "@scelta/", {}},
+        {"@", false, "@scelta/", "@scelta/", {}},
     };
-    const Case cases[] = {
-        {"missing folder, Yes", "@nuova/", true, "", "@nuova/", {"@nuova"}},
-        {"missing folder, No", "@nuova/", false, "", "@nuova/", {}},
-        {"missing parents: all but the last level", "@a/b/c", true, "", "@a/b/", {"@a", "@a/b"}},
-        {"no separator at all", "cartella", false, "", "", {}},
-        {"a folder chosen", "@", false, "@scelta", "@scelta/", {}},
-        {"a folder chosen with its separator", "@", false, "@scelta/", "@scelta/", {}},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.what);
+    for (const auto& [remembered, yes, chosen, field, made] : cases) {
+        SCOPED_TRACE(remembered + " " + chosen);
         Rig r;
-        r.state.Cartella_Copia = r.path(c.remembered);
+        r.state.Cartella_Copia = r.path(remembered);
         CopyWindow& w = r.open();
         w.setText("Text1", "typed and replaced");
-        r.platform.yesNoAnswers = {c.yes};
-        if (!c.chosen.empty()) r.platform.folderAnswers = {r.path(c.chosen)};
+        r.platform.yesNoAnswers = {yes};
+        if (!chosen.empty()) r.platform.folderAnswers = {r.path(chosen)};
         w.Command1_Click();
         EXPECT_EQ(r.platform.questions.at(0).title, "Creazione nuova cartella");
-        EXPECT_EQ(r.platform.folderDialogs.at(0), r.path(c.chosen.empty() ? c.field : c.remembered)) << "opened on the remembered folder";
-        EXPECT_EQ(w.text("Text1") + "|" + r.state.Cartella_Copia, r.path(c.field) + "|" + r.path(c.field));
-        std::vector<std::string> made, expected;
-        for (const auto& e : fs::recursive_directory_iterator(r.dest.str())) made.push_back(e.path().string());
-        for (const auto& m : c.made) expected.push_back(r.path(m));
-        EXPECT_EQ(made, expected);
+        EXPECT_EQ(r.platform.folderDialogs.at(0), r.path(chosen.empty() ? field : remembered)) << "opened on the remembered folder";
+        EXPECT_EQ(w.text("Text1") + "|" + r.state.Cartella_Copia, r.path(field) + "|" + r.path(field));
+        std::vector<std::string> found, expected;
+        for (const auto& e : fs::recursive_directory_iterator(r.dest.str())) found.push_back(e.path().string());
+        for (const auto& m : made) expected.push_back(r.path(m));
+        EXPECT_EQ(found, expected);
     }
 }
 

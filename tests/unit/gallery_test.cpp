@@ -216,8 +216,6 @@ struct BadGallery {
     bool permissions = false;               // run where permissions bind (the root user ignores them)
 };
 
-void PrintTo(const BadGallery& c, std::ostream* out) { *out << c.name; }
-
 const BadGallery kBadGalleries[] = {
     {"BrokenPicture", [](Site& s) { s.picture("G/buona.jpg"); makeFile(s.folder + "/G/rotta.jpg", "not a picture"); },
      {"Immagine non leggibile, senza miniatura: {}/G/rotta.jpg"}, 1},
@@ -245,46 +243,36 @@ const BadGallery kBadGalleries[] = {
      }()},
 };
 
-class GalleryBadInput : public testing::TestWithParam<BadGallery> {};
-
 // Each failure is one line of the announced message; the list still names
 // every readable picture, with a thumbnail where one could be made; nothing
 // of the user's is changed.
-void isReportedAndTheRestWorks(const BadGallery& c, const std::string& app) {
-    Site s(app);
-    c.arrange(s);
-    const std::string userFile = fs::is_regular_file(s.thumbnails()) ? readFile(s.thumbnails()) : "";
-    const SiteReport report = s.write();
-
-    std::string expected = "Registrazione Sito incompleta ! \r\nCartella " + s.p.Cartella_Sito;
-    for (std::string line : c.messageLines) {
-        if (const auto at = line.find("{}"); at != std::string::npos) line.replace(at, 2, s.folder);
-        expected += "\r\n" + line;
-    }
-    EXPECT_EQ(siteMessage(report), expected);
-    std::size_t pictures = 0, withThumbnail = 0;  // lines of the list "['name','thumbnail']"
-    std::istringstream list(s.list());
-    for (std::string line; std::getline(list, line);) {
-        if (line.rfind("['", 0) != 0 || line.find("',[") != std::string::npos) continue;
-        ++pictures;
-        withThumbnail += line.find("','']") == std::string::npos;
-    }
-    EXPECT_EQ(withThumbnail, c.withThumbnail);
-    EXPECT_EQ(pictures, findGroups(s.folder).groups.at(0).pictures.size());
-    EXPECT_TRUE(userFile.empty() || readFile(s.thumbnails()) == userFile) << "the user's file is kept";
-}
-
-TEST_P(GalleryBadInput, IsReportedAndTheRestOfTheGalleryWorks) {
-    const BadGallery& c = GetParam();
-    if (c.permissions) {
-        test::asUnprivilegedUser([&c](const std::string& app) { isReportedAndTheRestWorks(c, app); });
-    } else {
-        isReportedAndTheRestWorks(c, SB_APP_DIR);
+TEST(Gallery, BadInputIsReportedAndTheRestOfTheGalleryWorks) {
+    for (const BadGallery& c : kBadGalleries) {
+        SCOPED_TRACE(c.name);
+        test::asUser(c.permissions, [&c](const std::string& app) {
+            Site s(app);
+            c.arrange(s);
+            const std::string userFile = fs::is_regular_file(s.thumbnails()) ? readFile(s.thumbnails()) : "";
+            const SiteReport report = s.write();
+            std::string expected = "Registrazione Sito incompleta ! \r\nCartella " + s.p.Cartella_Sito;
+            for (std::string line : c.messageLines) {
+                if (const auto at = line.find("{}"); at != std::string::npos) line.replace(at, 2, s.folder);
+                expected += "\r\n" + line;
+            }
+            EXPECT_EQ(siteMessage(report), expected);
+            std::size_t pictures = 0, withThumbnail = 0;  // lines of the list "['name','thumbnail']"
+            std::istringstream list(s.list());
+            for (std::string line; std::getline(list, line);) {
+                if (!line.starts_with("['") || line.find("',[") != std::string::npos) continue;
+                ++pictures;
+                withThumbnail += line.find("','']") == std::string::npos;
+            }
+            EXPECT_EQ(withThumbnail, c.withThumbnail);
+            EXPECT_EQ(pictures, findGroups(s.folder).groups.at(0).pictures.size());
+            EXPECT_TRUE(userFile.empty() || readFile(s.thumbnails()) == userFile) << "the user's file is kept";
+        });
     }
 }
-
-INSTANTIATE_TEST_SUITE_P(Table, GalleryBadInput, testing::ValuesIn(kBadGalleries),
-                         [](const testing::TestParamInfo<BadGallery>& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace sb

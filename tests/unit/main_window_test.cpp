@@ -47,26 +47,22 @@ struct CaptionRow {
 // the confirm button changes) and of the Copy Window.
 const CaptionRow kMainWindowCaptions[] = {
     {"title", "Site Builder "}, {"Command1", "Sfoglia ...", "Search ...", "Sfoglia..."}, {"Command5", "Copia Img.", "Copy Img."},
-    {"Pulsante_Conferma", "Conferma parametri", "Confirmation of parameters"},
-    {"Text4(0)", "Titolo Sito", "Title of Web-Site"}, {"Text4(1)", "Nome immagine", "Image name"}, {"Text4(2)", "N.Img."},
+    {"Pulsante_Conferma", "Conferma parametri", "Confirmation of parameters"}, {"Text4(0)", "Titolo Sito", "Title of Web-Site"},
+    {"Text4(1)", "Nome immagine", "Image name"}, {"Text4(2)", "N.Img."},
     {"Text4(3)", "Numero Gruppi desiderati (1-20..)", "Number favorites Groups (1-20..)"},
     {"Text4(4)", "Selezionare l'immagine da usare per i Pulsanti dei Gruppi", "Select the image for utilize for Bottons of Groups"},
-    {"Text4(5)", "Selezionare l'immagine da usare come sfondo generale delle immagini del Gruppo scelto",
-     "Select the image for utilize with Background of the select Group"},
+    {"Text4(5)", "Selezionare l'immagine da usare come sfondo generale delle immagini del Gruppo scelto", "Select the image for utilize with Background of the select Group"},
     {"Text4(6)", "Descrizione Sito", "Description Site"}, {"Text4(7)", "Numero Righe (1-4..)", "Rows Number (1-4..)"},
     {"Text4(8)", "Numero Immagini per Riga  (1-4..)", "Number Images for Row  (1-4..)"},
-    {"Text4(9)", "Selezionare l'immagine da usare come sfondo per le Miniature delle immagini",
-     "Select the image for utilize with Background for Icons (Micro-Images)"},
+    {"Text4(9)", "Selezionare l'immagine da usare come sfondo per le Miniature delle immagini", "Select the image for utilize with Background for Icons (Micro-Images)"},
     {"Text4(10)", "Larghezza diapositive (135)", "Width of Icons (Micro-Images)  (135)"},
     {"Text4(11)", "Altezza diapositiva (100)", "Height of Icons (Micro-Images) (100)"},
     {"Text4(12)", "Posizione Immagine Sfondo Diapositiva (400) X=", "Position Background of Icons (Micro-Images) (400) X="},
     {"Text4(13)", "Posizione Immagine Sfondo Diapositiva (190) Y=", "Position Background of Icons (Micro-Images) (190) Y="},
     {"Text4(14)", "Posizione Immagine Piccola sopra Diapositiva (200) Y=", "Position image over Icons (Micro-Images) (200) Y="},
     {"Text4(15)", "Posizione Immagine Grande (220) X=", "Position Big image (220) X="},
-    {"Text4(16)", "Indicare la cartella e il Nome del Sito che volete creare o gestire",
-     "Select Folder and Name of your Web-Site for create and management"},
-    {"Text4(17)", "Indicare l'immagine da utilizare come Sfondo della Homepage del vostro  Sito Internet",
-     "Select image for utilize with Background of Homepage your Web-Site"},
+    {"Text4(16)", "Indicare la cartella e il Nome del Sito che volete creare o gestire", "Select Folder and Name of your Web-Site for create and management"},
+    {"Text4(17)", "Indicare l'immagine da utilizare come Sfondo della Homepage del vostro  Sito Internet", "Select image for utilize with Background of Homepage your Web-Site"},
     {"Text4(18)", "Posizione Immagine Grande (80)  Y=", "Position Big image (80)  Y=", "Posizione Immagine Grande  (80) Y="},
     {"Text4(19)", "Posizione Pulsanti Gruppi (30) Y=", "Position of Bottons Groups (30) Y="},
     {"Text4(20)", "Spaziatura verticale tra i Gruppi  (95)", "Vertical width thru Groups (95)", "Spaziatura verticale tra i Gruppi  (95) "},
@@ -74,9 +70,8 @@ const CaptionRow kMainWindowCaptions[] = {
     {"tab 1", "Titolo", "Title"}, {"tab 2", "Sfondo", "Background"}, {"tab 3", "Gruppi", "Groups"}, {"tab 4", "Argomenti", "Argoments"},
     {"tab 5", "Diapositive", "Icons"}, {"tab 6", "Immagini_Piccole", "Micro-Images"}, {"tab 7", "Immagini_Grandi", "Big-Images"},
     {"tab 8", "Pulsanti", "Bottons"}, {"tab 9", "Testata", "Head"}, {"tab 10", "Commenti", "Note"},
-    {"tab 11", "Anteprima Sito", "Preview Web-Site"}, {"Command2", "HTML SFONDO"}, {"Command3", "<"}, {"Command4", ">"},
-    {"Command6", "OK"}, {"Command7", "HTML DIAPOSITIVA"}, {"Command8", "HTML GRUPPI"}, {"Label6(0)", "by Velmora"},
-    {"Label6(1)", "by Velmora"},
+    {"tab 11", "Anteprima Sito", "Preview Web-Site"}, {"Command2", "HTML SFONDO"}, {"Command3", "<"}, {"Command4", ">"}, {"Command6", "OK"},
+    {"Command7", "HTML DIAPOSITIVA"}, {"Command8", "HTML GRUPPI"}, {"Label6(0)", "by Velmora"}, {"Label6(1)", "by Velmora"},
 };
 const CaptionRow kCopyWindowCaptions[] = {
     {"title", "Site Builder ", nullptr, "Copia Immagine"}, {"Frame1", "Copia Immagini selezionate", "Copy select Images"},
@@ -112,23 +107,20 @@ TEST(Captions, BothWindowsAsDesignedAndInBothLanguages) {
 // The confirm button creates the site on the last parameter tab and on the
 // preview; the row label names the site's folder on the first tab.
 TEST(Captions, ConfirmButtonAndRowLabelFollowTheTab) {
-    const char* const confirm[2] = {"Conferma parametri", "Confirmation of parameters"};
-    const char* const create[2] = {"Conferma creazione Sito", "Confirm site creation"};
-    const char* const image[2] = {"Nome immagine", "Image name"};
-    const char* const site[2] = {"Nome Sito", "Site name"};
-    const std::map<int, std::pair<const char* const*, const char* const*>> tabs = {
-        {1, {confirm, site}}, {2, {confirm, image}}, {9, {confirm, image}}, {10, {create, image}}, {11, {create, image}}};
-    for (const auto& [tab, captions] : tabs) {
-        for (int english : {0, 1}) {
-            Program p;
-            p.load();
-            p.window.Image2_Click(english);
-            p.showTab(tab);
-            SCOPED_TRACE("tab " + std::to_string(tab) + (english ? " in English" : " in Italian"));
-            EXPECT_EQ(p.window.text("Pulsante_Conferma"), captions.first[english]);
-            EXPECT_EQ(p.window.text("Text4", 1), captions.second[english]);
-            EXPECT_EQ(p.window.text("Command1"), english ? "Search ..." : "Sfoglia ...");
-        }
+    const std::tuple<int, int, const char*, const char*> cases[] = {  // tab, English, confirm button, row label
+        {1, 0, "Conferma parametri", "Nome Sito"},          {1, 1, "Confirmation of parameters", "Site name"},
+        {2, 0, "Conferma parametri", "Nome immagine"},      {2, 1, "Confirmation of parameters", "Image name"},
+        {9, 0, "Conferma parametri", "Nome immagine"},      {9, 1, "Confirmation of parameters", "Image name"},
+        {10, 0, "Conferma creazione Sito", "Nome immagine"}, {10, 1, "Confirm site creation", "Image name"},
+        {11, 0, "Conferma creazione Sito", "Nome immagine"}, {11, 1, "Confirm site creation", "Image name"},
+    };
+    for (const auto& [tab, english, confirm, label] : cases) {
+        Program p;
+        p.load();
+        p.window.Image2_Click(english);
+        p.showTab(tab);
+        EXPECT_EQ(p.window.text("Pulsante_Conferma") + "|" + p.window.text("Text4", 1) + "|" + p.window.text("Command1"),
+                  std::string(confirm) + "|" + label + "|" + (english ? "Search ..." : "Sfoglia ...")) << "tab " << tab;
     }
 }
 

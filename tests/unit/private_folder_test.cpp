@@ -37,72 +37,61 @@ private:
     std::optional<std::string> saved_;
 };
 
-struct Case {
-    const char* name;
-    // Prepares a runtime folder (none: none set) and what another user might
-    // have planted in it or in the shared temporary folder.
-    std::function<std::optional<std::string>(const test::TempDir& home, const test::TempDir& tmp)> arrange;
-    bool underRuntime;  // the pages go under the runtime folder
-};
-
-void PrintTo(const Case& c, std::ostream* out) { *out << c.name; }
-
 std::string runtimeFolder(const test::TempDir& home, mode_t mode) {
     fs::create_directories(home / "run");
     ::chmod((home / "run").c_str(), mode);
     return home / "run";
 }
 
-const Case kCases[] = {
-    {"RuntimeFolder", [](auto& home, auto&) { return std::optional(runtimeFolder(home, 0700)); }, true},
-    {"NoRuntimeFolderAndAPlantedSharedOne", [](auto& home, auto& tmp) {
-         // The fixed name another user could make first, linked to the victim's files.
-         fs::create_directories(home / "victim");
-         fs::create_symlink(home / "victim", tmp / ("site-builder-" + std::to_string(::getuid())));
-         fs::create_symlink(home / "victim", tmp / "site-builder");
-         return std::optional<std::string>();
-     }, false},
-    {"RuntimeFolderOpenToOthers", [](auto& home, auto&) { return std::optional(runtimeFolder(home, 0777)); }, false},
-    {"LinkPlantedInTheRuntimeFolder", [](auto& home, auto&) {
-         const std::string run = runtimeFolder(home, 0700);
-         fs::create_directories(home / "victim");
-         fs::create_symlink(home / "victim", run + "/site-builder");
-         return std::optional(run);
-     }, false},
-    {"RelativeRuntimeFolder", [](auto&, auto&) { return std::optional<std::string>("run"); }, false},
-};
-
-class PrivateFolder : public testing::TestWithParam<Case> {};
-
-TEST_P(PrivateFolder, IsTheUsersOwnAndWritesNeverLeaveIt) {
-    const Case& c = GetParam();
-    test::TempDir home, tmp;
-    const std::optional<std::string> runtime = c.arrange(home, tmp);
-    const Environment xdg("XDG_RUNTIME_DIR", runtime), tmpdir("TMPDIR", tmp.str());
-    const std::string precious = home / "victim/tramonto.HTM";
-    std::string folder;
-    {
-        test::FakePlatform platform;
-        folder = platform.Platform::temporaryFolder();
-        ASSERT_FALSE(folder.empty());
-        EXPECT_EQ(folder, platform.Platform::temporaryFolder()) << "one folder for the whole run";
-        EXPECT_TRUE(folder.starts_with((c.underRuntime ? *runtime : tmp.str()) + "/")) << folder;
-        struct stat st {};
-        EXPECT_TRUE(::lstat(folder.substr(0, folder.size() - 1).c_str(), &st) == 0 && S_ISDIR(st.st_mode)) << folder << " is a link or missing";
-        EXPECT_EQ(st.st_mode & 0777, 0700u);
-        // A link planted inside is replaced, not written through.
-        if (fs::exists(home / "victim")) {
-            fs::create_symlink(makeFile(precious, "precious"), folder + "tramonto.HTM");
-            EXPECT_TRUE(files::writeLines(folder + "tramonto.HTM", {"<html>"}));
-            EXPECT_EQ(readFile(folder + "tramonto.HTM"), "<html>\r\n");
+TEST(PrivateFolder, IsTheUsersOwnAndWritesNeverLeaveIt) {
+    // A runtime folder (none: none set) and what another user might have planted in it or in the shared
+    // temporary folder; whether the pages go under the runtime folder.
+    using Arrange = std::function<std::optional<std::string>(const test::TempDir& home, const test::TempDir& tmp)>;
+    const std::tuple<const char*, Arrange, bool> cases[] = {
+        {"RuntimeFolder", [](auto& home, auto&) { return std::optional(runtimeFolder(home, 0700)); }, true},
+        {"NoRuntimeFolderAndAPlantedSharedOne", [](auto& home, auto& tmp) {
+             // The fixed name another user could make first, linked to the victim's files.
+             fs::create_directories(home / "victim");
+             fs::create_symlink(home / "victim", tmp / ("site-builder-" + std::to_string(::getuid())));
+             fs::create_symlink(home / "victim", tmp / "site-builder");
+             return std::optional<std::string>();
+         }, false},
+        {"RuntimeFolderOpenToOthers", [](auto& home, auto&) { return std::optional(runtimeFolder(home, 0777)); }, false},
+        {"LinkPlantedInTheRuntimeFolder", [](auto& home, auto&) {
+             const std::string run = runtimeFolder(home, 0700);
+             fs::create_directories(home / "victim");
+             fs::create_symlink(home / "victim", run + "/site-builder");
+             return std::optional(run);
+         }, false},
+        {"RelativeRuntimeFolder", [](auto&, auto&) { return std::optional<std::string>("run"); }, false},
+    };
+    for (const auto& [what, arrange, underRuntime] : cases) {
+        SCOPED_TRACE(what);
+        test::TempDir home, tmp;
+        const std::optional<std::string> runtime = arrange(home, tmp);
+        const Environment xdg("XDG_RUNTIME_DIR", runtime), tmpdir("TMPDIR", tmp.str());
+        const std::string precious = home / "victim/tramonto.HTM";
+        std::string folder;
+        {
+            test::FakePlatform platform;
+            folder = platform.Platform::temporaryFolder();
+            ASSERT_FALSE(folder.empty());
+            EXPECT_EQ(folder, platform.Platform::temporaryFolder()) << "one folder for the whole run";
+            EXPECT_TRUE(folder.starts_with((underRuntime ? *runtime : tmp.str()) + "/")) << folder;
+            struct stat st {};
+            EXPECT_TRUE(::lstat(folder.substr(0, folder.size() - 1).c_str(), &st) == 0 && S_ISDIR(st.st_mode)) << folder << " is a link or missing";
+            EXPECT_EQ(st.st_mode & 0777, 0700u);
+            // A link planted inside is replaced, not written through.
+            if (fs::exists(home / "victim")) {
+                fs::create_symlink(makeFile(precious, "precious"), folder + "tramonto.HTM");
+                EXPECT_TRUE(files::writeLines(folder + "tramonto.HTM", {"<html>"}));
+                EXPECT_EQ(readFile(folder + "tramonto.HTM"), "<html>\r\n");
+            }
         }
+        EXPECT_EQ(fs::exists(folder), underRuntime) << "a folder made for the run goes with it";
+        EXPECT_EQ(readFile(precious), fs::exists(home / "victim") ? "precious" : "");
     }
-    EXPECT_EQ(fs::exists(folder), c.underRuntime) << "a folder made for the run goes with it";
-    EXPECT_EQ(readFile(precious), fs::exists(home / "victim") ? "precious" : "");
 }
-
-INSTANTIATE_TEST_SUITE_P(Table, PrivateFolder, testing::ValuesIn(kCases),
-                         [](const testing::TestParamInfo<Case>& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace sb

@@ -94,6 +94,12 @@ inline void asUnprivilegedUser(const std::function<void(const std::string& app)>
         << (WIFEXITED(status) && WEXITSTATUS(status) == 2 ? "could not become the user nobody" : "failed as the user nobody");
 }
 
+// Runs `body` over the program's application folder, or as the function
+// above does when it is about what permissions forbid.
+inline void asUser(bool unprivileged, const std::function<void(const std::string& app)>& body) {
+    unprivileged ? asUnprivilegedUser(body) : body(SB_APP_DIR);
+}
+
 // A whole file's bytes (empty when it is no file or cannot be read).
 inline std::string readFile(const std::string& path) {
     std::error_code ec;

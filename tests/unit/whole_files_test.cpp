@@ -9,6 +9,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <tuple>
 
 #include "common/files.h"
 #include "cramped_folder.h"
@@ -21,40 +22,26 @@ using files::CopyResult;
 using test::makeFile;
 using test::readFile;
 
-struct FullDiskCase {
-    const char* name;
-    bool oldFile;        // a good file stands at the target
-    bool copy;           // copied from a picture, or written from memory
-    bool named = false;  // the new file has a hidden name while it is written
-};
-
-void PrintTo(const FullDiskCase& c, std::ostream* out) { *out << c.name; }
-
-class FullDisk : public testing::TestWithParam<FullDiskCase> {};
-
-TEST_P(FullDisk, LeavesTheOldFileOrNone) {
-    const FullDiskCase& c = GetParam();
-    files::useUnnamedFiles(!c.named);
-    const std::shared_ptr<void> restore(nullptr, [](void*) { files::useUnnamedFiles(true); });
+TEST(FullDisk, LeavesTheOldFileOrNone) {
     const std::string big(256 * 1024, 'n');  // larger than any room left below
-    test::TempDir sources;
-    const std::string source = makeFile(sources / "grande.jpg", big);
-    test::CrampedFolder folder;
-    const std::string target = folder.str() + "/sfondo.jpg";
-    if (c.oldFile) makeFile(target, "the good old picture");
-    const auto before = folder.content();
-    folder.leaveRoom(16 * 1024);
-    EXPECT_FALSE(c.copy ? files::copyFileOver(source, target) == CopyResult::Copied : files::writeBytes(target, big)) << folder.how();
-    EXPECT_EQ(folder.content(), before) << folder.how() << ": no partial, empty or temporary file";
+    // a good file at the target, copied from a picture (or written from memory), a hidden name while it is written
+    const std::tuple<bool, bool, bool> cases[] = {{true, true, false},  {false, true, false}, {true, false, false},
+                                                  {false, false, false}, {true, true, true},   {false, false, true}};
+    for (const auto& [oldFile, copy, named] : cases) {
+        SCOPED_TRACE(std::string(copy ? "copy" : "write") + (oldFile ? " over a good file" : " into an empty folder") + (named ? ", named" : ""));
+        files::useUnnamedFiles(!named);
+        const std::shared_ptr<void> restore(nullptr, [](void*) { files::useUnnamedFiles(true); });
+        test::TempDir sources;
+        const std::string source = makeFile(sources / "grande.jpg", big);
+        test::CrampedFolder folder;
+        const std::string target = folder.str() + "/sfondo.jpg";
+        if (oldFile) makeFile(target, "the good old picture");
+        const auto before = folder.content();
+        folder.leaveRoom(16 * 1024);
+        EXPECT_FALSE(copy ? files::copyFileOver(source, target) == CopyResult::Copied : files::writeBytes(target, big)) << folder.how();
+        EXPECT_EQ(folder.content(), before) << folder.how() << ": no partial, empty or temporary file";
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(Table, FullDisk,
-                         testing::Values(FullDiskCase{"CopyOverAGoodFile", true, true}, FullDiskCase{"CopyIntoAnEmptyFolder", false, true},
-                                         FullDiskCase{"WriteOverAGoodFile", true, false},
-                                         FullDiskCase{"WriteIntoAnEmptyFolder", false, false},
-                                         FullDiskCase{"NamedCopyOverAGoodFile", true, true, true},
-                                         FullDiskCase{"NamedWriteIntoAnEmptyFolder", false, false, true}),
-                         [](const testing::TestParamInfo<FullDiskCase>& info) { return std::string(info.param.name); });
 
 // Gives a file the modification time of some seconds ago.
 void changedAgo(const std::string& path, int seconds) {
@@ -74,54 +61,39 @@ void changeSource(const std::string& source) {
 
 // The same picture copied again, as the site is at every preview: a copy
 // still in place is kept, anything else is copied whole or refused as
-// before. The source was last changed `sourceAge` seconds before the first
-// copy; `change` then touches the source or the target.
-struct CopyAgainCase {
-    const char* name;
-    std::function<void(const std::string& source, const std::string& target)> change;
-    CopyResult second;
-    int sourceAge = 10;
-};
-
-void PrintTo(const CopyAgainCase& c, std::ostream* out) { *out << c.name; }
-
-const CopyAgainCase kCopyAgainCases[] = {
-    {"Unchanged", [](auto&, auto&) {}, CopyResult::AlreadyInPlace},
-    {"SourceJustChanged", [](auto&, auto&) {}, CopyResult::Copied, 0},  // changed again within its clock's tick, it would keep its time
-    {"SourceChangedSameSize", [](auto& source, auto&) { changeSource(source); }, CopyResult::Copied},
-    {"TargetReplacedSameSize", [](auto&, auto& target) { fs::remove(target); makeFile(target, "the pictur2"); }, CopyResult::Copied},
-    {"TargetLinksToAKeptCopy", [](auto& source, auto& target) {
-         files::copyFileOver(source, target + ".altra", {.keepCopyInPlace = true});
-         fs::remove(target);
-         fs::create_symlink(target + ".altra", target);
-     }, CopyResult::Copied},
-    {"TargetIsTheSourceByAnotherName", [](auto& source, auto& target) { fs::remove(target); fs::create_hard_link(source, target); },
-     CopyResult::AlreadyInPlace},
-    {"ReadOnlyTargetInPlace", [](auto&, auto& target) { ::chmod(target.c_str(), 0444); }, CopyResult::AlreadyInPlace},
-    {"ReadOnlyTargetSourceChanged", [](auto& source, auto& target) { ::chmod(target.c_str(), 0444); changeSource(source); },
-     CopyResult::Failed},
-};
-
-class CopyAgain : public testing::TestWithParam<CopyAgainCase> {};
-
-TEST_P(CopyAgain, KeepsOnlyACopyStillInPlace) {
-    const CopyAgainCase& c = GetParam();
-    test::TempDir dir;
-    const std::string source = makeFile(dir / "foto.jpg", "the picture"), target = dir / "sito.jpg";
-    if (c.sourceAge > 0) changedAgo(source, c.sourceAge);
-    ASSERT_EQ(files::copyFileOver(source, target, {.keepCopyInPlace = true}), CopyResult::Copied);
-    c.change(source, target);
-    const std::string before = readFile(target);
-    const ino_t kept = inode(target);
-
-    EXPECT_EQ(files::copyFileOver(source, target, {.keepCopyInPlace = true}), c.second);
-    EXPECT_EQ(readFile(target), c.second == CopyResult::Failed ? before : readFile(source));
-    EXPECT_EQ(inode(target) == kept, c.second != CopyResult::Copied);
-    EXPECT_FALSE(fs::is_symlink(target));
+// before. The source was last changed some seconds before the first copy;
+// a change then touches the source or the target.
+TEST(CopyAgain, KeepsOnlyACopyStillInPlace) {
+    using Change = std::function<void(const std::string& source, const std::string& target)>;
+    const std::tuple<const char*, Change, CopyResult, int> cases[] = {  // what, change, second copy, source's age
+        {"unchanged", [](auto&, auto&) {}, CopyResult::AlreadyInPlace, 10},
+        {"source just changed", [](auto&, auto&) {}, CopyResult::Copied, 0},  // changed again within its clock's tick, it would keep its time
+        {"source changed, same size", [](auto& source, auto&) { changeSource(source); }, CopyResult::Copied, 10},
+        {"target replaced, same size", [](auto&, auto& target) { fs::remove(target), makeFile(target, "the pictur2"); }, CopyResult::Copied, 10},
+        {"target links to a kept copy", [](auto& source, auto& target) {
+             files::copyFileOver(source, target + ".altra", {.keepCopyInPlace = true});
+             fs::remove(target), fs::create_symlink(target + ".altra", target);
+         }, CopyResult::Copied, 10},
+        {"target is the source by another name", [](auto& source, auto& target) { fs::remove(target), fs::create_hard_link(source, target); },
+         CopyResult::AlreadyInPlace, 10},
+        {"read-only target in place", [](auto&, auto& target) { ::chmod(target.c_str(), 0444); }, CopyResult::AlreadyInPlace, 10},
+        {"read-only target, source changed", [](auto& source, auto& target) { ::chmod(target.c_str(), 0444), changeSource(source); },
+         CopyResult::Failed, 10},
+    };
+    for (const auto& [what, change, second, sourceAge] : cases) {
+        SCOPED_TRACE(what);
+        test::TempDir dir;
+        const std::string source = makeFile(dir / "foto.jpg", "the picture"), target = dir / "sito.jpg";
+        if (sourceAge > 0) changedAgo(source, sourceAge);
+        ASSERT_EQ(files::copyFileOver(source, target, {.keepCopyInPlace = true}), CopyResult::Copied);
+        change(source, target);
+        const std::string before = readFile(target);
+        const ino_t kept = inode(target);
+        EXPECT_EQ(files::copyFileOver(source, target, {.keepCopyInPlace = true}), second);
+        EXPECT_EQ(std::make_tuple(readFile(target), inode(target) == kept, fs::is_symlink(target)),
+                  std::make_tuple(second == CopyResult::Failed ? before : readFile(source), second != CopyResult::Copied, false));
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(Table, CopyAgain, testing::ValuesIn(kCopyAgainCases),
-                         [](const testing::TestParamInfo<CopyAgainCase>& info) { return std::string(info.param.name); });
 
 // A file written again with the bytes it holds is left as it is, even a
 // read-only one; anything else at the target is replaced whole.
