@@ -44,13 +44,14 @@ std::string folderOfDescriptor(int dirfd) {
 // One call that may change a file: looked at before it runs, judged after.
 class Change {
 public:
-    Change(int dirfd, const char* path) {
+    // `made`: the call has made the file already (its name was not known before).
+    Change(int dirfd, const char* path, bool made = false) {
         if (!watching || inside || path == nullptr) return;
         inside = true;
         full_ = path;
         if (full_.empty() || full_[0] != '/') full_ = folderOfDescriptor(dirfd) + "/" + full_;
         struct stat st {};
-        existed_ = ::lstat(full_.c_str(), &st) == 0;
+        existed_ = !made && ::lstat(full_.c_str(), &st) == 0;
         watched_ = !isAllowed();
         inside = false;
     }
@@ -125,12 +126,12 @@ std::vector<std::string> filesMadeOutside() {
         return result;                                                                            \
     }
 
-// A temporary name is known only once made.
+// A temporary name is known only once the file is made.
 #define WATCHED_TEMPORARY(Result, name, Parameters, Arguments, OK)              \
     Result name Parameters {                                                   \
         static const auto next = monkey::real<Result(*) Parameters>(#name);    \
         const auto result = next Arguments;                                    \
-        monkey::Change(AT_FDCWD, (OK) ? pattern : nullptr).done(OK);           \
+        monkey::Change(AT_FDCWD, (OK) ? pattern : nullptr, true).done(OK);     \
         return result;                                                         \
     }
 
