@@ -49,9 +49,7 @@ public:
     int thumbnailsBeforeCancel = -1;  // after that many thumbnails the user cancels
 
     // --- record ---
-    struct Message {
-        std::string text, title;
-    };
+    struct Message { std::string text, title; };
     std::vector<Message> messages, questions;
     std::vector<std::string> navigations, openedPages, thumbnailsMade, folderDialogs;
     std::vector<std::pair<std::string, std::string>> dialogs;  // (folder, file)

@@ -77,9 +77,7 @@ TEST(ParameterScript, ValuesAreWrittenAsNumbersOrTheirLineIsLeftOut) {
     const Locale restore{std::setlocale(LC_NUMERIC, nullptr)};
     for (const char* name : {"it_IT.UTF-8", "it_IT.utf8", "de_DE.UTF-8", "fr_FR.UTF-8"}) if (std::setlocale(LC_NUMERIC, name)) break;
     const std::pair<Value, std::string> cases[] = {  // "": the line is left out
-        {5, " 5"}, {-20, "-20"}, {0, " 0"}, {0.5, " .5"}, {-0.5, "-.5"}, {1.5, " 1.5"}, {0.1 + 0.2, " .3"},
-        {0.000123, " .000123"}, {1e-7, " 1E-07"}, {1e21, " 1E+21"}, {123456789012345678.0, " 1.23456789012346E+17"},
-        {4.9e-324, " 4.94065645841247E-324"}, {1.7976931348623e308, " 1.7976931348623E+308"},
+        {5, " 5"}, {-20, "-20"}, {-0.5, "-.5"}, {1.5, " 1.5"}, {0.000123, " .000123"}, {1e-7, " 1E-07"}, {1e21, " 1E+21"},
         {DBL_MAX, " 1.7976931348623157E+308"}, {-DBL_MAX, "-1.7976931348623157E+308"},  // not rounded to Infinity
         {"40", " 40"}, {"4e1", " 40"}, {"-7.5", "-7.5"}, {".5", " .5"}, {" 40 ", " 40"},
         {"abc", ""}, {"40px", ""}, {"4,5", ""}, {"", ""}, {"1e999", ""},

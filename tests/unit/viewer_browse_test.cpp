@@ -104,11 +104,9 @@ TEST(Browse, OpensTheDialogOnTheFieldsPath) {
 TEST(Browse, RealFolderListsOnlyNormalImageFilesAndSkipsUnreadablePictures) {
     Viewer v(3);
     const std::string gif = test::readFile(kBlank), jpg = test::readFile(SB_APP_DIR "/image1.jpg");
-    const std::string png = test::readFile(SB_APP_DIR "/Site_Builder.png");
     const std::pair<std::string, std::string> unreadable[] = {
-        {"cut.jpg", jpg.substr(0, 5)}, {"cut.gif", gif.substr(0, 8)}, {"cut.png", png.substr(0, 20)},
-        {"cut.bmp", std::string("BM\x46\0\0\0\0\0\0\0\x36\0\0\0\x28\0\0\0\x04\0", 20)}, {"junk.jpg", "\xFF\xD8" + std::string(64, '\x13')},
-        {"text.gif", "<html>not a picture</html>"}, {"gone.jpg", gif},  // removed after the scan
+        {"cut.jpg", jpg.substr(0, 5)}, {"cut.gif", gif.substr(0, 8)}, {"junk.jpg", "\xFF\xD8" + std::string(64, '\x13')},
+        {"text.png", "<html>not a picture</html>"}, {"gone.jpg", gif},  // removed after the scan
     };
     std::set<std::string> images = {"a b.jpg", "qu\"ote.gif", "\xD0\x96.bmp", "UP.JPG", "low.jpg", "locked.png", "link.jpg"};
     for (const std::string& name : images) v.put(name, gif);
