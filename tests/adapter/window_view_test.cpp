@@ -267,40 +267,6 @@ TEST(MainWindowHandlers, ClicksAndEnterReachTheirHandlers) {
     }
 }
 
-TEST(CopyWindowView, OpensWithTheFocusOnCopyAndItsWidgetsReachItsHandlers) {
-    Windows f;
-    sb::test::TempDir dest;
-    const auto button = [](QWidget* window, const char* name) { return static_cast<QPushButton*>(test::named(window, name)); };
-    for (const char* closing : {"close box", "copy done"}) {
-        SCOPED_TRACE(closing);
-        WindowView* copy = f.platform.windowView(*f.model.Form2());
-        ASSERT_NE(copy, nullptr);
-        EXPECT_TRUE(copy->isVisible() && copy->isWindow());
-        // Opens at the size its controls were laid out for, whatever size a new window gets by default.
-        EXPECT_EQ(copy->size(), QSize(10875 / 15, 1260 / 15));
-        EXPECT_EQ(f.model.Form2()->clientWidth, 10875);
-        EXPECT_EQ(copy->focusWidget(), test::named(copy, "Command2"));
-        EXPECT_EQ(button(copy, "Command1")->text(), "Sfoglia...");  // a new opening starts from the design
-        test::click(test::named(copy, "Image2(1)"));
-        EXPECT_EQ(button(copy, "Command1")->text(), "Search ...");
-        EXPECT_EQ(button(&f.view, "Command1")->text(), "Sfoglia ...");
-        if (std::string(closing) == "close box") {
-            copy->close();
-        } else {
-            auto* field = static_cast<QLineEdit*>(test::named(copy, "Text1"));
-            field->clear();
-            test::typeText(field, QString::fromStdString(dest.str() + "/"));
-            test::click(button(copy, "Command2"));
-            EXPECT_TRUE(std::filesystem::exists(dest / f.state.Nome_Img_Copia));
-        }
-        QApplication::processEvents();
-        EXPECT_FALSE(f.model.Form2()->isOpen());
-        EXPECT_EQ(f.platform.windowView(*f.model.Form2()), nullptr);
-        EXPECT_EQ(f.view.runningHandlers(), 0);
-        test::click(button(&f.view, "Command5"));
-    }
-}
-
 // A file address reaches the browser as that very file, by its bytes: names
 // that are not UTF-8 or hold "#", "%", "?" or a line break included.
 TEST(QtPlatform, FileAddressesBecomeUrlsOfTheVeryFile) {

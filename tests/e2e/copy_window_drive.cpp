@@ -2,8 +2,9 @@
 // "Copia Img." opens the Copy Window, which copies the image on view into a
 // fresh folder, then moves it into another one, the move's question answered
 // Yes in its real message box. The source must go only once its copy is in
-// place. Saves pictures of the Copy Window (in both languages) and of the
-// screen.
+// place; the window opens in Italian at its design size, its flags turn it
+// alone to English, and its close box closes it. Saves pictures of the Copy
+// Window (in both languages) and of the screen.
 //
 //   copy_window_drive APP_DIR ARTIFACT_DIR
 #include <sys/inotify.h>
@@ -91,7 +92,9 @@ int main(int argc, char** argv) {
     });
     answerer.start(50);
 
-    const auto copyWindow = [&] { return model.Form2() && model.Form2()->isOpen() ? platform.windowView(*model.Form2()) : nullptr; };
+    const auto copyWindow = [&] { return model.Form2() ? platform.windowView(*model.Form2()) : nullptr; };
+    const auto closed = [&] { return !copyWindow() && !model.Form2()->isOpen(); };
+    const auto caption = [](QWidget* window) { return static_cast<QPushButton*>(named(window, QStringLiteral("Command1")))->text(); };
     const auto openCopyWindow = [&]() -> QWidget* {
         auto* launcher = static_cast<QPushButton*>(named(&view, QStringLiteral("Command5")));
         check(launcher->text() == "Copia Img.", "the launcher reads \"Copia Img.\"");
@@ -105,7 +108,7 @@ int main(int argc, char** argv) {
         field->clear();
         sbqt::test::typeText(field, QString::fromStdString(folder));
         sbqt::test::click(named(window, QString::fromLatin1(button)));
-        check(waitFor([&] { return !copyWindow(); }), std::string(button) + " closed the window");
+        check(waitFor(closed), std::string(button) + " closed the window");
     };
 
     QWidget* window = openCopyWindow();
@@ -114,10 +117,12 @@ int main(int argc, char** argv) {
     const std::string bytes = sb::test::readFile(source);
     check(!bytes.empty() && window->windowTitle().toStdString() == "Copia Immagine " + source, "the title names the image on view");
     check(window->focusWidget() == named(window, QStringLiteral("Command2")), "the copy button has the focus");
+    check(window->size() == QSize(10875 / 15, 1260 / 15), "the Copy Window opens at the size its controls were laid out for");
     window->grab().save(artifacts + "copy_window.png");
     QGuiApplication::primaryScreen()->grabWindow(0).save(artifacts + "screen_with_copy_window.png");
     sbqt::test::click(named(window, QStringLiteral("Image2(1)")));
     window->grab().save(artifacts + "copy_window_english.png");
+    check(caption(window) == "Search ..." && caption(&view) == "Sfoglia ...", "its English flag turns the Copy Window alone to English");
 
     press(window, first.str() + "/", "Command2");
     check(sb::test::readFile(first / name) == bytes && fs::exists(source), "the copy is byte-equal to the image on view, the source kept");
@@ -126,12 +131,15 @@ int main(int argc, char** argv) {
     ::inotify_add_watch(watch, fs::path(source).parent_path().c_str(), IN_DELETE | IN_MOVED_FROM);
     ::inotify_add_watch(watch, second.str().c_str(), IN_CREATE | IN_MOVED_TO);
     if (!(window = openCopyWindow())) return 1;
+    check(caption(window) == "Sfoglia...", "a new opening starts in Italian");
     press(window, second.str() + "/", "Command3");
     const std::vector<std::string> seen = changes(watch);
     for (const auto& change : seen) std::printf("  %s\n", change.c_str());
     const auto landed = std::find(seen.begin(), seen.end(), "+" + name), gone = std::find(seen.begin(), seen.end(), "-" + name);
     check(landed != seen.end() && gone != seen.end() && landed < gone, "the source went only after its copy had its name");
     check(sb::test::readFile(second / name) == bytes && !fs::exists(source), "the move left the whole image and no source");
+    if ((window = openCopyWindow())) window->close();
+    check(waitFor(closed), "the close box closes the Copy Window");
     std::printf("%d failure(s)\n", failures);
     return failures == 0 ? 0 : 1;
 }
