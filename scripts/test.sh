@@ -10,7 +10,7 @@ scripts/deps.sh
 
 export QTWEBENGINE_DISABLE_SANDBOX=1  # the tests may run as root
 
-cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSB_WITH_QT=ON -DSB_BENCH=ON -DSB_SANITIZE=OFF >/dev/null
 cmake --build build -j2
 
 cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DSB_WITH_QT=OFF -DSB_BENCH=OFF -DSB_SANITIZE=ON >/dev/null

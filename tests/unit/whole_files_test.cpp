@@ -1,10 +1,16 @@
 // A file the program replaces is either the old one or the whole new one, on
-// a file system that fills up; a file or copy already in place is kept.
+// a file system that fills up and when the program is killed half-way; a
+// file or copy already in place is kept.
 #include <gtest/gtest.h>
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <chrono>
 #include <filesystem>
 #include <functional>
 #include <memory>
@@ -40,6 +46,58 @@ TEST(FullDisk, LeavesTheOldFileOrNone) {
         folder.leaveRoom(16 * 1024);
         EXPECT_FALSE(copy ? files::copyFileOver(source, target) == CopyResult::Copied : files::writeBytes(target, big)) << folder.how();
         EXPECT_EQ(folder.content(), before) << folder.how() << ": no partial, empty or temporary file";
+    }
+}
+
+// True once the process has a file open in the folder.
+bool writesInto(pid_t pid, const std::string& folder) {
+    const std::string fds = "/proc/" + std::to_string(pid) + "/fd";
+    DIR* dir = ::opendir(fds.c_str());
+    if (!dir) return false;
+    bool found = false;
+    while (const dirent* entry = ::readdir(dir)) {
+        char link[4096];
+        const ssize_t n = ::readlinkat(::dirfd(dir), entry->d_name, link, sizeof link);
+        found |= n > 0 && std::string(link, static_cast<std::size_t>(n)).rfind(folder + "/", 0) == 0;
+    }
+    ::closedir(dir);
+    return found;
+}
+
+// A child replaces the page with a long new file and is killed as soon as it
+// has a file open in the folder, until kills have landed half-way: the folder
+// then holds the old page or the whole new one, and nothing else.
+TEST(KilledHalfWay, LeavesTheOldFileOrTheWholeNewOne) {
+    test::TempDir sources;
+    const std::string source = sources / "grande.jpg";
+    const int fd = ::open(source.c_str(), O_WRONLY | O_CREAT, 0644);
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(::ftruncate(fd, 1LL << 30), 0);  // a gigabyte that takes no room
+    ::close(fd);
+    const std::string page(64 << 20, 'p');
+    for (const bool copy : {true, false}) {
+        SCOPED_TRACE(copy ? "copy" : "write");
+        const std::size_t whole = copy ? std::size_t{1} << 30 : page.size();
+        int halfWay = 0;
+        for (int attempt = 0; attempt < 20 && halfWay < 3; ++attempt) {
+            test::TempDir dir;
+            const std::string target = makeFile(dir / "index.htm", "the good old page");
+            const pid_t child = ::fork();
+            ASSERT_GE(child, 0);
+            if (child == 0) ::_exit((copy ? files::copyFile(source, target) : files::writeBytes(target, page)) ? 0 : 1);
+            const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+            while (!writesInto(child, dir.str()) && std::chrono::steady_clock::now() < deadline &&
+                   ::waitpid(child, nullptr, WNOHANG) != child) {
+            }
+            ::kill(child, SIGKILL);
+            ::waitpid(child, nullptr, 0);
+            const auto left = std::distance(fs::directory_iterator(dir.str()), fs::directory_iterator());
+            ASSERT_EQ(left, 1) << "something beside the page was left";
+            const bool old = fs::file_size(target) < 64 && readFile(target) == "the good old page";
+            ASSERT_TRUE(old || fs::file_size(target) == whole) << fs::file_size(target) << " bytes";
+            halfWay += old;
+        }
+        EXPECT_GT(halfWay, 0) << "no kill landed in the middle of a write";
     }
 }
 
