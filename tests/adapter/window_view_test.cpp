@@ -93,9 +93,7 @@ TEST(WindowViews, WidgetsFollowTheirModels) {
     const auto synced = [&f] { f.model.touch(), f.copyModel.touch(), f.view.sync(), f.copy.sync(); };
     const auto tab = [&f](int number) { f.view.run([&f, number] { f.model.selectTab(number); }); };
     const auto show = [&f](const char* name, QSize size) {
-        QImage image(size, QImage::Format_RGB32);
-        image.fill(Qt::darkGreen);
-        ASSERT_TRUE(image.save(QString::fromStdString(f.app / name)));
+        ASSERT_TRUE(test::filled(size, Qt::darkGreen).save(test::qpath(f.app / name)));
         f.view.run([&f, name] { f.model.loadPicture("Picture1", -1, f.app / name); });
     };
     const auto type = [&f](const char* name, int cursor, const QString& typed, const std::string& expected) {

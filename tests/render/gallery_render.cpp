@@ -88,17 +88,14 @@ void click(QWebEngineView& view, const QString& selector) {
 QImage landscape(int seed) {
     QImage image(1200, 800, QImage::Format_RGB32);
     QPainter painter(&image);
-    painter.setRenderHint(QPainter::Antialiasing);
     const int hue = (seed * 53) % 360;
     QLinearGradient sky(0, 0, 0, 800);
     sky.setColorAt(0, QColor::fromHsv(hue, 150, 220));
     sky.setColorAt(1, QColor::fromHsv((hue + 40) % 360, 60, 255));
     painter.fillRect(image.rect(), sky);
     painter.setPen(Qt::NoPen);
-    for (int layer = 0; layer < 3; ++layer) {
-        painter.setBrush(QColor::fromHsv((hue + 120 + 20 * layer) % 360, 140, 170 - 45 * layer));
-        painter.drawEllipse(QPointF(200 + 400 * layer + 60 * (seed % 3), 900), 700 - 90 * layer, 450 - 60 * layer);
-    }
+    painter.setBrush(QColor::fromHsv((hue + 120) % 360, 140, 150));
+    painter.drawEllipse(QPointF(300 + 300 * (seed % 3), 900), 700, 450);
     return image;
 }
 
