@@ -80,7 +80,8 @@ TEST(ParameterScript, ValuesAreWrittenAsNumbersOrTheirLineIsLeftOut) {
         {5, " 5"}, {-20, "-20"}, {-0.5, "-.5"}, {1.5, " 1.5"}, {0.000123, " .000123"}, {1e-7, " 1E-07"}, {1e21, " 1E+21"},
         {DBL_MAX, " 1.7976931348623157E+308"}, {-DBL_MAX, "-1.7976931348623157E+308"},  // not rounded to Infinity
         {"40", " 40"}, {"4e1", " 40"}, {"-7.5", "-7.5"}, {".5", " .5"}, {" 40 ", " 40"},
-        {"abc", ""}, {"40px", ""}, {"4,5", ""}, {"", ""}, {"1e999", ""},
+        {"abc", ""}, {"40px", ""}, {"4,5", ""}, {"", ""}, {"  ", ""}, {"-", ""}, {"4 0", ""},
+        {"1e999", ""}, {"inf", ""}, {"nan", ""},
     };
     for (const auto& [value, written] : cases) {
         Parametri_Sito p = startDefaults("/site/");
@@ -125,15 +126,8 @@ TEST(HomePage, TitleDescriptionAndBackgroundGoInWhole) {
         {"Caffè €", "Ελλάδα 😀", "x.jpg", "Caff\xE8 \x80", "&#917;&#955;&#955;&#940;&#948;&#945; &#128512;", "x.jpg"},
         {"T", "riga 1\nriga 2\r\nriga 3", "x.jpg", "T", "riga 1\r\nriga 2\r\nriga 3", "x.jpg"},
         {"T\x1A", "a\tb\x7F\x01", "x.jpg", "T&#26;", "a\tb&#127;&#1;", "x.jpg"},  // never a raw control but the tab
-        // The background reaches the browser as the file it names.
-        {"T", "D", "/a/l'alba & il mare.jpg", "T", "D", "l%27alba%20%26%20il%20mare.jpg"},
-        {"T", "D", "/a/東京 <\"x\">.jpg", "T", "D", "%E6%9D%B1%E4%BA%AC%20%3C%22x%22%3E.jpg"},
+        // The background reaches the browser as the file it names (the odd names test tries many more).
         {"T", "D", "C:\\img\\è.gif", "T", "D", "%C3%A8.gif"},
-        {"T", "D", "/a/pct%20.jpg", "T", "D", "pct%2520.jpg"},
-        {"T", "D", "/a/hash#x?y=1.jpg", "T", "D", "hash%23x%3Fy=1.jpg"},
-        {"T", "D", "/a/ riga\nnuova .jpg", "T", "D", "%20riga%0Anuova%20.jpg"},
-        {"T", "D", "/a/caf\xE9 \x81.jpg", "T", "D", "caf%C3%A9%20%C2%81.jpg"},  // not UTF-8: read as Windows-1252
-        {"T", "D", "/a/a:b.jpg", "T", "D", "a%3Ab.jpg"},  // not a scheme
     };
     for (const auto& c : cases) {
         const std::vector<std::string> lines = composeHomePage(c.title, c.description, c.background);

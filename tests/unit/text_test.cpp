@@ -2,7 +2,6 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <optional>
 #include <string>
 #include <tuple>
 
@@ -38,21 +37,6 @@ TEST(ReadNumber, TakesTheLongestLeadingNumber) {
                                                     {"&HFFFFFFFFFF", 0}};
     for (const auto& [text, value] : radix) EXPECT_EQ(readNumber(text, true), value) << text;
     EXPECT_EQ(readNumber("&H2", false), 0) << "radix prefixes only when asked";
-}
-
-TEST(ParseWholeNumber, AcceptsOnlyACompleteNumber) {
-    EXPECT_EQ(std::make_tuple(parseWholeNumber(" 40 "), parseWholeNumber("4e1"), parseWholeNumber("-7.5")),
-              std::make_tuple(std::optional(40.0), std::optional(40.0), std::optional(-7.5)));
-    for (const char* bad : {"abc", "40px", "", "  ", "1e999", "-", "1,5", "inf", "nan", "4 0"}) {
-        EXPECT_FALSE(parseWholeNumber(bad).has_value()) << bad;
-    }
-}
-
-TEST(ToInt16, RoundsHalfToEvenWithinRange) {
-    const std::pair<double, std::optional<std::int16_t>> cases[] = {
-        {2.5, 2}, {3.5, 4}, {-2.5, -2}, {32767.4, 32767}, {32767.5, std::nullopt}, {-32768, -32768}, {-32769, std::nullopt},
-        {99999, std::nullopt}, {NAN, std::nullopt}};
-    for (const auto& [value, expected] : cases) EXPECT_EQ(toInt16(value), expected) << value;
 }
 
 TEST(NumberForms, SignSpaceAndPlain) {
