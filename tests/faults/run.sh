@@ -30,9 +30,14 @@ while IFS=$'\t' read -r file script; do
         result="DOES NOT BUILD"
         missed=$((missed + 1))
     else
-        failed=$(cd "$build" && timeout 300 ./unit_tests --gtest_brief=1 2>&1 | sed -n 's/^\[  FAILED  \] \([^ ,]*\).*/\1/p' | sort -u | tr '\n' ' ')
+        output=$(cd "$build" && timeout 300 ./unit_tests --gtest_brief=1 2>&1)
+        status=$?
+        failed=$(sed -n 's/^\[  FAILED  \] \([^ ,]*\).*/\1/p' <<<"$output" | sort -u | tr '\n' ' ')
         if [[ -n $failed ]]; then
             result="caught by $failed"
+        elif [[ $status -ne 0 ]]; then
+            # A fault that makes the tests crash or hang is caught too.
+            result="caught: the tests stopped with status $status"
         else
             result="MISSED"
             missed=$((missed + 1))

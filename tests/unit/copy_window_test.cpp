@@ -50,14 +50,6 @@ struct Rig : test::Program {
     }
 };
 
-std::map<std::string, std::string> tree(const std::string& folder) {
-    std::map<std::string, std::string> files;
-    for (const auto& e : fs::recursive_directory_iterator(folder)) {
-        if (e.is_regular_file() && e.path().filename() != ".riempitivo") files[e.path().string()] = readFile(e.path());
-    }
-    return files;
-}
-
 // Drops the root user's power over permissions for the rows about them.
 struct AsNobody {
     const bool dropped = ::geteuid() == 0 && ::seteuid(65534) == 0;
@@ -112,7 +104,7 @@ TEST(CopyWindow, CopyAndMoveKeepTheSourceUnlessAVerifiedCopyIsInPlace) {
             const std::string bytes = readFile(r.source), remembered = r.state.Cartella_Copia;
             const std::string destination = trimBlanks(r.path(row.destination)), source = r.state.copySourcePath;
             const std::string watched = destination.starts_with(r.dest.str()) ? r.dest.str() : r.cramped ? r.cramped->str() : r.photos.str();
-            auto before = tree(watched);
+            auto before = test::filesUnder(watched);
             {
                 std::optional<AsNobody> nobody;
                 ASSERT_TRUE(!row.unprivileged || nobody.emplace().dropped || ::geteuid() != 0);
@@ -133,7 +125,7 @@ TEST(CopyWindow, CopyAndMoveKeepTheSourceUnlessAVerifiedCopyIsInPlace) {
                 EXPECT_EQ(r.window.Lista_Immagini[1], r.name) << "the viewer's list is not refreshed";
             }
             if (moved && watched == r.photos.str()) before.erase(r.source);
-            EXPECT_EQ(tree(watched), before) << "no partial or temporary file, nothing else changed";
+            EXPECT_EQ(test::filesUnder(watched), before) << "no partial or temporary file, nothing else changed";
         }
     }
 }
@@ -181,7 +173,7 @@ TEST(CopyLauncher, HandsOverTheImageOnViewAndKeepsOneWindowOpen) {
     // Opened again while open: brought forward with what it holds.
     w.setText("Text1", "scritto");
     w.Image2_Click(1);
-    EXPECT_EQ(&r.open(), &w);
+    ASSERT_EQ(&r.open(), &w);
     EXPECT_EQ(std::make_tuple(w.text("Text1"), Lingua_Inglese(w), r.platform.windowShowings), std::make_tuple("scritto", true, 2));
     // Closed by its close box, then opened anew: from its design.
     w.closeBox();

@@ -52,14 +52,6 @@ public:
         ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &limit), 0);
         limited_ = true;
     }
-    // The folder's files (not its subfolders) with their bytes, without the filler.
-    std::map<std::string, std::string> content() const {
-        std::map<std::string, std::string> content;
-        for (const auto& entry : std::filesystem::directory_iterator(path_)) {
-            if (entry.path().filename() != ".riempitivo") content[entry.path().filename().string()] = readFile(entry.path().string());
-        }
-        return content;
-    }
 
 private:
     TempDir dir_;
@@ -67,5 +59,17 @@ private:
     bool mounted_ = false, limited_ = false;
     struct rlimit saved_ {};
 };
+
+// The regular files under a folder, by path, with their bytes; a cramped
+// folder's filler left out.
+inline std::map<std::string, std::string> filesUnder(const std::string& folder) {
+    std::map<std::string, std::string> files;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(folder)) {
+        if (entry.is_regular_file() && entry.path().filename() != ".riempitivo") {
+            files[entry.path().string()] = readFile(entry.path().string());
+        }
+    }
+    return files;
+}
 
 }  // namespace sb::test
