@@ -28,27 +28,6 @@ using files::CopyResult;
 using test::makeFile;
 using test::readFile;
 
-TEST(FullDisk, LeavesTheOldFileOrNone) {
-    const std::string big(256 * 1024, 'n');  // larger than any room left below
-    // a good file at the target, copied from a picture (or written from memory), a hidden name while it is written
-    const std::tuple<bool, bool, bool> cases[] = {{true, true, false},  {false, true, false}, {true, false, false},
-                                                  {false, false, false}, {true, true, true},   {false, false, true}};
-    for (const auto& [oldFile, copy, named] : cases) {
-        SCOPED_TRACE(std::string(copy ? "copy" : "write") + (oldFile ? " over a good file" : " into an empty folder") + (named ? ", named" : ""));
-        files::useUnnamedFiles(!named);
-        const std::shared_ptr<void> restore(nullptr, [](void*) { files::useUnnamedFiles(true); });
-        test::TempDir sources;
-        const std::string source = makeFile(sources / "grande.jpg", big);
-        test::CrampedFolder folder;
-        const std::string target = folder.str() + "/sfondo.jpg";
-        if (oldFile) makeFile(target, "the good old picture");
-        const auto before = test::filesUnder(folder.str());
-        folder.leaveRoom(16 * 1024);
-        EXPECT_FALSE(copy ? files::copyFileOver(source, target) == CopyResult::Copied : files::writeBytes(target, big)) << folder.how();
-        EXPECT_EQ(test::filesUnder(folder.str()), before) << folder.how() << ": no partial, empty or temporary file";
-    }
-}
-
 // True once the process has a file open in the folder.
 bool writesInto(pid_t pid, const std::string& folder) {
     const std::string fds = "/proc/" + std::to_string(pid) + "/fd";
@@ -98,6 +77,29 @@ TEST(KilledHalfWay, LeavesTheOldFileOrTheWholeNewOne) {
             halfWay += old;
         }
         EXPECT_GT(halfWay, 0) << "no kill landed in the middle of a write";
+    }
+}
+
+// It switches unnamed files off and back on for its cases: it comes after the
+// test above, which sees whether the program writes through them to begin with.
+TEST(FullDisk, LeavesTheOldFileOrNone) {
+    const std::string big(256 * 1024, 'n');  // larger than any room left below
+    // a good file at the target, copied from a picture (or written from memory), a hidden name while it is written
+    const std::tuple<bool, bool, bool> cases[] = {{true, true, false},  {false, true, false}, {true, false, false},
+                                                  {false, false, false}, {true, true, true},   {false, false, true}};
+    for (const auto& [oldFile, copy, named] : cases) {
+        SCOPED_TRACE(std::string(copy ? "copy" : "write") + (oldFile ? " over a good file" : " into an empty folder") + (named ? ", named" : ""));
+        files::useUnnamedFiles(!named);
+        const std::shared_ptr<void> restore(nullptr, [](void*) { files::useUnnamedFiles(true); });
+        test::TempDir sources;
+        const std::string source = makeFile(sources / "grande.jpg", big);
+        test::CrampedFolder folder;
+        const std::string target = folder.str() + "/sfondo.jpg";
+        if (oldFile) makeFile(target, "the good old picture");
+        const auto before = test::filesUnder(folder.str());
+        folder.leaveRoom(16 * 1024);
+        EXPECT_FALSE(copy ? files::copyFileOver(source, target) == CopyResult::Copied : files::writeBytes(target, big)) << folder.how();
+        EXPECT_EQ(test::filesUnder(folder.str()), before) << folder.how() << ": no partial, empty or temporary file";
     }
 }
 
