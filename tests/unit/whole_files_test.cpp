@@ -88,7 +88,8 @@ TEST(FullDisk, LeavesTheOldFileOrNone) {
     const std::tuple<bool, bool, bool> cases[] = {{true, true, false},  {false, true, false}, {true, false, false},
                                                   {false, false, false}, {true, true, true},   {false, false, true}};
     for (const auto& [oldFile, copy, named] : cases) {
-        SCOPED_TRACE(std::string(copy ? "copy" : "write") + (oldFile ? " over a good file" : " into an empty folder") + (named ? ", named" : ""));
+        SCOPED_TRACE(std::string(copy ? "copy" : "write") + (oldFile ? " over a good file" : " into an empty folder") +
+                     (named ? ", named" : ""));
         files::useUnnamedFiles(!named);
         const std::shared_ptr<void> restore(nullptr, [](void*) { files::useUnnamedFiles(true); });
         test::TempDir sources;
@@ -98,7 +99,8 @@ TEST(FullDisk, LeavesTheOldFileOrNone) {
         if (oldFile) makeFile(target, "the good old picture");
         const auto before = test::filesUnder(folder.str());
         folder.leaveRoom(16 * 1024);
-        EXPECT_FALSE(copy ? files::copyFileOver(source, target) == CopyResult::Copied : files::writeBytes(target, big)) << folder.how();
+        EXPECT_FALSE(copy ? files::copyFileOver(source, target) == CopyResult::Copied : files::writeBytes(target, big))
+            << folder.how();
         EXPECT_EQ(test::filesUnder(folder.str()), before) << folder.how() << ": no partial, empty or temporary file";
     }
 }
