@@ -116,16 +116,15 @@ bool copyAndCompare(int from, int to, off_t size) {
     return ::pread(from, &extra, 1, size) == 0;  // the source did not grow meanwhile
 }
 
+bool sameTime(const timespec& a, const timespec& b) { return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec; }
+
 // True when a file is as it was when `before` was taken: the bytes read from
 // it are then the bytes it holds.
 bool unchangedSince(int fd, const struct stat& before) {
     struct stat now {};
-    return ::fstat(fd, &now) == 0 && now.st_size == before.st_size && now.st_mtim.tv_sec == before.st_mtim.tv_sec &&
-           now.st_mtim.tv_nsec == before.st_mtim.tv_nsec && now.st_ctim.tv_sec == before.st_ctim.tv_sec &&
-           now.st_ctim.tv_nsec == before.st_ctim.tv_nsec;
+    return ::fstat(fd, &now) == 0 && now.st_size == before.st_size && sameTime(now.st_mtim, before.st_mtim) &&
+           sameTime(now.st_ctim, before.st_ctim);
 }
-
-bool sameTime(const timespec& a, const timespec& b) { return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec; }
 
 // True when `at` is at least a couple of seconds after `changed`. A file
 // read then had its last change behind it: any change after the read gets

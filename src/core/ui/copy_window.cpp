@@ -59,7 +59,7 @@ void CopyWindow::Command1_Click() {
     Module1& s = state_;
     setText("Text1", s.Cartella_Copia);
     const std::string path = trimBlanks(text("Text1"));
-    if (platform_.askYesNo(kNewFolderQuestion, kNewFolderTitle)) Crea_Cartella(trimBlanks(text("Text1")));
+    if (platform_.askYesNo(kNewFolderQuestion, kNewFolderTitle)) Crea_Cartella(path);
     const int p = Ultima_Barra(path);
     s.Cartella_Copia = p >= 1 ? path.substr(0, static_cast<std::size_t>(p)) : std::string{};
     setText("Text1", trimBlanks(s.Cartella_Copia));
