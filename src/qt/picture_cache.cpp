@@ -77,6 +77,11 @@ bool PictureCache::largeEnough(const Picture& picture, QSize room) {
     return picture.image.width() >= needed.width() && picture.image.height() >= needed.height();
 }
 
+// An entry decoded from this version of its file, large enough for `room`.
+bool PictureCache::fresh(const Entry* entry, const Stamp& stamp, QSize room) {
+    return entry && entry->stamp == stamp && largeEnough(entry->picture, room);
+}
+
 PictureCache::Entry* PictureCache::find(const QString& path) {
     const auto it = std::find_if(entries_.begin(), entries_.end(), [&](const Entry& e) { return e.path == path; });
     return it == entries_.end() ? nullptr : &*it;
@@ -112,7 +117,7 @@ std::optional<PictureCache::Picture> PictureCache::load(const QString& path, QSi
         return std::nullopt;
     }
     for (;;) {
-        if (Entry* entry = find(path); entry && entry->stamp == *stamp && largeEnough(entry->picture, room)) {
+        if (Entry* entry = find(path); fresh(entry, *stamp, room)) {
             entry->lastUse = ++clock_;
             return entry->picture;
         }
@@ -188,7 +193,7 @@ void PictureCache::work() {
         const std::optional<Stamp> stamp = stampOf(job.path);
         lock.lock();
         const Entry* entry = find(job.path);
-        const bool needed = stamp && !(entry && entry->stamp == *stamp && largeEnough(entry->picture, job.room));
+        const bool needed = stamp && !fresh(entry, *stamp, job.room);
         std::optional<Picture> picture;
         const std::uint64_t started = clock_;
         if (needed) {

@@ -94,6 +94,7 @@ private:
     static std::optional<Stamp> stampOf(const QString& path);
     static bool covers(QSize a, QSize b);
     static bool largeEnough(const Picture& picture, QSize room);
+    static bool fresh(const Entry* entry, const Stamp& stamp, QSize room);
     Entry* find(const QString& path);
     const Entry* find(const QString& path) const;
     void erase(const QString& path);

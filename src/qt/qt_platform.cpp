@@ -160,10 +160,10 @@ constexpr int kLongestDecodedSide = 4096;
 
 // A JPEG cut short still decodes (the decoder greys out what is missing),
 // but it lacks the end-of-image marker that closes every whole one.
-bool jpegEndsWhole(const QString& path) {
-    QFile file(path);
+// Leaves the file at its start again.
+bool jpegEndsWhole(QFile& file) {
     const qint64 tail = std::min<qint64>(file.size(), 4096);
-    return file.open(QIODevice::ReadOnly) && file.seek(file.size() - tail) && file.read(tail).contains("\xFF\xD9");
+    return file.seek(file.size() - tail) && file.read(tail).contains("\xFF\xD9") && file.seek(0);
 }
 
 }  // namespace
@@ -173,7 +173,7 @@ QByteArray QtPlatform::thumbnail(const QString& path, QSize size) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) return {};
     // Looked at before decoding, so that a cut picture costs nothing at each site write.
-    if (file.peek(2) == "\xFF\xD8" && !jpegEndsWhole(path)) return {};
+    if (file.peek(2) == "\xFF\xD8" && !jpegEndsWhole(file)) return {};
     QImageReader reader(&file);
     reader.setAutoTransform(true);
     const QSize stored = reader.size();

@@ -145,7 +145,9 @@ private:
     int syncDepth_ = 0;
     int runningHandlers_ = 0;
     // Further windows on screen, by their model (qt_platform_windows.cpp).
-    std::vector<std::pair<const sb::WindowModel*, QPointer<QObject>>> windows_;
+    using OpenWindows = std::vector<std::pair<const sb::WindowModel*, QPointer<QObject>>>;
+    OpenWindows windows_;
+    OpenWindows::const_iterator findWindow(const sb::WindowModel& window) const;
 };
 
 }  // namespace sbqt

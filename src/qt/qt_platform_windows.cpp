@@ -11,8 +11,12 @@
 
 namespace sbqt {
 
+QtPlatform::OpenWindows::const_iterator QtPlatform::findWindow(const sb::WindowModel& window) const {
+    return std::find_if(windows_.begin(), windows_.end(), [&window](const auto& w) { return w.first == &window; });
+}
+
 WindowView* QtPlatform::windowView(const sb::WindowModel& window) const {
-    const auto it = std::find_if(windows_.begin(), windows_.end(), [&window](const auto& w) { return w.first == &window; });
+    const auto it = findWindow(window);
     return it == windows_.end() ? nullptr : static_cast<WindowView*>(it->second.data());
 }
 
@@ -38,7 +42,7 @@ void QtPlatform::showWindow(sb::WindowModel& window) {
 }
 
 void QtPlatform::closeWindow(sb::WindowModel& window) {
-    const auto it = std::find_if(windows_.begin(), windows_.end(), [&window](const auto& w) { return w.first == &window; });
+    const auto it = findWindow(window);
     if (it == windows_.end()) return;
     const QPointer<QObject> widget = it->second;
     windows_.erase(it);
