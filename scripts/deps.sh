@@ -16,6 +16,7 @@ packages=(
   qt6-image-formats-plugins
   clang libclang-rt-dev
   zlib1g-dev
+  qtkeychain-qt6-dev
 )
 
 missing=()

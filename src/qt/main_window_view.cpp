@@ -39,11 +39,13 @@ MainWindowView::MainWindowView(sb::MainWindow& model, QtPlatform& platform, QWid
         platform.setBrowser([slot] { return slot->makeView(); }, [this] { return browserOnView(); });
     }
     platform.setDisplayBoundSource([this] { return pictureBound(); });
+    platform.setLanguageSource([this] { return sb::Lingua_Inglese(main_); });
 }
 
 MainWindowView::~MainWindowView() {
     disconnectChildren();
     platform().setDisplayBoundSource({});
+    platform().setLanguageSource({});
     platform().setBrowser(nullptr);
 }
 
