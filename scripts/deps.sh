@@ -16,6 +16,13 @@ packages=(
   qt6-image-formats-plugins
   clang libclang-rt-dev
 )
+# Optional groups, named on the command line: --bench adds what the
+# benchmarks that drive a real browser need (bench/lighthouse.sh).
+for group in "$@"; do
+  case "$group" in
+    --bench) packages+=(chromium) ;;
+  esac
+done
 
 missing=()
 for p in "${packages[@]}"; do
