@@ -44,7 +44,7 @@ test('the slides stand at (POS_X_DIA, POS_Y_DIA) where a row fits, centred in a 
     // window width, touch, narrow, columns, slide width x height, grid left
     [1280, false, false, 3, 135, 100, 417], [855, false, false, 3, 135, 100, 400], [855, true, false, 3, 135, 100, 400],
     [2000, false, false, 3, 135, 100, 777], [854, false, true, 3, 135, 100], [390, false, true, 2, 135, 100],
-    [320, false, true, 2, 135, 100], [300, false, true, 1, 135, 100], [100, false, true, 1, 76, 56], [1, false, true, 1, 1, 1],
+    [300, false, true, 2, 135, 100], [280, false, true, 1, 135, 100], [100, false, true, 1, 84, 62], [1, false, true, 1, 1, 1],
   ];
   for (const [width, touch, narrow, columns, w, h, left] of cases) {
     const layout = g.layoutFor(s, width, touch);
