@@ -361,7 +361,7 @@
     '.gv-gruppo,.gv-dia,.gv-barra,.gv-testata,.gv-griglia{position:absolute;display:block;text-decoration:none}',
     '.gv-gruppo,.gv-dia{transition:transform .15s ease,filter .15s ease;filter:drop-shadow(0 3px 5px rgba(0,0,0,.35))}',
     '.gv-gruppo:hover,.gv-gruppo:focus,.gv-dia:hover,.gv-dia:focus{transform:translateY(-3px) scale(1.04);filter:drop-shadow(0 8px 10px rgba(0,0,0,.45))}',
-    '.gv-gruppo .gv-cornice{display:block;width:auto;max-width:100%}',
+    '.gv-gruppo{background-size:100% 100%;background-repeat:no-repeat}',
     '.gv-gruppo .gv-prima{position:absolute;left:10%;top:10%;width:80%;height:56%;object-fit:cover;box-shadow:inset 0 0 2px #000}',
     '.gv-gruppo .gv-nome{position:absolute;left:6%;right:6%;top:68%;bottom:6%;display:flex;align-items:center;justify-content:center;overflow:hidden}',
     '.gv-nome span{display:block;max-width:100%;color:#3b2410;font-weight:bold;text-align:center;line-height:1.1;overflow-wrap:anywhere}',
@@ -377,6 +377,9 @@
     '.gv-titolo span{display:block;max-width:100%;overflow-wrap:anywhere}',
     '.gv-barra{display:flex;flex-wrap:wrap;align-items:center;gap:6px;min-height:' + BAR_HEIGHT + 'px}',
     '.gv-barra img{display:block;height:32px;width:auto}',
+    '.gv-icona{display:block;box-sizing:border-box;width:40px;height:40px;background-position:center;background-size:contain;',
+    'background-repeat:no-repeat;background-origin:content-box}',
+    '.gv-barra .gv-icona{width:32px;height:32px}',
     '.gv-barra .gv-numero{opacity:.72;transition:opacity .15s;text-decoration:none}',
     '.gv-barra .gv-numero:hover,.gv-barra .gv-attuale{opacity:1}',
     '.gv-barra .gv-attuale{filter:drop-shadow(0 0 4px #fff) drop-shadow(0 0 2px #fff)}',
@@ -400,7 +403,6 @@
     'border:4px solid rgba(255,255,255,.35);border-top-color:#fff;box-sizing:border-box;animation:gv-gira .9s linear infinite}',
     '@keyframes gv-gira{to{transform:rotate(360deg)}}',
     '.gv-chiudi{position:absolute;right:-20px;top:-20px;display:block;line-height:0}',
-    '.gv-chiudi img{display:block;width:40px;height:40px}',
     '.gv-lato{position:absolute;left:10px;display:flex;flex-direction:column;align-items:center;gap:12px}',
     '.gv-fumetto{position:relative;width:100%}',
     '.gv-fumetto img{display:block;width:100%}',
@@ -408,18 +410,17 @@
     'text-align:center;font-size:15px;font-weight:bold;color:#333;overflow:hidden;overflow-wrap:anywhere}',
     '.gv-passi,.gv-strumenti{display:flex;flex-wrap:wrap;align-items:center;justify-content:center;gap:10px;color:#eee;font-size:14px}',
     '.gv-passi a{display:block;line-height:0}',
-    '.gv-passi img{display:block;width:40px;height:40px}',
     '.gv-strumenti button,.gv-strumenti a{font:inherit;font-size:14px;color:#fff;background:rgba(255,255,255,.14);border:1px solid rgba(255,255,255,.5);',
     'border-radius:18px;padding:6px 12px;cursor:pointer;text-decoration:none;display:inline-flex;align-items:center;justify-content:center}',
     '.gv-strumenti button:hover,.gv-strumenti a:hover{background:rgba(255,255,255,.3)}',
     '.gv-errore{color:#eee;font-size:16px;padding:20px;line-height:1.3}',
     '.gv-nascosto{position:absolute;width:1px;height:1px;overflow:hidden;clip:rect(0 0 0 0);white-space:nowrap}',
     // Touch screens: nothing to touch smaller than a fingertip.
-    'html.gv-tocco .gv-barra img{height:' + TOUCH + 'px}',
+    'html.gv-tocco .gv-barra .gv-numero{display:flex;align-items:center;min-height:' + TOUCH + 'px}',
+    'html.gv-tocco .gv-icona,html.gv-tocco .gv-barra .gv-icona{width:' + TOUCH + 'px;height:' + TOUCH + 'px;padding:2px}',
     'html.gv-tocco .gv-barra .gv-testo{min-width:' + TOUCH + 'px;height:' + TOUCH + 'px;font-size:16px}',
     'html.gv-tocco .gv-casa,html.gv-tocco .gv-conta,html.gv-tocco .gv-strumenti button,html.gv-tocco .gv-strumenti a{min-height:' + TOUCH +
       'px;box-sizing:border-box;display:inline-flex;align-items:center}',
-    'html.gv-tocco .gv-passi img,html.gv-tocco .gv-chiudi img{width:' + TOUCH + 'px;height:' + TOUCH + 'px}',
     // A narrow window: everything flows in its width.
     'html.gv-stretta #Scritta_Testata_01,html.gv-stretta #Scritta_Testata_02{position:static!important;margin:10px ' + NARROW_PAD +
       'px;max-width:calc(100% - ' + 2 * NARROW_PAD + 'px);overflow:hidden}',
@@ -472,12 +473,14 @@
     return el('img', { src: segment(name), alt: alt || '', 'class': className || '' }, style);
   }
 
-  // A link whose picture changes under the pointer; its name is `label`.
+  // A link drawn as a picture that changes under the pointer; its name is
+  // `label`. The picture is drawn within the link, never larger than its
+  // own pixels, the link made large enough to touch around it.
   function hoverLink(href, plain, hover, label, className) {
-    var picture = sitePicture(plain, label);
-    var link = el('a', { href: href, title: label, 'class': className || '' }, null, [picture]);
-    link.addEventListener('mouseenter', function () { picture.src = segment(hover); });
-    link.addEventListener('mouseleave', function () { picture.src = segment(plain); });
+    var link = el('a', { href: href, title: label, 'aria-label': label, 'class': 'gv-icona ' + (className || '') },
+      { backgroundImage: cssUrl(segment(plain)) });
+    link.addEventListener('mouseenter', function () { link.style.backgroundImage = cssUrl(segment(hover)); });
+    link.addEventListener('mouseleave', function () { link.style.backgroundImage = cssUrl(segment(plain)); });
     return link;
   }
 
@@ -518,24 +521,34 @@
     document.title = homeTitle;
     if (homeDescription) box.appendChild(el('p', { 'class': 'gv-descrizione', text: homeDescription }));
     var list = el('div', { 'class': 'gv-gruppi' });
-    var names = [];
+    var buttons = [];
     groupButtonPlaces(settings, groups.length).forEach(function (place, k) {
       var group = groups[k], first = group.pictures[0];
       var name = el('span', { text: group.name }, layout.narrow ? null : { fontSize: Math.max(10, Math.round(place.height * 0.13)) });
       var nameBox = el('div', { 'class': 'gv-nome' }, null, [name]);
-      list.appendChild(el('a', { href: fragment(group.name), title: group.name + ' (' + group.pictures.length + ')', 'class': 'gv-gruppo' },
-        layout.narrow ? null : { left: place.left, top: place.top }, [
-          sitePicture(settings.Nome_Immagine_Pulsanti_Argomenti, '', layout.narrow ? null : { maxHeight: place.height }, 'gv-cornice'),
-          thumbnail(first, null, 'gv-prima'),
-          nameBox
-        ]));
-      names.push([name, nameBox]);
+      var button = el('a', { href: fragment(group.name), title: group.name + ' (' + group.pictures.length + ')', 'class': 'gv-gruppo' },
+        layout.narrow ? null : { left: place.left, top: place.top }, [thumbnail(first, null, 'gv-prima'), nameBox]);
+      button.style.backgroundImage = cssUrl(segment(settings.Nome_Immagine_Pulsanti_Argomenti));
+      list.appendChild(button);
+      buttons.push({ button: button, name: name, nameBox: nameBox, height: place.height });
     });
     box.appendChild(list);
-    // The button's picture gives its size: fit the names once it is there.
+    // The button's picture gives the buttons their size (the program's own
+    // picture's until it is there): as high as the parameters allow, never
+    // larger than its pixels, nor wider than a narrow window.
     var frame = new root.Image();
+    function size(width, height) {
+      buttons.forEach(function (b) {
+        var h = Math.min(height, layout.narrow ? height : b.height);
+        if (layout.narrow) h = Math.min(h, Math.floor((root.innerWidth - 2 * NARROW_PAD) * height / width));
+        b.button.style.width = Math.round(h * width / height) + 'px';
+        b.button.style.height = h + 'px';
+      });
+    }
+    size(200, 152);
     frame.onload = frame.onerror = function () {
-      names.forEach(function (n) { fitName(n[0], n[1], layout.narrow ? 12 : 8); });
+      if (frame.naturalWidth > 0) size(frame.naturalWidth, frame.naturalHeight);
+      buttons.forEach(function (b) { fitName(b.name, b.nameBox, layout.narrow ? 12 : 8); });
     };
     frame.src = segment(settings.Nome_Immagine_Pulsanti_Argomenti);
   }
