@@ -18,6 +18,13 @@ packages=(
   zlib1g-dev
   qtkeychain-qt6-dev
 )
+# Optional groups, named on the command line: --bench adds what the
+# benchmarks that drive a real browser need (bench/lighthouse.sh).
+for group in "$@"; do
+  case "$group" in
+    --bench) packages+=(chromium) ;;
+  esac
+done
 
 missing=()
 for p in "${packages[@]}"; do
