@@ -190,7 +190,8 @@ int main(int argc, char** argv) {
             char byte = 0;
             [[maybe_unused]] const auto got = ::read(signalPipe[0], &byte, 1);
             stopRequested = true;
-            QCoreApplication::quit();
+            // Asked to stop, the program stops: no window asks a question first.
+            QCoreApplication::exit(0);
         });
     }
 
