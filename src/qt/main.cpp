@@ -192,7 +192,8 @@ int main(int argc, char** argv) {
             [[maybe_unused]] const auto got = ::read(signalPipe[0], &byte, 1);
             stopRequested = true;
             sbqt::QtPlatform::requestStop();  // a batch of thumbnails under way stops too
-            QCoreApplication::quit();
+            // Asked to stop, the program stops: no window asks a question first.
+            QCoreApplication::exit(0);
         });
     }
 

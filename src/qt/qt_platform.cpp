@@ -14,6 +14,7 @@
 #include <QMessageBox>
 #include <QPainter>
 #include <QProgressDialog>
+#include <QSettings>
 #include <QThread>
 #include <QTimer>
 #include <QWebEngineView>
@@ -98,6 +99,37 @@ bool QtPlatform::askYesNo(const std::string& text, const std::string& title) {
     const bool yes = box.exec() == QMessageBox::Yes;
     syncViews();
     return yes;
+}
+
+sb::Platform::Answer QtPlatform::askYesNoCancel(const std::string& text, const std::string& title) {
+    QMessageBox box(QMessageBox::Question, titleOrProgramName(title), toQString(text),
+                    QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, QApplication::activeWindow());
+    box.setDefaultButton(QMessageBox::Yes);
+    box.setEscapeButton(QMessageBox::Cancel);
+    const int answer = box.exec();
+    syncViews();
+    return answer == QMessageBox::Yes ? Answer::Yes : answer == QMessageBox::No ? Answer::No : Answer::Cancel;
+}
+
+namespace {
+
+// The user's configuration: the program's file under the XDG configuration
+// folder (~/.config/sitebuilder/sitebuilder.conf).
+QSettings userSettings() { return QSettings(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("sitebuilder"), QStringLiteral("sitebuilder")); }
+const QString kRecentSitesKey = QStringLiteral("recentSites");
+
+}  // namespace
+
+std::vector<std::string> QtPlatform::recentSites() {
+    std::vector<std::string> sites;
+    for (const QString& site : userSettings().value(kRecentSitesKey).toStringList()) sites.push_back(toStdString(site));
+    return sites;
+}
+
+void QtPlatform::setRecentSites(const std::vector<std::string>& folders) {
+    QStringList sites;
+    for (const std::string& folder : folders) sites << toQString(folder);
+    userSettings().setValue(kRecentSitesKey, sites);
 }
 
 void QtPlatform::beep() { QApplication::beep(); }
