@@ -15,6 +15,7 @@ packages=(
   dpkg-dev file desktop-file-utils appstream
   qt6-image-formats-plugins
   clang libclang-rt-dev
+  libcurl4-openssl-dev libssl-dev openssh-server openssh-client vsftpd openssl rsync
 )
 
 missing=()
