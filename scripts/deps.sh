@@ -17,6 +17,7 @@ packages=(
   clang libclang-rt-dev
   zlib1g-dev
   qtkeychain-qt6-dev
+  libcurl4-openssl-dev libssl-dev openssh-server openssh-client vsftpd openssl rsync
 )
 # Optional groups, named on the command line: --bench adds what the
 # benchmarks that drive a real browser need (bench/lighthouse.sh).
