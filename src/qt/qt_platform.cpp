@@ -174,7 +174,7 @@ std::optional<sb::PixelSize> QtPlatform::loadPicture(const std::string& path) {
     // picture decoded ahead) is not decoded again while it is unchanged on
     // disk and the kept copy is large enough for the room. A new one is
     // decoded off the main thread; its size comes from its header.
-    const auto picture = pictures_.show(toQString(path), displayBound(), pictureWait_);
+    const auto picture = pictures_.show(toQString(path), displayBound(), pictureWait_, true);
     if (!picture) return std::nullopt;
     return sb::PixelSize{picture->natural.width(), picture->natural.height()};
 }
