@@ -102,6 +102,7 @@ server=$!
 for _ in $(seq 50); do curl -s -o /dev/null "http://127.0.0.1:$port/" && break; sleep 0.1; done
 
 group=$(python3 -c 'import urllib.parse, sys; print(urllib.parse.quote(sys.argv[1], safe=""))' "Citt$(printf '\xc3\xa0') d'arte")
+echo "Load average before the runs (the performance scores suffer on a busy machine): $(cut -d' ' -f1-3 /proc/loadavg)"
 printf '%-8s %-8s %12s %14s %15s %4s\n' page preset Performance Accessibility "Best Practices" SEO
 for page in home group; do
   url="http://127.0.0.1:$port/index.htm"
@@ -117,8 +118,11 @@ for page in home group; do
     node -e '
       const r = require(process.argv[1]), c = r.categories, s = (k) => Math.round(c[k].score * 100);
       const failing = Object.values(r.audits).filter((a) => a.score !== null && a.score < 0.9 && a.scoreDisplayMode === "binary").map((a) => a.id);
+      const m = (k) => r.audits[k].displayValue;
       console.log([process.argv[2].padEnd(8), process.argv[3].padEnd(8), String(s("performance")).padStart(12),
         String(s("accessibility")).padStart(14), String(s("best-practices")).padStart(15), String(s("seo")).padStart(4),
-        " failing: " + (failing.join(", ") || "none")].join(" "));' "$out" "$page" "$preset"
+        " failing: " + (failing.join(", ") || "none")].join(" "));
+      console.log("                  FCP " + m("first-contentful-paint") + ", LCP " + m("largest-contentful-paint") +
+        ", TBT " + m("total-blocking-time") + ", CLS " + m("cumulative-layout-shift") + ", " + m("total-byte-weight"));' "$out" "$page" "$preset"
   done
 done

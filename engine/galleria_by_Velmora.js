@@ -742,6 +742,7 @@
     else if (view.picture < 0) openedFrom = null;
     if (view.picture < 0) stopSlideshow();
     shown = view;
+    builtWidth = root.innerWidth;
     bigPicture = null;
     box.textContent = '';
     if (view.group < 0) homePage();
@@ -837,11 +838,14 @@
     return changed;
   }
 
-  var resizing = 0;
+  // A new layout, or a new width for the slides' centring, builds the view
+  // again; a change of height alone (a phone's address bar coming and
+  // going) only fits the big picture.
+  var resizing = 0, builtWidth = 0;
   function onResize() {
     root.clearTimeout(resizing);
     resizing = root.setTimeout(function () {
-      if (setLayout() || (shown && shown.picture < 0 && shown.group >= 0)) render();
+      if (setLayout() || (!layout.narrow && shown && shown.group >= 0 && root.innerWidth !== builtWidth)) render();
       else fitBigPicture();
     }, 80);
   }
