@@ -32,7 +32,6 @@ done
 
 "$here/scripts/deps.sh" --bench
 export CHROME_PATH=${CHROME_PATH:-/usr/bin/chromium}
-cmake --build "$build" -j2 --target lighthouse_site_qt >/dev/null
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/lighthouse.XXXXXX")
 server=""
@@ -57,6 +56,7 @@ if [ ! -f "$site/index.htm" ]; then
     for i in $(seq 1 50); do cp "$work/photos/$((i % 10)).jpg" "$site/$g/Foto $i.jpg"; done
   done
   echo "Writing the site (thumbnails made by the program)..."
+  cmake --build "$build" -j2 --target lighthouse_site_qt >/dev/null
   "$build/lighthouse_site_qt" "$site"
   python3 - "$site" "$work/photos" <<'PYTHON'
 # The list in the new form, with the web-sized copies, where the writer does not make them yet.

@@ -787,6 +787,8 @@
     if (!shown || shown.group < 0 || event.altKey || event.ctrlKey || event.metaKey) return;
     var inPicture = shown.picture >= 0;
     if (slideshow && event.key !== ' ') stopSlideshow();
+    // A focused button or link takes its own keys.
+    if ((event.key === ' ' || event.key === 'Enter') && event.target && /^(A|BUTTON)$/.test(event.target.tagName)) return;
     if (inPicture && event.key === ' ') {
       event.preventDefault();
       return toggleSlideshow();
