@@ -32,7 +32,6 @@ done
 
 "$here/scripts/deps.sh" --bench
 export CHROME_PATH=${CHROME_PATH:-/usr/bin/chromium}
-cmake --build "$build" -j2 --target lighthouse_site_qt >/dev/null
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/lighthouse.XXXXXX")
 server=""
@@ -57,6 +56,7 @@ if [ ! -f "$site/index.htm" ]; then
     for i in $(seq 1 50); do cp "$work/photos/$((i % 10)).jpg" "$site/$g/Foto $i.jpg"; done
   done
   echo "Writing the site (thumbnails made by the program)..."
+  cmake --build "$build" -j2 --target lighthouse_site_qt >/dev/null
   "$build/lighthouse_site_qt" "$site"
   python3 - "$site" "$work/photos" <<'PYTHON'
 # The list in the new form, with the web-sized copies, where the writer does not make them yet.
@@ -102,6 +102,7 @@ server=$!
 for _ in $(seq 50); do curl -s -o /dev/null "http://127.0.0.1:$port/" && break; sleep 0.1; done
 
 group=$(python3 -c 'import urllib.parse, sys; print(urllib.parse.quote(sys.argv[1], safe=""))' "Citt$(printf '\xc3\xa0') d'arte")
+echo "Load average before the runs (the performance scores suffer on a busy machine): $(cut -d' ' -f1-3 /proc/loadavg)"
 printf '%-8s %-8s %12s %14s %15s %4s\n' page preset Performance Accessibility "Best Practices" SEO
 for page in home group; do
   url="http://127.0.0.1:$port/index.htm"
@@ -117,8 +118,11 @@ for page in home group; do
     node -e '
       const r = require(process.argv[1]), c = r.categories, s = (k) => Math.round(c[k].score * 100);
       const failing = Object.values(r.audits).filter((a) => a.score !== null && a.score < 0.9 && a.scoreDisplayMode === "binary").map((a) => a.id);
+      const m = (k) => r.audits[k].displayValue;
       console.log([process.argv[2].padEnd(8), process.argv[3].padEnd(8), String(s("performance")).padStart(12),
         String(s("accessibility")).padStart(14), String(s("best-practices")).padStart(15), String(s("seo")).padStart(4),
-        " failing: " + (failing.join(", ") || "none")].join(" "));' "$out" "$page" "$preset"
+        " failing: " + (failing.join(", ") || "none")].join(" "));
+      console.log("                  FCP " + m("first-contentful-paint") + ", LCP " + m("largest-contentful-paint") +
+        ", TBT " + m("total-blocking-time") + ", CLS " + m("cumulative-layout-shift") + ", " + m("total-byte-weight"));' "$out" "$page" "$preset"
   done
 done

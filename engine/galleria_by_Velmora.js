@@ -744,6 +744,7 @@
     else if (view.picture < 0) openedFrom = null;
     if (view.picture < 0) stopSlideshow();
     shown = view;
+    builtWidth = root.innerWidth;
     bigPicture = null;
     box.textContent = '';
     if (view.group < 0) homePage();
@@ -786,6 +787,8 @@
     if (!shown || shown.group < 0 || event.altKey || event.ctrlKey || event.metaKey) return;
     var inPicture = shown.picture >= 0;
     if (slideshow && event.key !== ' ') stopSlideshow();
+    // A focused button or link takes its own keys.
+    if ((event.key === ' ' || event.key === 'Enter') && event.target && /^(A|BUTTON)$/.test(event.target.tagName)) return;
     if (inPicture && event.key === ' ') {
       event.preventDefault();
       return toggleSlideshow();
@@ -839,11 +842,14 @@
     return changed;
   }
 
-  var resizing = 0;
+  // A new layout, or a new width for the slides' centring, builds the view
+  // again; a change of height alone (a phone's address bar coming and
+  // going) only fits the big picture.
+  var resizing = 0, builtWidth = 0;
   function onResize() {
     root.clearTimeout(resizing);
     resizing = root.setTimeout(function () {
-      if (setLayout() || (shown && shown.picture < 0 && shown.group >= 0)) render();
+      if (setLayout() || (!layout.narrow && shown && shown.group >= 0 && root.innerWidth !== builtWidth)) render();
       else fitBigPicture();
     }, 80);
   }
