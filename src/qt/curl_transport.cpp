@@ -177,6 +177,9 @@ public:
         curl_easy_setopt(handle.curl, CURLOPT_READDATA, file);
         curl_easy_setopt(handle.curl, CURLOPT_INFILESIZE_LARGE, curl_off_t(info.st_size));
         curl_easy_setopt(handle.curl, CURLOPT_FTP_CREATE_MISSING_DIRS, long(CURLFTP_CREATE_DIR_RETRY));
+        // Large writes let SFTP keep many packets in flight: several times
+        // the speed of the default on a fast link.
+        curl_easy_setopt(handle.curl, CURLOPT_UPLOAD_BUFFERSIZE, 1L << 20);
         curl_easy_setopt(handle.curl, CURLOPT_NOPROGRESS, 0L);
         curl_easy_setopt(handle.curl, CURLOPT_XFERINFOFUNCTION, &CurlTransport::watchTransfer);
         curl_easy_setopt(handle.curl, CURLOPT_XFERINFODATA, &watch);
@@ -200,9 +203,14 @@ public:
         return result;
     }
 
-    Result replace(const std::string& from, const std::string& to) override {
+    Result replace(const std::string& from, const std::string& to, bool replacing) override {
         if (address_.scheme != Address::Scheme::Sftp)
             return commands(folderOf(to), {"RNFR " + nameOf(from), "RNTO " + nameOf(to)});
+        // A new file: one rename, which fails if a file is there after all.
+        if (!replacing) {
+            Result result = commands("", {"rename " + quoted(absolute(from)) + " " + quoted(absolute(to))});
+            if (result.ok() || publish::stopsRun(result.problem)) return result;
+        }
         // The SFTP servers most web spaces run (OpenSSH's among them) will
         // not rename over an existing file, and libcurl cannot ask for their
         // extension that does: the old file steps aside under a hidden name

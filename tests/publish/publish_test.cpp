@@ -233,6 +233,21 @@ TEST_F(PublishSftp, RefusesAWrongPasswordAndHostKeysItCannotTrust) {
     }
 }
 
+// The program itself, without a window: exit status 0 only for a whole site.
+TEST_F(PublishSftp, FromTheCommandLine) {
+    const std::string command = std::string(SB_APP_DIR) + "/sitebuilder --publish '" + site.str() + "' " +
+                                servers.sftpAddress() + " 2>" + servers.home / "said";
+    const std::string knownHosts = readFile(servers.home / ".ssh/known_hosts");
+    writeText(servers.home / ".ssh/known_hosts", "");
+    EXPECT_EQ(WEXITSTATUS(std::system(("LANG=C " + command).c_str())), 1);
+    EXPECT_NE(readFile(servers.home / "said").find("ssh-keyscan"), std::string::npos) << readFile(servers.home / "said");
+
+    writeText(servers.home / ".ssh/known_hosts", knownHosts);
+    EXPECT_EQ(WEXITSTATUS(std::system(("LANG=it_IT.UTF-8 " + command).c_str())), 0) << readFile(servers.home / "said");
+    EXPECT_NE(readFile(servers.home / "said").find("Inviato: index.htm"), std::string::npos);
+    EXPECT_EQ(filesUnder(servers.served), filesUnder(site.str()));
+}
+
 TEST(PublishFtps, AsksOnceAboutACertificateThatDoesNotVerifyAndPinsIt) {
     ServerHome servers;
     Site site;

@@ -385,7 +385,8 @@ Outcome publishSite(const std::string& siteFolder, Transport& transport, const E
     std::int64_t bytesOfDone = 0;
 
     // Sends one file and puts it in place; true when it is there whole.
-    auto sendOne = [&](const std::string& path, const std::string& source, std::int64_t size) -> Result {
+    auto sendOne = [&](const std::string& path, const std::string& source, std::int64_t size,
+                       bool replacing) -> Result {
         const std::string temporary = temporaryName(path);
         Result result = transport.send(source, temporary, [&](std::int64_t bytes) {
             std::lock_guard guard(lock);
@@ -398,7 +399,7 @@ Outcome publishSite(const std::string& siteFolder, Transport& transport, const E
         result = transport.size(temporary, there);
         if (!result.ok()) return result;
         if (there != size) return {Problem::Failed, words("dimensione sbagliata sul server", "wrong size on the server")};
-        return transport.replace(temporary, path);
+        return transport.replace(temporary, path, replacing);
     };
 
     for (const auto& phase : plan.phases) {
@@ -413,7 +414,12 @@ Outcome publishSite(const std::string& siteFolder, Transport& transport, const E
                 if (index >= phase.size()) return;
                 const std::string& path = phase[index];
                 const FileState state = site.at(path);
-                const Result result = sendOne(path, siteFolder + path, state.size);
+                bool replacing;
+                {
+                    std::lock_guard guard(lock);
+                    replacing = onServer.contains(path);
+                }
+                const Result result = sendOne(path, siteFolder + path, state.size, replacing);
                 std::lock_guard guard(lock);
                 if (result.ok()) {
                     onServer[path] = state;
@@ -475,7 +481,7 @@ Outcome publishSite(const std::string& siteFolder, Transport& transport, const E
         const std::string text = composeManifest(onServer);
         const fs::path copy = cache / "manifest";
         Result result{Problem::Failed, words("copia locale non scritta", "local copy not written")};
-        if (writeWhole(copy, text)) result = sendOne(kManifestName, copy.string(), std::int64_t(text.size()));
+        if (writeWhole(copy, text)) result = sendOne(kManifestName, copy.string(), std::int64_t(text.size()), read.ok());
         if (result.ok()) {
             manifestWritten = true;
             journal.start(sha256Hex(text), onServer, onServer);

@@ -53,8 +53,9 @@ public:
                         const std::function<void(std::int64_t)>& sent, const std::atomic<bool>& cancel) = 0;
     virtual Result size(const std::string& path, std::int64_t& bytes) = 0;
     // Puts `from` in the place of `to`, which may exist; whoever looks at
-    // `to` sees the old or the new file, whole.
-    virtual Result replace(const std::string& from, const std::string& to) = 0;
+    // `to` sees the old or the new file, whole. `replacing`: the manifest
+    // says `to` is there (a hint for speed; a wrong one costs only time).
+    virtual Result replace(const std::string& from, const std::string& to, bool replacing) = 0;
     virtual Result remove(const std::string& path) = 0;
 };
 
