@@ -4,8 +4,8 @@
 // (30000 x 30000 JPEG, progressive JPEG and PNG).
 //
 // Floors, measured in the same run: for memory, a plain QImageReader decode
-// of the 48-megapixel photo scaled to the window (the least any viewer
-// holds for it); for blocking, the same steps through a folder of small
+// of the 48-megapixel photo scaled to the window (about the least any
+// viewer holds for it); for blocking, the same steps through a folder of small
 // photos (the window, the sample page and the browser without the decodes),
 // and the scaled decode of the 48-megapixel photo itself (what the window
 // would stop for if it decoded on its own thread).

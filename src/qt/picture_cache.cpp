@@ -1,6 +1,8 @@
 #include "qt/picture_cache.h"
 
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <QFile>
 
@@ -184,7 +186,7 @@ std::optional<PictureCache::Picture> PictureCache::show(const QString& path, QSi
         erase(path);
         return std::nullopt;
     }
-    if (anew) wanted_.clear();  // what was on view before, if not started
+    if (anew) std::erase_if(wanted_, [&](const Job& job) { return job.path != path; });  // on view before, not started
     const auto enough = [&](const Job& job) { return job.path == path && covers(job.room, room); };
     const bool covered = std::any_of(wanted_.begin(), wanted_.end(), enough) ||
                          std::any_of(decoding_.begin(), decoding_.end(), [&](const Running& r) { return enough(r.job); });
@@ -210,6 +212,9 @@ void PictureCache::setOnDecoded(std::function<void()> onDecoded) {
 }
 
 void PictureCache::work(bool onView) {
+    // Behind the window's own thread when the processors are busy: the
+    // window answers first, the pictures follow.
+    ::setpriority(PRIO_PROCESS, static_cast<id_t>(::gettid()), onView ? 5 : 10);
     std::unique_lock lock(mutex_);
     for (;;) {
         std::deque<Job>& jobs = onView ? wanted_ : queue_;

@@ -10,7 +10,6 @@
 #pragma once
 
 #include <QImage>
-#include <QImageReader>
 #include <QSize>
 #include <QString>
 #include <QStringList>

@@ -1,6 +1,6 @@
 // The real program's Platform: Qt Widgets for dialogs and messages, the
-// Main Window's QWebEngineView as the embedded browser, QImageReader for
-// pictures. It also keeps the views in step with their models whenever
+// Main Window's QWebEngineView as the embedded browser, PictureDecoder (and
+// through it QImageReader) for pictures. It also keeps the views in step with their models whenever
 // pending events are let run.
 #pragma once
 
@@ -172,7 +172,7 @@ private:
     // cache, whose workers use it until they are joined.
     std::unique_ptr<QObject> decodedNotice_;
     std::atomic<bool> noticePending_{false};
-    std::chrono::milliseconds pictureWait_{40};
+    std::chrono::milliseconds pictureWait_{25};
     PictureCache pictures_;
     bool preloading_ = true;
     std::vector<SyncedView*> views_;
