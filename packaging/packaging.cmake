@@ -69,6 +69,9 @@ set(CPACK_DEBIAN_PACKAGE_RECOMMENDS qt6-image-formats-plugins)
 # window system's libraries ask for), so the caption test uses it alone.
 set(SB_FONT_PACKAGES fonts-liberation)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS ${SB_FONT_PACKAGES})
+# The Publish window remembers passwords in the desktop's keyring (through
+# libqt6keychain1, which shlibdeps names); a desktop without one keeps none.
+set(CPACK_DEBIAN_PACKAGE_SUGGESTS "gnome-keyring | kwalletmanager")
 include(CPack)
 
 # The menu entry and the AppStream metadata as their checkers see them.
