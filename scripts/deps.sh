@@ -17,7 +17,15 @@ packages=(
   clang libclang-rt-dev
   zlib1g-dev
   qtkeychain-qt6-dev
+  libcurl4-openssl-dev libssl-dev openssh-server openssh-client vsftpd openssl rsync
 )
+# Optional groups, named on the command line: --bench adds what the
+# benchmarks that drive a real browser need (bench/lighthouse.sh).
+for group in "$@"; do
+  case "$group" in
+    --bench) packages+=(chromium) ;;
+  esac
+done
 
 missing=()
 for p in "${packages[@]}"; do

@@ -14,6 +14,7 @@
 #include <QMessageBox>
 #include <QPainter>
 #include <QProgressDialog>
+#include <QSettings>
 #include <QThread>
 #include <QTimer>
 #include <QWebEngineView>
@@ -100,6 +101,37 @@ bool QtPlatform::askYesNo(const std::string& text, const std::string& title) {
     return yes;
 }
 
+sb::Platform::Answer QtPlatform::askYesNoCancel(const std::string& text, const std::string& title) {
+    QMessageBox box(QMessageBox::Question, titleOrProgramName(title), toQString(text),
+                    QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, QApplication::activeWindow());
+    box.setDefaultButton(QMessageBox::Yes);
+    box.setEscapeButton(QMessageBox::Cancel);
+    const int answer = box.exec();
+    syncViews();
+    return answer == QMessageBox::Yes ? Answer::Yes : answer == QMessageBox::No ? Answer::No : Answer::Cancel;
+}
+
+namespace {
+
+// The user's configuration: the program's file under the XDG configuration
+// folder (~/.config/sitebuilder/sitebuilder.conf).
+QSettings userSettings() { return QSettings(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("sitebuilder"), QStringLiteral("sitebuilder")); }
+const QString kRecentSitesKey = QStringLiteral("recentSites");
+
+}  // namespace
+
+std::vector<std::string> QtPlatform::recentSites() {
+    std::vector<std::string> sites;
+    for (const QString& site : userSettings().value(kRecentSitesKey).toStringList()) sites.push_back(toStdString(site));
+    return sites;
+}
+
+void QtPlatform::setRecentSites(const std::vector<std::string>& folders) {
+    QStringList sites;
+    for (const std::string& folder : folders) sites << toQString(folder);
+    userSettings().setValue(kRecentSitesKey, sites);
+}
+
 void QtPlatform::beep() { QApplication::beep(); }
 
 void QtPlatform::setBusyPointer(bool busy) {
@@ -142,7 +174,7 @@ std::optional<sb::PixelSize> QtPlatform::loadPicture(const std::string& path) {
     // picture decoded ahead) is not decoded again while it is unchanged on
     // disk and the kept copy is large enough for the room. A new one is
     // decoded off the main thread; its size comes from its header.
-    const auto picture = pictures_.show(toQString(path), displayBound(), pictureWait_);
+    const auto picture = pictures_.show(toQString(path), displayBound(), pictureWait_, true);
     if (!picture) return std::nullopt;
     return sb::PixelSize{picture->natural.width(), picture->natural.height()};
 }

@@ -53,6 +53,10 @@ public:
     void doEvents() override;
     void showMessage(const std::string& text, const std::string& title) override;
     bool askYesNo(const std::string& text, const std::string& title) override;
+    Answer askYesNoCancel(const std::string& text, const std::string& title) override;
+    // Kept in the user's configuration folder (QSettings).
+    std::vector<std::string> recentSites() override;
+    void setRecentSites(const std::vector<std::string>& folders) override;
     void beep() override;
     void setBusyPointer(bool busy) override;
     std::string showOpenDialog(const std::string& initialFolder, const std::string& initialFile) override;

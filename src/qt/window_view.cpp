@@ -524,9 +524,14 @@ void WindowView::syncPicture(Item& item, const Control& c, QSize box) {
         return;
     }
     const QImage image = platform_.picture(path, room);
-    // A picture that cannot be read (gone from disk since it was loaded)
-    // leaves the holder showing what it showed.
-    if (image.isNull()) return;
+    // A picture that cannot be read (gone from disk since it was loaded), or
+    // is still being decoded, leaves the holder showing what it showed; it
+    // is asked for again at the next sync (a decode asked for and then
+    // dropped for a newer picture on view is asked for anew).
+    if (image.isNull()) {
+        item.shownGeneration = kNotShown;
+        return;
+    }
     QImage shown;
     if (c.kind == ControlKind::Image) {
         // An image control stretches the picture over its whole box.

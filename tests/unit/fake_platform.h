@@ -43,6 +43,7 @@ public:
     // --- script (an empty queue: the dialog is cancelled, the answer is No) ---
     std::deque<std::string> dialogAnswers, folderAnswers;
     std::deque<bool> yesNoAnswers;
+    std::deque<Answer> yesNoCancelAnswers;  // an empty queue: Cancel
     std::map<std::string, std::vector<std::string>> listings;  // overrides real listings
     std::function<void()> onDoEvents;                           // runs once per doEvents, may nest handlers
     bool browserAlwaysBusy = false;
@@ -65,6 +66,10 @@ public:
     bool askYesNo(const std::string& text, const std::string& title) override {
         questions.push_back({text, title});
         return next(yesNoAnswers, false);
+    }
+    Answer askYesNoCancel(const std::string& text, const std::string& title) override {
+        questions.push_back({text, title});
+        return next(yesNoCancelAnswers, Answer::Cancel);
     }
     void beep() override { ++beeps; }
     void setBusyPointer(bool b) override { busy = b; }

@@ -49,6 +49,13 @@ std::string htmlEscaped(std::string_view text);
 // of the name), "/" kept when `keepSlash`.
 std::string percentEncoded(std::string_view bytes, bool keepSlash);
 
+// Whether the bytes are UTF-8 throughout.
+bool isUtf8(std::string_view bytes);
+
+// Windows-1252 bytes as UTF-8 (its five unused bytes as the C1 controls of
+// the same number).
+std::string cp1252ToUtf8(std::string_view bytes);
+
 // Number of characters (code points) of a UTF-8 text.
 std::size_t characterCount(std::string_view utf8);
 

@@ -125,6 +125,22 @@ inline constexpr Caption kMoveRefused{"Per la copia normale di un'immagine utili
                                       "For the normal copy of a file using another button !"};
 inline constexpr Caption kNoImageToCopy{"Non c'è nessuna immagine da copiare !", "There is no image to copy !"};
 
+// A site read back from its folder, and a site not yet written at closing.
+// The folder follows each question on a line of its own.
+inline constexpr Caption kLoadSiteTitle{"Apri Sito", "Open Web-Site"};
+inline constexpr Caption kLoadSiteQuestion{
+    "Nella cartella scelta c'è già un Sito creato con questo programma: caricare i suoi parametri (S/N) ?",
+    "In the select Folder there is already a Web-Site created with this program: load its parameters (Y/N) ?"};
+inline constexpr Caption kUnreadValues{
+    "Alcuni parametri del Sito non sono leggibili e mantengono il valore predefinito:",
+    "Some parameters of the Web-Site are not readable and keep the default value:"};
+inline constexpr Caption kUnreadSiteKept{"I file del Sito restano come sono fino alla prossima registrazione.",
+                                         "The files of the Web-Site stay as they are until the next saving."};
+inline constexpr Caption kCloseQuestion{
+    "I parametri modificati non sono ancora registrati nel Sito: registrare il Sito prima di chiudere (S/N) ?",
+    "The changed parameters are not yet saved in the Web-Site: save the Web-Site before closing (Y/N) ?"};
+inline constexpr Caption kFolderLine{"Cartella ", "Folder "};
+
 // The Publish window's captions: a control's text or, at index 0, the hint
 // that a field shows while it is empty. The window follows the Main Window's
 // language.
