@@ -165,10 +165,11 @@ TEST_F(PublishSftp, AServerKilledInTheMiddleLeavesWholeFilesAndTheNextRunComplet
     const auto old = filesUnder(servers.served);
     for (const auto& [path, text] : old) site.put(path, text + "new");
     site.put("Mare/Nuova.jpg", bytes(200000, 'n'));
+    site.put("Mare/Grande.jpg", bytes(6000000, 'G'));  // on its way when the server dies
 
     bool killed = false;
     const auto run = publishTo(site.str(), servers.sftpAddress(), {}, {}, [&](const publish::Progress& progress) {
-        if (!killed && progress.bytesDone > 500000) {
+        if (!killed && progress.bytesDone > 2000000) {
             killed = true;
             servers.ssh.kill();
         }
