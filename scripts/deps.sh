@@ -9,14 +9,23 @@ packages=(
   build-essential cmake pkg-config
   qt6-base-dev qt6-webengine-dev libgl1-mesa-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  imagemagick fonts-dejavu-core
+  imagemagick fonts-dejavu-core fonts-liberation
   xvfb xauth x11-utils xclip xdotool
   nodejs time
   dpkg-dev file desktop-file-utils appstream
   qt6-image-formats-plugins
   clang libclang-rt-dev
   zlib1g-dev
+  qtkeychain-qt6-dev
+  libcurl4-openssl-dev libssl-dev openssh-server openssh-client vsftpd openssl rsync
 )
+# Optional groups, named on the command line: --bench adds what the
+# benchmarks that drive a real browser need (bench/lighthouse.sh).
+for group in "$@"; do
+  case "$group" in
+    --bench) packages+=(chromium) ;;
+  esac
+done
 
 missing=()
 for p in "${packages[@]}"; do
@@ -42,6 +51,8 @@ The Site Builder needs Debian packages that are not installed:
 Installing them needs root, and neither root nor sudo is at hand here.
 Run this one line as root, then start this command again:
   ${apt[*]} update && ${apt[*]} install -y --no-install-recommends ${missing[*]}
+Without sudo, su runs it as root (it asks for root's password):
+  su -c '${apt[*]} update && ${apt[*]} install -y --no-install-recommends ${missing[*]}'
 MESSAGE
   exit 1
 fi

@@ -16,10 +16,12 @@
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QDir>
+#include <QLoggingCategory>
 #include <QSocketNotifier>
 #include <QStandardPaths>
 
 #include <array>
+#include <atomic>
 #include <cstring>
 #include <memory>
 #include <string_view>
@@ -27,6 +29,8 @@
 #include "app/application_folder.h"
 #include "app/display_check.h"
 #include "app/state.h"
+#include "publish/publish.h"
+#include "qt/curl_transport.h"
 #include "qt/first_paint.h"
 #include "qt/main_window_view.h"
 #include "qt/picture_decoder.h"
@@ -104,6 +108,18 @@ void describeCommandLine(QCommandLineParser& parser) {
         "Options for the embedded browser follow --webEngineArgs."));
     parser.addHelpOption();
     parser.addVersionOption();
+    parser.addOption(QCommandLineOption(
+        QStringLiteral("publish"),
+        QStringLiteral(
+            "Publish the site written in SITE_FOLDER to the web space at URL\n"
+            "(sftp://[user@]host[:port]/path/, ftps://... or ftp://...) without\n"
+            "opening a window: sitebuilder --publish SITE_FOLDER URL. Only what\n"
+            "changed since the last publish is sent. The SFTP server's key must\n"
+            "already be in ~/.ssh/known_hosts (ssh-keyscan adds it); the login\n"
+            "uses the SSH key or agent, or the password in the environment\n"
+            "variable SITEBUILDER_PASSWORD; the user is the URL's or the current\n"
+            "one. Progress goes to standard error; the exit status is 0 only when\n"
+            "the server holds the whole site.")));
 }
 
 // The arguments up to --webEngineArgs: the rest belong to the browser engine.
@@ -125,6 +141,62 @@ void processCommandLine() {
                      qPrintable(parser.positionalArguments().constFirst()));
         std::exit(EXIT_FAILURE);
     }
+}
+
+std::atomic<bool> publishCancelled = false;
+
+extern "C" void onPublishStop(int) { publishCancelled = true; }
+
+bool startsWith(std::string_view text, std::string_view start) { return text.substr(0, start.size()) == start; }
+
+// sitebuilder --publish SITE_FOLDER URL: publishes without a window, in the
+// language of the user's locale, and says how it went on standard error.
+int publishFromCommandLine() {
+    QCommandLineParser parser;
+    describeCommandLine(parser);
+    parser.process(ownArguments());
+    std::string_view locale = environment("LC_ALL");
+    if (locale.empty()) locale = environment("LC_MESSAGES");
+    if (locale.empty()) locale = environment("LANG");
+    const bool english = !startsWith(locale, "it");
+    const QStringList positional = parser.positionalArguments();
+    if (positional.size() != 2) {
+        std::fprintf(stderr, "%s: %s: %s --publish SITE_FOLDER URL\n", kCommandName,
+                     english ? "publishing needs the site folder and the address" : "per pubblicare servono la cartella del sito e l'indirizzo",
+                     kCommandName);
+        return EXIT_FAILURE;
+    }
+    const auto address = sb::publish::parseAddress(positional[1].toStdString());
+    if (!address) {
+        std::fprintf(stderr, "%s: \"%s\": %s\n", kCommandName, qPrintable(positional[1]),
+                     english ? "not an address to publish to (sftp://host/path/, ftps://host/path/ or ftp://host/path/)"
+                             : "non è un indirizzo a cui pubblicare (sftp://host/percorso/, ftps://host/percorso/ o ftp://host/percorso/)");
+        return EXIT_FAILURE;
+    }
+    if (address->scheme == sb::publish::Address::Scheme::Ftp) {
+        std::fprintf(stderr, "%s: %s\n", kCommandName,
+                     english ? "warning: over ftp:// the password and the files travel in clear."
+                             : "attenzione: con ftp:// la password e i file viaggiano in chiaro.");
+    }
+    sb::publish::Credentials credentials;
+    credentials.password = std::string(environment("SITEBUILDER_PASSWORD"));
+    // No one to ask: an unknown host key or certificate is refused.
+    auto transport = sb::makeCurlTransport(*address, credentials, {});
+
+    std::signal(SIGINT, onPublishStop);
+    std::signal(SIGTERM, onPublishStop);
+    int done = 0, total = 0;
+    sb::publish::Events events;
+    events.progress = [&](const sb::publish::Progress& progress) {
+        done = progress.filesDone;
+        total = progress.filesTotal;
+    };
+    events.log = [&](const std::string& line) { std::fprintf(stderr, "[%d/%d] %s\n", done, total, line.c_str()); };
+    const QString folder = QDir(positional[0]).absolutePath() + QLatin1Char('/');
+    const sb::publish::Outcome outcome =
+        sb::publish::publishSite(folder.toStdString(), *transport, events, publishCancelled, english);
+    std::fprintf(stderr, "%s\n", outcome.message.c_str());
+    return outcome.complete ? EXIT_SUCCESS : EXIT_FAILURE;
 }
 
 // The folder the program works in: its own when it holds the data files and
@@ -150,6 +222,11 @@ int main(int argc, char** argv) {
         processCommandLine();
         return EXIT_SUCCESS;
     }
+    // Nor does publishing, nor the browser engine.
+    if (hasArgument(argc, argv, {"--publish"})) {
+        QCoreApplication app(argc, argv);
+        return publishFromCommandLine();
+    }
 
     const std::string noDisplay =
         sb::missingDisplay(requestedPlatform(argc, argv), environment("DISPLAY"), environment("WAYLAND_DISPLAY"));
@@ -170,6 +247,9 @@ int main(int argc, char** argv) {
     const bool signalsReady = installStopSignals();
 
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    // The browser engine reports its set-up (some 25 lines) at every start;
+    // a user has no use for it. QT_LOGGING_RULES still turns it back on.
+    QLoggingCategory::setFilterRules(QStringLiteral("qt.webenginecontext.info=false"));
     defaultMessageHandler = qInstallMessageHandler(onQtMessage);
     startingWindowSystem = true;
     QApplication app(argc, argv);

@@ -45,6 +45,7 @@ MainWindowView::MainWindowView(sb::MainWindow& model, QtPlatform& platform, QWid
         platform.setBrowser([slot] { return slot->makeView(); }, [this] { return browserOnView(); });
     }
     platform.setDisplayBoundSource([this] { return pictureBound(); });
+    platform.setLanguageSource([this] { return sb::Lingua_Inglese(main_); });
 
     if (auto* folder = qobject_cast<QLineEdit*>(widget("Text1", 1))) {
         recentSites_ = new QCompleter(new QStringListModel(this), this);
@@ -95,6 +96,7 @@ void MainWindowView::closeEvent(QCloseEvent* event) {
 MainWindowView::~MainWindowView() {
     disconnectChildren();
     platform().setDisplayBoundSource({});
+    platform().setLanguageSource({});
     platform().setBrowser(nullptr);
 }
 

@@ -16,7 +16,7 @@ PictureCache::~PictureCache() {
         const std::lock_guard lock(mutex_);
         stopping_ = true;
         queue_.clear();
-        wanted_.reset();
+        wanted_.clear();
     }
     changed_.notify_all();
     preloader_.join();
@@ -139,7 +139,7 @@ void PictureCache::preload(const QStringList& paths, QSize room) {
 
 void PictureCache::waitForPreloads() {
     std::unique_lock lock(mutex_);
-    changed_.wait(lock, [this] { return queue_.empty() && !wanted_ && decoding_.empty(); });
+    changed_.wait(lock, [this] { return queue_.empty() && wanted_.empty() && decoding_.empty(); });
 }
 
 qint64 PictureCache::bytes() const {
@@ -158,11 +158,13 @@ bool PictureCache::failed(const QString& path, const Stamp& stamp) const {
 }
 
 bool PictureCache::underway(const QString& path) const {
-    return (wanted_ && wanted_->path == path) ||
-           std::any_of(decoding_.begin(), decoding_.end(), [&](const Running& r) { return r.job.path == path; });
+    const auto same = [&](const Job& job) { return job.path == path; };
+    return std::any_of(wanted_.begin(), wanted_.end(), same) ||
+           std::any_of(decoding_.begin(), decoding_.end(), [&](const Running& r) { return same(r.job); });
 }
 
-std::optional<PictureCache::Picture> PictureCache::show(const QString& path, QSize room, std::chrono::milliseconds wait) {
+std::optional<PictureCache::Picture> PictureCache::show(const QString& path, QSize room, std::chrono::milliseconds wait,
+                                                       bool anew) {
     const std::optional<Stamp> stamp = stampOf(path);
     std::unique_lock lock(mutex_);
     if (!stamp) {
@@ -182,13 +184,13 @@ std::optional<PictureCache::Picture> PictureCache::show(const QString& path, QSi
         erase(path);
         return std::nullopt;
     }
-    const bool covered = std::any_of(decoding_.begin(), decoding_.end(), [&](const Running& r) {
-        return r.job.path == path && covers(r.job.room, room);
-    });
-    if (!covered && !(wanted_ && wanted_->path == path && covers(wanted_->room, room))) {
-        // The picture on view before, if not started, is no longer wanted.
+    if (anew) wanted_.clear();  // what was on view before, if not started
+    const auto enough = [&](const Job& job) { return job.path == path && covers(job.room, room); };
+    const bool covered = std::any_of(wanted_.begin(), wanted_.end(), enough) ||
+                         std::any_of(decoding_.begin(), decoding_.end(), [&](const Running& r) { return enough(r.job); });
+    if (!covered) {
         std::erase_if(queue_, [&](const Job& job) { return job.path == path; });
-        wanted_ = Job{path, room};
+        wanted_.push_back(Job{path, room});
         changed_.notify_all();
         // A small picture is on view at once, and one that cannot be decoded
         // is answered as such.
@@ -210,17 +212,12 @@ void PictureCache::setOnDecoded(std::function<void()> onDecoded) {
 void PictureCache::work(bool onView) {
     std::unique_lock lock(mutex_);
     for (;;) {
-        changed_.wait(lock, [&] { return stopping_ || (onView ? wanted_.has_value() : !queue_.empty()); });
+        std::deque<Job>& jobs = onView ? wanted_ : queue_;
+        changed_.wait(lock, [&] { return stopping_ || !jobs.empty(); });
         if (stopping_) return;
         // Under way from here, so that nobody takes the worker for idle.
-        Job job;
-        if (onView) {
-            job = std::move(*wanted_);
-            wanted_.reset();
-        } else {
-            job = std::move(queue_.front());
-            queue_.pop_front();
-        }
+        const Job job = std::move(jobs.front());
+        jobs.pop_front();
         const auto running = decoding_.insert(decoding_.end(), Running{job, Stamp{}});
         lock.unlock();
         const std::optional<Stamp> stamp = stampOf(job.path);
@@ -244,14 +241,11 @@ void PictureCache::work(bool onView) {
             failures_.push_back(Failure{job.path, *stamp});
             if (failures_.size() > 64) failures_.pop_front();
         }
+        // Told while still under way: whoever waits for the workers to be
+        // idle finds the notice given.
+        if (needed && onDecoded_) onDecoded_();
         decoding_.erase(running);
         changed_.notify_all();
-        if (needed && onDecoded_) {
-            const std::function<void()> tell = onDecoded_;
-            lock.unlock();
-            tell();
-            lock.lock();
-        }
     }
 }
 

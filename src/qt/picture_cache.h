@@ -54,11 +54,14 @@ public:
     // when the file is not a picture that can be decoded within the
     // budget), its pixels when they are kept already or decoded within
     // `wait`, a null image otherwise. A decode not kept yet is asked of the
-    // picture-on-view thread, in place of the one asked before if that has
-    // not started; the callback of setOnDecoded tells when it is done. A
-    // file whose decode failed is nothing.
-    std::optional<Picture> show(const QString& path, QSize room, std::chrono::milliseconds wait = {});
-    // Called on a worker thread whenever a decode ends, kept or failed.
+    // picture-on-view thread; `anew` (a new picture on view, a step of the
+    // viewer) drops what was asked before and has not started, so that
+    // quick steps never queue up decodes nobody will see. The callback of
+    // setOnDecoded tells when a decode is done. A file whose decode failed
+    // is nothing.
+    std::optional<Picture> show(const QString& path, QSize room, std::chrono::milliseconds wait = {}, bool anew = false);
+    // Called on a worker thread whenever a decode ends, kept or failed,
+    // with the cache locked: it must only pass the news on.
     void setOnDecoded(std::function<void()> onDecoded);
 
     // What is kept of `path` when large enough for `room`, whatever became
@@ -134,7 +137,7 @@ private:
     std::condition_variable changed_;
     std::vector<Entry> entries_;
     std::deque<Job> queue_;        // preloads not started
-    std::optional<Job> wanted_;    // the picture on view, not started
+    std::deque<Job> wanted_;       // pictures on view, not started
     std::list<Running> decoding_;  // the workers' jobs under way
     std::deque<Failure> failures_;  // files lately found undecodable
     std::function<void()> onDecoded_;

@@ -22,12 +22,14 @@
 
 #include "platform.h"
 #include "qt/picture_cache.h"
+#include "qt/publish_runner.h"
 
 class QWebEngineView;
 
 namespace sbqt {
 
 class WindowView;
+class PublishWindow;
 
 // Anything that shows a model and must follow it after each round of events.
 class SyncedView {
@@ -62,9 +64,11 @@ public:
     bool openInUserBrowser(const std::string& pathOrAddress) override;
     void showWindow(sb::WindowModel& window) override;
     void closeWindow(sb::WindowModel& window) override;
+    void openPublishWindow(const std::string& siteFolder, bool english) override;
     std::optional<sb::PixelSize> loadPicture(const std::string& path) override;
     bool makeThumbnails(const std::vector<sb::ThumbnailOrder>& orders, const sb::ThumbnailDone& done) override;
     void browserNavigate(const std::string& address) override;
+    void browserNavigateSite(const std::string& address) override;
     bool browserBusy() override;
     void browserStop() override;
     std::string applicationFolder() override;
@@ -84,6 +88,14 @@ public:
     void flushPendingNavigation();
     // The address waiting for the browser to come on view (empty: none).
     QUrl pendingNavigation() const { return pending_; }
+
+    // What the Publish window publishes with; without it the window says
+    // the program cannot publish.
+    void setPublishRunner(PublishRunner runner) { publishRunner_ = std::move(runner); }
+    // The Main Window's language, which the Publish window follows.
+    void setLanguageSource(std::function<bool()> english);
+    // The Publish window while it is open (nullptr otherwise).
+    PublishWindow* publishWindow() const;
 
     // The view of a further window while it is on screen (nullptr otherwise).
     WindowView* windowView(const sb::WindowModel& window) const;
@@ -145,7 +157,8 @@ public:
 
 private:
     void closeAllWindows();
-    void load(QUrl url);  // a copy: it may be the waiting address itself
+    void load(QUrl url, bool site);  // a copy: it may be the waiting address itself
+    void navigate(const std::string& address, bool site);
 
     QString applicationFolder_;
     std::function<QWebEngineView*()> makeBrowser_;
@@ -153,6 +166,8 @@ private:
     std::function<bool()> browserOnView_;
     std::vector<QMetaObject::Connection> browserConnections_;
     QUrl pending_;
+    bool pendingSite_ = false;
+    QPointer<QObject> guard_;  // what the page may load (qt_platform.cpp)
     bool loading_ = false;
     int busyDepth_ = 0;
     QSize displayBound_{640, 480};
@@ -170,6 +185,9 @@ private:
     // Further windows on screen, by their model (qt_platform_windows.cpp).
     using OpenWindows = std::vector<std::pair<const sb::WindowModel*, QPointer<QObject>>>;
     OpenWindows windows_;
+    PublishRunner publishRunner_;
+    std::function<bool()> languageSource_;
+    QPointer<QObject> publishWindow_;
     OpenWindows::const_iterator findWindow(const sb::WindowModel& window) const;
 };
 

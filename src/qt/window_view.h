@@ -100,6 +100,7 @@ private:
         QSize shownPictureSize;
         std::uint64_t shownGeneration = 0;
     };
+    static constexpr std::uint64_t kNotShown = ~std::uint64_t{0};
 
     void createWidgets();
     void connectHandlers();
