@@ -737,6 +737,7 @@
   }
 
   function render() {
+    setLayout();
     var view = resolve(readFragment(root.location.hash), groups, settings);
     var pageChanged = !shown || shown.group !== view.group || shown.page !== view.page;
     // A picture opened from its group's page by a click: closing it goes back there.
@@ -831,6 +832,10 @@
   }
 
   function setLayout() {
+    // The width once the styles in force are applied: a phone widens its
+    // window for a page wider than the screen, as the home page is before
+    // the narrow styles hold.
+    void document.documentElement.offsetWidth;
     var touch = !!(root.matchMedia && root.matchMedia('(pointer: coarse)').matches);
     var next = layoutFor(settings, root.innerWidth, touch);
     var changed = !layout || next.narrow !== layout.narrow || next.columns !== layout.columns ||

@@ -64,6 +64,11 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # A plugin, so no library dependency names it: WebP pictures of a group get
 # their thumbnails through it.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS qt6-image-formats-plugins)
+# The narrow face of the windows' captions (src/qt/window_view.cpp). It may
+# be the only font a fresh system gets (it also answers the font that the
+# window system's libraries ask for), so the caption test uses it alone.
+set(SB_FONT_PACKAGES fonts-liberation)
+set(CPACK_DEBIAN_PACKAGE_DEPENDS ${SB_FONT_PACKAGES})
 # The Publish window remembers passwords in the desktop's keyring (through
 # libqt6keychain1, which shlibdeps names); a desktop without one keeps none.
 set(CPACK_DEBIAN_PACKAGE_SUGGESTS "gnome-keyring | kwalletmanager")

@@ -9,7 +9,7 @@ packages=(
   build-essential cmake pkg-config
   qt6-base-dev qt6-webengine-dev libgl1-mesa-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  imagemagick fonts-dejavu-core
+  imagemagick fonts-dejavu-core fonts-liberation
   xvfb xauth x11-utils xclip xdotool
   nodejs time
   dpkg-dev file desktop-file-utils appstream
@@ -51,6 +51,8 @@ The Site Builder needs Debian packages that are not installed:
 Installing them needs root, and neither root nor sudo is at hand here.
 Run this one line as root, then start this command again:
   ${apt[*]} update && ${apt[*]} install -y --no-install-recommends ${missing[*]}
+Without sudo, su runs it as root (it asks for root's password):
+  su -c '${apt[*]} update && ${apt[*]} install -y --no-install-recommends ${missing[*]}'
 MESSAGE
   exit 1
 fi

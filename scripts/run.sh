@@ -19,10 +19,27 @@ if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
   if [ -z "${XDG_RUNTIME_DIR:-}" ]; then
     XDG_RUNTIME_DIR=$(mktemp -d "${TMPDIR:-/tmp}/site-builder-runtime.XXXXXX")
     export XDG_RUNTIME_DIR
-    trap 'rm -rf "$XDG_RUNTIME_DIR"' EXIT
+    made_runtime=1
   fi
   virtual_screen 1280x1024
-  "${screen[@]}" build/app/sitebuilder
-  exit
+  # The virtual screen and the program run in a session of their own, out
+  # of the terminal's reach: Ctrl+C (or a stop of this script) goes to the
+  # program alone, which closes; xvfb-run then ends the screen and removes
+  # its temporary files. Were Ctrl+C to reach them all, the screen would
+  # vanish under the running program (X11 I/O errors) and xvfb-run would
+  # stop before its clean-up.
+  pidfile=$(mktemp "${TMPDIR:-/tmp}/site-builder-pid.XXXXXX")
+  leftovers=("$pidfile")
+  [ -z "${made_runtime:-}" ] || leftovers+=("$XDG_RUNTIME_DIR")
+  trap 'rm -rf "${leftovers[@]}"' EXIT
+  trap 'pid=$(cat "$pidfile" 2>/dev/null) && [ -n "$pid" ] && kill -TERM "$pid" 2>/dev/null || true' INT TERM
+  echo "Stop it with Ctrl+C."
+  setsid "${screen[@]}" sh -c 'echo $$ >"$0" && exec build/app/sitebuilder' "$pidfile" &
+  runner=$!
+  status=0
+  while kill -0 "$runner" 2>/dev/null; do
+    wait "$runner" && status=0 || status=$?
+  done
+  exit "$status"
 fi
 exec build/app/sitebuilder

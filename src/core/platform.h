@@ -95,8 +95,13 @@ public:
     virtual bool makeThumbnails(const std::vector<ThumbnailOrder>& orders, const ThumbnailDone& done) = 0;
 
     // The embedded browser: load an address ("file://..." or "about:blank"),
-    // tell whether it is still loading, stop loading.
+    // tell whether it is still loading, stop loading. A page loaded so runs
+    // no script and reaches neither other local files nor the network: the
+    // sample pages name pictures that came from anywhere.
     virtual void browserNavigate(const std::string& address) = 0;
+    // The written site's preview: as above, but its scripts run and it reads
+    // the site's own files.
+    virtual void browserNavigateSite(const std::string& address) { browserNavigate(address); }
     virtual bool browserBusy() = 0;
     virtual void browserStop() = 0;
 

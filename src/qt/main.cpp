@@ -16,6 +16,7 @@
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QDir>
+#include <QLoggingCategory>
 #include <QSocketNotifier>
 #include <QStandardPaths>
 
@@ -278,6 +279,9 @@ int main(int argc, char** argv) {
     const bool signalsReady = installStopSignals();
 
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    // The browser engine reports its set-up (some 25 lines) at every start;
+    // a user has no use for it. QT_LOGGING_RULES still turns it back on.
+    QLoggingCategory::setFilterRules(QStringLiteral("qt.webenginecontext.info=false"));
     defaultMessageHandler = qInstallMessageHandler(onQtMessage);
     startingWindowSystem = true;
     QApplication app(argc, argv);

@@ -17,6 +17,9 @@
 #include <QSettings>
 #include <QThread>
 #include <QTimer>
+#include <QWebEnginePage>
+#include <QWebEngineSettings>
+#include <QWebEngineUrlRequestInterceptor>
 #include <QWebEngineView>
 
 #include <algorithm>
@@ -356,6 +359,31 @@ QUrl QtPlatform::addressToUrl(const std::string& address) {
     return QUrl(text);
 }
 
+namespace {
+
+// What a page of the embedded browser may load besides itself. A sample page
+// shows local pictures and nothing else: no frame, object, script, style
+// sheet or request of its own, and nothing from the network, so that a page
+// naming a picture from anywhere can neither run nor show anything but
+// pictures. The written site's preview loads what the site holds.
+class PageGuard : public QWebEngineUrlRequestInterceptor {
+public:
+    explicit PageGuard(QObject* parent) : QWebEngineUrlRequestInterceptor(parent) {}
+    void setSite(bool site) { site_ = site; }
+    void interceptRequest(QWebEngineUrlRequestInfo& info) override {
+        if (site_) return;
+        const QWebEngineUrlRequestInfo::ResourceType type = info.resourceType();
+        const bool local = info.requestUrl().isLocalFile() || info.requestUrl().scheme() == QLatin1String("about");
+        info.block(!local || (type != QWebEngineUrlRequestInfo::ResourceTypeMainFrame &&
+                              type != QWebEngineUrlRequestInfo::ResourceTypeImage));
+    }
+
+private:
+    bool site_ = false;
+};
+
+}  // namespace
+
 QWebEngineView* QtPlatform::browser() const { return browser_; }
 
 void QtPlatform::setBrowser(QWebEngineView* browser, std::function<bool()> onView) {
@@ -370,40 +398,58 @@ void QtPlatform::setBrowser(std::function<QWebEngineView*()> make, std::function
     for (const QMetaObject::Connection& connection : browserConnections_) QObject::disconnect(connection);
     browserConnections_.clear();
     browser_ = nullptr;
+    guard_ = nullptr;
     makeBrowser_ = std::move(make);
     browserOnView_ = std::move(onView);
     loading_ = false;
     flushPendingNavigation();
 }
 
-void QtPlatform::load(QUrl url) {
+void QtPlatform::load(QUrl url, bool site) {
     if (!browser_) {
         if (!makeBrowser_) return;
         browser_ = makeBrowser_();
         if (!browser_) return;
+        // The view keeps its guard: it lives as long as the page it guards.
+        auto* guard = new PageGuard(browser_);
+        browser_->page()->setUrlRequestInterceptor(guard);
+        guard_ = guard;
         browserConnections_ = {
             QObject::connect(browser_, &QWebEngineView::loadStarted, browser_, [this] { loading_ = true; }),
             QObject::connect(browser_, &QWebEngineView::loadFinished, browser_, [this] { loading_ = false; }),
         };
     }
     pending_.clear();
+    // Set before the page loads, and kept by the pages it links to: the
+    // site's preview runs its gallery engine; a sample page or anything else
+    // gets no script, no network and no local file but its pictures (which
+    // the engine lets through only while local pages may reach local files).
+    QWebEngineSettings* settings = browser_->settings();
+    settings->setAttribute(QWebEngineSettings::JavascriptEnabled, site);
+    settings->setAttribute(QWebEngineSettings::LocalContentCanAccessRemoteUrls, false);
+    if (guard_) static_cast<PageGuard*>(guard_.data())->setSite(site);
     browser_->setUrl(url);
 }
 
-void QtPlatform::browserNavigate(const std::string& address) {
+void QtPlatform::navigate(const std::string& address, bool site) {
     const QUrl url = addressToUrl(address);
     if (!makeBrowser_ || (browserOnView_ && !browserOnView_())) {
         // Nobody would see it load: keep it for when the browser shows.
         pending_ = url;
+        pendingSite_ = site;
         return;
     }
-    load(url);
+    load(url, site);
 }
+
+void QtPlatform::browserNavigate(const std::string& address) { navigate(address, false); }
+
+void QtPlatform::browserNavigateSite(const std::string& address) { navigate(address, true); }
 
 void QtPlatform::flushPendingNavigation() {
     if (pending_.isEmpty() || !makeBrowser_) return;
     if (browserOnView_ && !browserOnView_()) return;
-    load(pending_);
+    load(pending_, pendingSite_);
 }
 
 bool QtPlatform::browserBusy() { return loading_; }

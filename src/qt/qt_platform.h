@@ -68,6 +68,7 @@ public:
     std::optional<sb::PixelSize> loadPicture(const std::string& path) override;
     bool makeThumbnails(const std::vector<sb::ThumbnailOrder>& orders, const sb::ThumbnailDone& done) override;
     void browserNavigate(const std::string& address) override;
+    void browserNavigateSite(const std::string& address) override;
     bool browserBusy() override;
     void browserStop() override;
     std::string applicationFolder() override;
@@ -156,7 +157,8 @@ public:
 
 private:
     void closeAllWindows();
-    void load(QUrl url);  // a copy: it may be the waiting address itself
+    void load(QUrl url, bool site);  // a copy: it may be the waiting address itself
+    void navigate(const std::string& address, bool site);
 
     QString applicationFolder_;
     std::function<QWebEngineView*()> makeBrowser_;
@@ -164,6 +166,8 @@ private:
     std::function<bool()> browserOnView_;
     std::vector<QMetaObject::Connection> browserConnections_;
     QUrl pending_;
+    bool pendingSite_ = false;
+    QPointer<QObject> guard_;  // what the page may load (qt_platform.cpp)
     bool loading_ = false;
     int busyDepth_ = 0;
     QSize displayBound_{640, 480};

@@ -41,15 +41,19 @@ std::string fromEditorText(const QString& text) {
     return toStdString(s);
 }
 
+// The face of every caption and text of both windows: a narrow sans serif,
+// for the design's boxes are sized for a narrow face and a wider one gets
+// cut at their ends. The package depends on the Debian package that brings
+// it (fonts-liberation), and so does scripts/deps.sh; the caption test lays
+// the windows out with just the fonts the package brings.
+const char* const kInterfaceFace = "Liberation Sans Narrow";
+
 // Fonts are given in points at the 96 dots per inch the layout in twips
 // assumes (15 twips a pixel): sized in pixels they keep to their boxes on
-// any screen.
+// any screen. A control's own face stands for a style of its design; it is
+// drawn in the one face of the windows, in its size and weight.
 QFont controlFont(const sb::Font& font) {
     QFont f = WindowView::windowFont();
-    if (!font.family.empty()) {
-        f.setFamilies({toQString(font.family), QStringLiteral("Liberation Sans"), QStringLiteral("Arimo"),
-                       QStringLiteral("DejaVu Sans Condensed"), QStringLiteral("DejaVu Sans")});
-    }
     if (font.points > 0) f.setPixelSize(std::max(1, static_cast<int>(std::lround(font.points * 96.0 / 72.0))));
     f.setBold(font.bold);
     return f;
@@ -62,12 +66,8 @@ bool isTopLevelControl(const Control& c) { return c.container.empty(); }
 // --- the window -----------------------------------------------------------------
 
 QFont WindowView::windowFont() {
-    QFont f;
-    // Narrow faces first: the design's boxes are sized for a narrow face, and
-    // wider faces get cut at the ends of the boxes.
-    f.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("Microsoft Sans Serif"),
-                   QStringLiteral("Liberation Sans Narrow"), QStringLiteral("DejaVu Sans Condensed"),
-                   QStringLiteral("Liberation Sans"), QStringLiteral("Arimo"), QStringLiteral("DejaVu Sans")});
+    QFont f(QString::fromLatin1(kInterfaceFace));
+    f.setStyleHint(QFont::SansSerif);
     f.setPixelSize(11);
     return f;
 }

@@ -10,6 +10,8 @@
 #include <QMimeData>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QStyleOptionButton>
+#include <QStyleOptionGroupBox>
 #include <QTimer>
 #include <QWebEngineView>
 
@@ -158,6 +160,69 @@ TEST(WindowViews, WidgetsFollowTheirModels) {
     }
     for (const WindowView* window : {static_cast<WindowView*>(&f.view), &f.copy})
         for (int i = 0; i < 2; ++i) EXPECT_EQ(static_cast<QLabel*>(test::named(window, QStringLiteral("Image2(%1)").arg(i)))->pixmap().size(), QSize(40, 28));
+}
+
+int tabsOverrun(WindowView& view, const sb::Control& c);
+
+// How far a caption runs past its control, in pixels (0: it fits), by the
+// room the style gives the text: a cut caption, or tabs running under a
+// control above the strip.
+int overrun(WindowView& view, const sb::Control& c, QWidget* w) {
+    if (c.kind == ControlKind::TabStrip) return tabsOverrun(view, c);
+    const bool caption = c.kind == ControlKind::Button || c.kind == ControlKind::Frame || c.kind == ControlKind::Label ||
+                         c.kind == ControlKind::LabelBox;
+    if (!caption) return 0;
+    int widest = 0;
+    for (const QString& line : shownText(w).split(QStringLiteral("\r\n"))) widest = std::max(widest, w->fontMetrics().horizontalAdvance(line));
+    if (auto* button = qobject_cast<QPushButton*>(w)) {
+        QStyleOptionButton option;
+        option.initFrom(button);
+        return widest - button->style()->subElementRect(QStyle::SE_PushButtonContents, &option, button).width();
+    }
+    if (auto* frame = qobject_cast<QGroupBox*>(w)) {
+        QStyleOptionGroupBox option;
+        option.initFrom(frame);
+        option.text = frame->title();
+        option.subControls = QStyle::SC_GroupBoxLabel;
+        return frame->style()->subControlRect(QStyle::CC_GroupBox, &option, QStyle::SC_GroupBoxLabel, frame).right() + 1 - frame->width();
+    }
+    return widest - static_cast<QLabel*>(w)->contentsRect().width();
+}
+
+// How far the tabs run past their strip or under a control above it.
+int tabsOverrun(WindowView& view, const sb::Control& c) {
+    const QTabBar* bar = test::tabBarOf(&view);
+    const QRect tabs = QRect(bar->mapTo(&view, bar->tabRect(0).topLeft()), bar->mapTo(&view, bar->tabRect(bar->count() - 1).bottomRight()));
+    int under = tabs.right() - bar->mapTo(&view, QPoint(bar->width(), 0)).x() + 1;
+    for (const sb::Control& other : view.model().controls()) {
+        const QWidget* o = test::named(&view, other);
+        if (o && o->isVisible() && other.container.empty() && view.model().isAbove(other.name, other.index, c.name, c.index) &&
+            o->geometry().intersects(tabs))
+            under = std::max(under, tabs.right() - o->geometry().left() + 1);
+    }
+    return under;
+}
+
+// Every caption of both windows, in both languages and on every tab, keeps
+// within its control. Run also with just the fonts the package brings
+// (package_fonts.sh), as on a fresh system.
+TEST(Captions, FitTheirControls) {
+    Windows f;
+    for (const bool english : {false, true}) {
+        f.view.run([&] { f.model.Image2_Click(english), f.copyModel.Image2_Click(english); });
+        for (int tab = 1; tab <= sb::kTabCount; ++tab) {
+            f.view.run([&] { f.model.selectTab(tab); });
+            f.view.sync(), f.copy.sync();
+            for (WindowView* view : {static_cast<WindowView*>(&f.view), &f.copy}) {
+                for (const sb::Control& c : view->model().controls()) {
+                    QWidget* w = test::named(view, c);
+                    if (!w || !w->isVisible() || w->size().isEmpty()) continue;
+                    EXPECT_LE(overrun(*view, c, w), 0) << c.key() << " \"" << c.text << "\" in " << QFontInfo(w->font()).family().toStdString()
+                                                      << (english ? ", English" : ", Italian") << ", tab " << tab;
+                }
+            }
+        }
+    }
 }
 
 // Clipboard data from another program: reading it lets events run meanwhile

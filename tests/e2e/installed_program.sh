@@ -93,7 +93,7 @@ run() {
     local name=$1 status=0
     shift
     virtual_screen 1280x1024
-    (cd "$home" && timeout -k 10 60 "${as_user[@]}" env -u QTWEBENGINE_DISABLE_SANDBOX -u XDG_DATA_HOME \
+    (cd "$home" && timeout -k 10 60 "${as_user[@]}" env -u QTWEBENGINE_DISABLE_SANDBOX -u QT_LOGGING_RULES -u XDG_DATA_HOME \
         -u XDG_CONFIG_HOME -u XDG_CACHE_HOME HOME="$home" XDG_RUNTIME_DIR="$runtime" SB_EXIT_WHEN_SHOWN=1 "$@" \
         "${screen[@]}" "$program") >"$out/$name.log" 2>&1 || status=$?
     if [[ $status -eq 124 || $status -eq 137 ]]; then

@@ -32,6 +32,7 @@
 #include <QTimer>
 #include <QUrl>
 #include <QWebEnginePage>
+#include <QWebEngineScript>
 #include <QWebEngineView>
 
 #include <cstdio>
@@ -41,9 +42,11 @@
 #include <optional>
 #include <string>
 
+#include "common/files.h"
 #include "qt/qt_platform.h"
 #include "site/home_page.h"
 #include "site/site_writer.h"
+#include "viewer/sample_pages.h"
 
 namespace {
 
@@ -64,10 +67,11 @@ bool waitFor(Done done) {
     return done();
 }
 
-// Runs a script in the page and returns what it gives, as JSON.
-QJsonValue run(QWebEngineView& view, const QString& script) {
+// Runs a script in the page (or beside the page's own, in `world`) and
+// returns what it gives, as JSON.
+QJsonValue run(QWebEngineView& view, const QString& script, quint32 world = QWebEngineScript::MainWorld) {
     std::optional<QVariant> result;
-    view.page()->runJavaScript("JSON.stringify((function(){" + script + "})())", [&](const QVariant& v) { result = v; });
+    view.page()->runJavaScript("JSON.stringify((function(){" + script + "})())", world, [&](const QVariant& v) { result = v; });
     if (!waitFor([&] { return result.has_value(); })) fail("the page did not answer " + script.toStdString());
     return QJsonDocument::fromJson("[" + result->toString().toUtf8() + "]").array().at(0);
 }
@@ -274,6 +278,61 @@ int oddNamesFailing(QWebEngineView& view) {
     return failures;
 }
 
+// Pages loaded as the program loads them: the background page of a picture
+// whose name is markup, and a local page with a script that reads another
+// local file and a frame that shows one (red). As a sample page, the name is
+// text, nothing runs and no other file is read or shown, while the
+// background still shows; as the site's preview, the same page's script
+// runs and its frame shows, and a sample page after it is back to none.
+// Prints each page's outcome; returns how many were not as expected.
+int samplePagesFailing(QWebEngineView& view) {
+    sbqt::QtPlatform platform;
+    platform.setBrowser(&view);
+    QTemporaryDir folder;
+    const std::string dir = folder.path().toStdString() + "/";
+    std::ofstream(dir + "segreto.txt") << "SEGRETO";
+    std::ofstream(dir + "segreto.htm") << "<html><body style='background: #f00'></body></html>";
+    std::ofstream(dir + "pagina.htm") << "<html><head><title>pagina</title></head><body style='margin: 0'>"
+                                         "<iframe src='segreto.htm' style='border: 0; width: 300px; height: 200px'></iframe>"
+                                         "<script>document.title = 'ran';"
+                                         " const x = new XMLHttpRequest(); x.open('GET', 'segreto.txt', false); x.send();"
+                                         " document.title = x.responseText;</script></body></html>";
+    const std::string name = "<img src=x onerror=\"document.title='ran'\">.jpg", picture = dir + name;
+    if (!landscape(1).save(QString::fromStdString(picture), "JPEG")) fail("no picture");
+    sb::files::writeLines(*sb::viewer::backgroundPageName(picture), sb::viewer::backgroundPage(picture));
+    // What the page shows, seen from beside its own scripts (which may be off).
+    const QString seen = "window.__seen = 'pending'; const i = new Image();"
+                         " const show = l => window.__seen = [document.title, document.images.length, document.body.innerText.trim(), l];"
+                         " i.onload = () => show('background shown'); i.onerror = () => show('no background');"
+                         " const m = /url\\(\"(.*)\"\\)/.exec(getComputedStyle(document.body).backgroundImage); m ? i.src = m[1] : show('none');";
+    const QString escapedName = QString::fromStdString(picture);
+    const std::pair<std::string, QJsonArray> steps[] = {  // seen, and whether the frame shows
+        {*sb::viewer::backgroundPageName(picture), {escapedName, 0, escapedName, "background shown", false}},
+        {dir + "pagina.htm", {"pagina", 0, "", "none", false}},
+        {"site " + dir + "pagina.htm", {"SEGRETO", 0, "", "none", true}},
+        {dir + "pagina.htm", {"pagina", 0, "", "none", false}},
+    };
+    int failures = 0;
+    for (const auto& [page, expected] : steps) {
+        std::optional<bool> loaded;
+        const auto connection = QObject::connect(&view, &QWebEngineView::loadFinished, [&loaded](bool ok) { loaded = ok; });
+        page.starts_with("site ") ? platform.browserNavigateSite("file://" + page.substr(5)) : platform.browserNavigate("file://" + page);
+        waitFor([&] { return loaded.has_value(); });
+        QObject::disconnect(connection);
+        QJsonValue shown;
+        run(view, seen, QWebEngineScript::ApplicationWorld);
+        waitFor([&] { return (shown = run(view, "return window.__seen;", QWebEngineScript::ApplicationWorld)) != QJsonValue("pending"); });
+        QElapsedTimer clock;
+        clock.start();
+        bool red = false;  // the frame, given the time to show
+        waitFor([&] { return (red = view.grab().toImage().pixelColor(100, 100) == Qt::red) || clock.elapsed() > 1000; });
+        shown = QJsonValue(shown.toArray() + red);
+        std::printf("gallery_render: %s: %s\n", page.c_str(), compact(shown).c_str());
+        failures += shown != expected;
+    }
+    return failures;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -417,6 +476,7 @@ int main(int argc, char** argv) {
     view.resize(1280, 800);
 
     if (oddNamesFailing(view) > 0) fail("a background of an awkward name did not load");
-    std::printf("gallery_render: home page, group buttons, pages, big picture, keys, Back, accented and odd names work\n");
+    if (samplePagesFailing(view) > 0) fail("a sample page ran a script, read a file or lost its background");
+    std::printf("gallery_render: home page, group buttons, pages, big picture, keys, Back, accented and odd names and sample pages work\n");
     return 0;
 }

@@ -286,7 +286,7 @@ void MainWindow::showPreview() {
     platform_.doEvents();
     for (int attempt = 0;;) {
         if (!files::isRegularFile(copy)) return;
-        platform_.browserNavigate("file://" + copy);
+        platform_.browserNavigateSite("file://" + copy);
         if (!platform_.browserBusy()) break;
         ++attempt;
         platform_.doEvents();
