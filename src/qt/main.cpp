@@ -31,6 +31,12 @@
 #include "app/state.h"
 #include "publish/publish.h"
 #include "qt/curl_transport.h"
+#include "qt/publish_runner.h"
+
+#include <QEventLoop>
+#include <QTimer>
+#include <pwd.h>
+#include <qt6keychain/keychain.h>
 #include "qt/first_paint.h"
 #include "qt/main_window_view.h"
 #include "qt/picture_decoder.h"
@@ -111,14 +117,15 @@ void describeCommandLine(QCommandLineParser& parser) {
     parser.addOption(QCommandLineOption(
         QStringLiteral("publish"),
         QStringLiteral(
-            "Publish the site written in SITE_FOLDER to the web space at URL\n"
-            "(sftp://[user@]host[:port]/path/, ftps://... or ftp://...) without\n"
-            "opening a window: sitebuilder --publish SITE_FOLDER URL. Only what\n"
-            "changed since the last publish is sent. The SFTP server's key must\n"
-            "already be in ~/.ssh/known_hosts (ssh-keyscan adds it); the login\n"
-            "uses the SSH key or agent, or the password in the environment\n"
-            "variable SITEBUILDER_PASSWORD; the user is the URL's or the current\n"
-            "one. Progress goes to standard error; the exit status is 0 only when\n"
+            "Publish the site written in SITE_FOLDER to the web space at URL "
+            "(sftp://[user@]host[:port]/path/, ftps://... or ftp://...) without "
+            "opening a window: sitebuilder --publish SITE_FOLDER URL. Only what "
+            "changed since the last publish is sent. The SFTP server's key must "
+            "already be in ~/.ssh/known_hosts (ssh-keyscan adds it); the login "
+            "uses the SSH key or agent, or the password in the environment "
+            "variable SITEBUILDER_PASSWORD or else the one the Publish window kept "
+            "in the desktop's keyring; the user is the URL's or the current "
+            "one. Progress goes to standard error; the exit status is 0 only when "
             "the server holds the whole site.")));
 }
 
@@ -141,6 +148,30 @@ void processCommandLine() {
                      qPrintable(parser.positionalArguments().constFirst()));
         std::exit(EXIT_FAILURE);
     }
+}
+
+// The password the Publish window kept in the desktop's keyring for this
+// user and server, if any (waits at most a few seconds for the keyring).
+std::string keyringPassword(const sb::publish::Address& address) {
+    std::string user = address.user;
+    if (user.empty()) {
+        const passwd* entry = ::getpwuid(::getuid());
+        if (entry != nullptr) user = entry->pw_name;
+    }
+    QKeychain::ReadPasswordJob job(QStringLiteral("sitebuilder"));
+    job.setAutoDelete(false);
+    job.setInsecureFallback(false);
+    job.setKey(QString::fromStdString(user + "@" + address.host + ":" + std::to_string(address.port)));
+    QEventLoop loop;
+    bool finished = false;
+    QObject::connect(&job, &QKeychain::Job::finished, &loop, [&] {
+        finished = true;
+        loop.quit();
+    });
+    QTimer::singleShot(5000, &loop, &QEventLoop::quit);
+    job.start();
+    if (!finished) loop.exec();
+    return finished && job.error() == QKeychain::NoError ? job.textData().toStdString() : std::string();
 }
 
 std::atomic<bool> publishCancelled = false;
@@ -180,6 +211,7 @@ int publishFromCommandLine() {
     }
     sb::publish::Credentials credentials;
     credentials.password = std::string(environment("SITEBUILDER_PASSWORD"));
+    if (credentials.password.empty()) credentials.password = keyringPassword(*address);
     // No one to ask: an unknown host key or certificate is refused.
     auto transport = sb::makeCurlTransport(*address, credentials, {});
 
@@ -278,6 +310,13 @@ int main(int argc, char** argv) {
     }
 
     sbqt::QtPlatform platform(folder);
+    platform.setPublishRunner({sb::publish::parseAddress,
+                               [](const std::string& siteFolder, const sb::publish::Address& address,
+                                  const sb::publish::Credentials& credentials, const sb::publish::Questions& questions,
+                                  const sb::publish::Events& events, const std::atomic<bool>& cancel, bool english) {
+                                   auto transport = sb::makeCurlTransport(address, credentials, questions);
+                                   return sb::publish::publishSite(siteFolder, *transport, events, cancel, english);
+                               }});
     sb::Module1 state;
     sb::MainWindow model(state, platform);
     sbqt::MainWindowView view(model, platform);
