@@ -274,6 +274,7 @@ int main(int argc, char** argv) {
     }
 
     sbqt::QtPlatform platform(folder);
+    platform.setPublishRunner(sbqt::curlPublishRunner());  // the Publish window's uploads
     sb::Module1 state;
     sb::MainWindow model(state, platform);
     sbqt::MainWindowView view(model, platform);
