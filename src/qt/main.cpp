@@ -310,13 +310,7 @@ int main(int argc, char** argv) {
     }
 
     sbqt::QtPlatform platform(folder);
-    platform.setPublishRunner({sb::publish::parseAddress,
-                               [](const std::string& siteFolder, const sb::publish::Address& address,
-                                  const sb::publish::Credentials& credentials, const sb::publish::Questions& questions,
-                                  const sb::publish::Events& events, const std::atomic<bool>& cancel, bool english) {
-                                   auto transport = sb::makeCurlTransport(address, credentials, questions);
-                                   return sb::publish::publishSite(siteFolder, *transport, events, cancel, english);
-                               }});
+    platform.setPublishRunner(sbqt::curlPublishRunner());  // the Publish window's uploads
     sb::Module1 state;
     sb::MainWindow model(state, platform);
     sbqt::MainWindowView view(model, platform);

@@ -23,4 +23,7 @@ struct PublishRunner {
         run;
 };
 
+// The real one: libcurl's transport (SFTP, FTPS, FTP) and the publishing run.
+PublishRunner curlPublishRunner();
+
 }  // namespace sbqt

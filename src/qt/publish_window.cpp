@@ -342,6 +342,8 @@ void PublishWindow::publish() {
     if (!runner_.parse || !runner_.run) return log(QString::fromUtf8(sb::kPublishUnavailable.in(english_)));
     const std::optional<Address> address = runner_.parse(toStdString(typed));
     if (!address) return refuse(sb::kPublishBadAddress.in(english_));
+    // The user may also be given in the address ("sftp://anna@server/...").
+    if (user_->text().trimmed().isEmpty() && !address->user.empty()) user_->setText(toQString(address->user));
     if (user_->text().trimmed().isEmpty()) return refuse(sb::kPublishNoUser.in(english_));
     if (!QFileInfo(toQString(siteFolder_ + "index.htm")).isFile())
         return refuse(sb::kPublishNoSite.in(english_), QDir::toNativeSeparators(toQString(siteFolder_)));
