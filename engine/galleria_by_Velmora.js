@@ -219,11 +219,23 @@
     return { group: g, page: page, picture: picture };
   }
 
+  // Where a key leads from what is shown of a group: left and right step
+  // through the pictures (or the pages), Escape closes the big picture (or
+  // goes home from a group's page); null for any other key or no step left.
+  function keyTarget(key, shown, group, s) {
+    var i = shown.picture, pages = pageCount(s, group.pictures.length);
+    var step = key === 'ArrowLeft' ? -1 : key === 'ArrowRight' ? 1 : 0;
+    if (key === 'Escape') return i >= 0 ? fragment(group.name, shown.page) : '#';
+    if (step && i >= 0 && group.pictures[i + step]) return fragment(group.name, 0, group.pictures[i + step].file);
+    if (step && i < 0 && shown.page + step >= 1 && shown.page + step <= pages) return fragment(group.name, shown.page + step);
+    return null;
+  }
+
   var pure = {
     readSettings: readSettings, readGroups: readGroups, caption: caption, segment: segment,
     pictureUrl: pictureUrl, groupButtonPlaces: groupButtonPlaces, pageCount: pageCount, pageRange: pageRange,
     slidePlaces: slidePlaces, pageLayout: pageLayout, numberedPages: numberedPages, numberedButton: numberedButton,
-    bigPictureRoom: bigPictureRoom, readFragment: readFragment, fragment: fragment, resolve: resolve
+    bigPictureRoom: bigPictureRoom, readFragment: readFragment, fragment: fragment, resolve: resolve, keyTarget: keyTarget
   };
   if (typeof module === 'object' && module.exports) {
     module.exports = pure;
@@ -420,15 +432,9 @@
     if (pageChanged && view.picture < 0) root.scrollTo(0, 0);
   }
 
-  // Left and right step through the pictures (or the pages), Escape closes
-  // the big picture (or goes home from a group's page).
   function onKey(event) {
     if (!shown || shown.group < 0 || event.altKey || event.ctrlKey || event.metaKey) return;
-    var group = groups[shown.group], i = shown.picture, pages = pageCount(settings, group.pictures.length), target = null;
-    var step = event.key === 'ArrowLeft' ? -1 : event.key === 'ArrowRight' ? 1 : 0;
-    if (event.key === 'Escape') target = i >= 0 ? fragment(group.name, shown.page) : '#';
-    else if (step && i >= 0 && group.pictures[i + step]) target = fragment(group.name, 0, group.pictures[i + step].file);
-    else if (step && i < 0 && shown.page + step >= 1 && shown.page + step <= pages) target = fragment(group.name, shown.page + step);
+    var target = keyTarget(event.key, shown, groups[shown.group], settings);
     if (target === null) return;
     event.preventDefault();
     root.location.hash = target;

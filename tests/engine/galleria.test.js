@@ -3,7 +3,8 @@
 'use strict';
 const test = require('node:test');
 const assert = require('node:assert/strict');
-const g = require('../../engine/galleria_by_Velmora.js');
+const engine = require.resolve('../../engine/galleria_by_Velmora.js');
+const g = require(engine);
 
 const defaults = g.readSettings({});
 const settings = (changes) => Object.assign({}, defaults, changes);
@@ -121,4 +122,27 @@ test('the big picture starts where the parameters say, fitted to the window', ()
     [[20, 20], { left: 30, top: 30, maxWidth: 1, maxHeight: 1 }],
   ];
   for (const [[width, height], room] of cases) assert.deepEqual(g.bigPictureRoom(defaults, width, height), room);
+});
+
+test('the arrow keys step through the pictures or the pages to the last, Escape goes back', () => {
+  const s = settings({ MAX_NUM_RIGHE: 1, MAX_NUM_IMG_RIGA: 2 });
+  const [group] = g.readGroups([['G', ['a', 'b', 'c', 'd', 'e'].map((n) => [n + '.jpg', ''])]], s);  // three pages
+  const cases = [
+    // key, page, picture on view (-1: none), where it leads
+    ['ArrowRight', 1, -1, '#gruppo=G&pagina=2'], ['ArrowRight', 2, -1, '#gruppo=G&pagina=3'], ['ArrowRight', 3, -1, null],
+    ['ArrowLeft', 2, -1, '#gruppo=G'], ['ArrowLeft', 1, -1, null], ['Escape', 2, -1, '#'], ['x', 1, -1, null],
+    ['ArrowRight', 2, 3, '#gruppo=G&foto=e.jpg'], ['ArrowRight', 3, 4, null], ['ArrowLeft', 1, 0, null], ['Escape', 2, 3, '#gruppo=G&pagina=2'],
+  ];
+  for (const [key, page, picture, target] of cases) {
+    assert.equal(g.keyTarget(key, { group: 0, page, picture }, group, s), target, `${key} on page ${page}, picture ${picture}`);
+  }
+});
+
+test('the picture list is read as the Windows-1252 it is written in', () => {
+  const made = [];
+  const document = { head: { appendChild() {} }, readyState: 'loading', addEventListener() {},
+    createElement: () => { const e = { setAttribute(k, v) { e[k] = v; } }; made.push(e); return e; } };
+  require('node:vm').runInNewContext(require('node:fs').readFileSync(engine, 'utf8'), { document, URL });
+  const list = made.find((e) => e.src === 'Immagini_by_Velmora.js');
+  assert.equal(new TextDecoder(list.charset).decode(Uint8Array.of(0x43, 0x69, 0x74, 0x74, 0xE0)), 'Citt\u00e0');
 });
