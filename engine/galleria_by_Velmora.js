@@ -1,4 +1,6 @@
 // The gallery engine of a site written by the Site Builder.
+// Copyright (c) 2026 The Site Builder developers.
+// SPDX-License-Identifier: MIT (the licence text: https://opensource.org/license/mit)
 //
 // The home page loads it right after the parameter script. It loads the list
 // of groups and pictures lying beside it and builds, in the visitor's

@@ -15,6 +15,7 @@ packages=(
   dpkg-dev file desktop-file-utils appstream
   qt6-image-formats-plugins
   clang libclang-rt-dev
+  zlib1g-dev
 )
 
 missing=()

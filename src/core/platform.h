@@ -73,6 +73,11 @@ public:
     virtual void showWindow(WindowModel& window) = 0;
     virtual void closeWindow(WindowModel& window) = 0;
 
+    // The Publish window for the site written in `siteFolder` (ending with
+    // its separator), in English or Italian: opened modeless, or brought to
+    // the front when it is open already. A platform without one ignores it.
+    virtual void openPublishWindow(const std::string& siteFolder, bool english);
+
     // Loads a picture file for a holder on screen. Returns its natural size
     // in pixels, or nothing when the file is not a readable picture.
     virtual std::optional<PixelSize> loadPicture(const std::string& path) = 0;

@@ -29,6 +29,7 @@
 #include "app/state.h"
 #include "qt/first_paint.h"
 #include "qt/main_window_view.h"
+#include "qt/picture_decoder.h"
 #include "qt/qt_platform.h"
 #include "ui/main_window.h"
 
@@ -190,6 +191,7 @@ int main(int argc, char** argv) {
             char byte = 0;
             [[maybe_unused]] const auto got = ::read(signalPipe[0], &byte, 1);
             stopRequested = true;
+            sbqt::QtPlatform::requestStop();  // a batch of thumbnails under way stops too
             QCoreApplication::quit();
         });
     }
@@ -205,6 +207,14 @@ int main(int argc, char** argv) {
     if (qEnvironmentVariable("SB_EXIT_WHEN_SHOWN") == QLatin1String("1"))
         view.installEventFilter(new sbqt::QuitWhenPainted(&view));
     view.show();
-    const int status = QApplication::exec();
-    return stopRequested ? 0 : status;
+    const int exitCode = QApplication::exec();
+    const int status = stopRequested ? 0 : exitCode;
+    // A thumbnail left to finish after a cancel gets a moment; one still
+    // reading then is not waited for (its results are dropped anyway, and
+    // nothing it writes is a file).
+    if (!sbqt::PictureDecoder::waitForBackground(std::chrono::milliseconds(500))) {
+        std::fflush(nullptr);
+        std::_Exit(status);
+    }
+    return status;
 }

@@ -1,5 +1,7 @@
 #include "qt/qt_platform.h"
 
+#include "qt/picture_decoder.h"
+
 #include <QApplication>
 #include <QBuffer>
 #include <QCoreApplication>
@@ -8,22 +10,22 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QEventLoop>
-#include <QImageReader>
 #include <QImageWriter>
 #include <QMessageBox>
 #include <QPainter>
 #include <QProgressDialog>
 #include <QThread>
-#include <QThreadPool>
 #include <QTimer>
 #include <QWebEngineView>
 
 #include <algorithm>
 #include <atomic>
 #include <climits>
+#include <condition_variable>
 #include <deque>
 #include <memory>
 #include <mutex>
+#include <thread>
 
 namespace sbqt {
 
@@ -35,7 +37,20 @@ QString titleOrProgramName(const std::string& title) {
 
 }  // namespace
 
-QtPlatform::QtPlatform(QString applicationFolder) : applicationFolder_(std::move(applicationFolder)) {}
+QtPlatform::QtPlatform(QString applicationFolder)
+    : applicationFolder_(std::move(applicationFolder)), decodedNotice_(std::make_unique<QObject>()) {
+    pictures_.setOnDecoded([this] {
+        // One notice at a time: the views take every ready picture at once.
+        if (noticePending_.exchange(true)) return;
+        QMetaObject::invokeMethod(decodedNotice_.get(), [this] {
+            noticePending_ = false;
+            const std::vector<SyncedView*> views = views_;
+            for (SyncedView* view : views) {
+                if (std::find(views_.begin(), views_.end(), view) != views_.end()) view->picturesDecoded();
+            }
+        }, Qt::QueuedConnection);
+    });
+}
 
 QtPlatform::~QtPlatform() {
     for (const QMetaObject::Connection& connection : browserConnections_) QObject::disconnect(connection);
@@ -125,8 +140,9 @@ bool QtPlatform::openInUserBrowser(const std::string& pathOrAddress) {
 std::optional<sb::PixelSize> QtPlatform::loadPicture(const std::string& path) {
     // The same file shown again (both holders, a tab shown anew, a step to a
     // picture decoded ahead) is not decoded again while it is unchanged on
-    // disk and the kept copy is large enough for the room.
-    const auto picture = pictures_.load(toQString(path), displayBound());
+    // disk and the kept copy is large enough for the room. A new one is
+    // decoded off the main thread; its size comes from its header.
+    const auto picture = pictures_.show(toQString(path), displayBound(), pictureWait_);
     if (!picture) return std::nullopt;
     return sb::PixelSize{picture->natural.width(), picture->natural.height()};
 }
@@ -142,7 +158,7 @@ QSize QtPlatform::displayBound() const {
 QImage QtPlatform::picture(const QString& path, QSize room) {
     const QSize wanted = room.isValid() && !room.isEmpty() ? room : displayBound();
     if (auto kept = pictures_.kept(path, wanted)) return kept->image;
-    if (auto loaded = pictures_.load(path, wanted)) return loaded->image;
+    if (auto shown = pictures_.show(path, wanted)) return shown->image;
     return {};
 }
 
@@ -158,43 +174,23 @@ namespace {
 // panorama it is cut from.
 constexpr int kLongestDecodedSide = 4096;
 
-// A JPEG cut short still decodes (the decoder greys out what is missing),
-// but it lacks the end-of-image marker that closes every whole one.
-// Leaves the file at its start again.
-bool jpegEndsWhole(QFile& file) {
-    const qint64 tail = std::min<qint64>(file.size(), 4096);
-    return file.seek(file.size() - tail) && file.read(tail).contains("\xFF\xD9") && file.seek(0);
-}
+std::atomic<bool> stopAsked{false};
 
 }  // namespace
 
-QByteArray QtPlatform::thumbnail(const QString& path, QSize size) {
-    if (size.isEmpty()) return {};
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) return {};
-    // Looked at before decoding, so that a cut picture costs nothing at each site write.
-    if (file.peek(2) == "\xFF\xD8" && !jpegEndsWhole(file)) return {};
-    QImageReader reader(&file);
-    reader.setAutoTransform(true);
-    const QSize stored = reader.size();
-    if (stored.isValid() && !stored.isEmpty()) {
-        // Decoded no larger than the thumbnail needs: a JPEG then decodes
-        // only a fraction of its pixels, and a huge photo loads at all.
-        const bool turned = reader.transformation() & QImageIOHandler::TransformationRotate90;
-        const QSize upright = turned ? stored.transposed() : stored;
-        QSize decoded = upright.scaled(size, Qt::KeepAspectRatioByExpanding);
-        if (decoded.width() > upright.width()) decoded = upright;
-        if (decoded.width() > kLongestDecodedSide || decoded.height() > kLongestDecodedSide) {
-            decoded = decoded.scaled(kLongestDecodedSide, kLongestDecodedSide, Qt::KeepAspectRatio);
-        }
-        reader.setScaledSize(turned ? decoded.transposed() : decoded.expandedTo(QSize(1, 1)));
-    }
-    QImage image = reader.read();
-    if (image.isNull()) return {};
+void QtPlatform::requestStop(bool stop) { stopAsked = stop; }
+bool QtPlatform::stopRequested() { return stopAsked; }
 
-    const QSize cut = size.scaled(image.size(), Qt::KeepAspectRatio).expandedTo(QSize(1, 1));
-    image = image.copy(QRect(QPoint((image.width() - cut.width()) / 2, (image.height() - cut.height()) / 2), cut))
-                .scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+QByteArray QtPlatform::thumbnail(const QString& path, QSize size, const std::atomic<bool>* cancelled) {
+    if (size.isEmpty()) return {};
+    // Covering the thumbnail and cut to it around the middle; decoded no
+    // larger than it needs: a JPEG then decodes only a fraction of its
+    // pixels, and a huge photo loads at all. A cut JPEG is refused before
+    // it is decoded, so that it costs nothing at each site write.
+    const PictureDecoder::Request request{size, PictureDecoder::Fit::Cover, kLongestDecodedSide, true};
+    const std::optional<PictureDecoder::Picture> picture = PictureDecoder::decode(path, request, cancelled);
+    if (!picture) return {};
+    QImage image = picture->image;
     if (image.hasAlphaChannel()) {  // JPEG has no transparency: lay the picture on white
         QImage flat(image.size(), QImage::Format_RGB32);
         flat.fill(Qt::white);
@@ -211,13 +207,23 @@ QByteArray QtPlatform::thumbnail(const QString& path, QSize size) {
 
 bool QtPlatform::makeThumbnails(const std::vector<sb::ThumbnailOrder>& orders, const sb::ThumbnailDone& done) {
     if (orders.empty()) return true;
-    // What the workers hand back; the calling thread takes it from here.
+    // What the workers share with the calling thread. The workers hold it
+    // too: after a cancel they may finish the picture in hand (one that is
+    // slow to read) after this call has returned, and then only drop it.
     struct Shared {
-        std::mutex mutex;
-        std::deque<std::pair<std::size_t, QByteArray>> ready;
+        std::vector<std::pair<QString, QSize>> orders;
+        std::atomic<std::size_t> next{0};
         std::atomic<bool> cancelled{false};
+        std::mutex mutex;
+        std::condition_variable finished;
+        std::deque<std::pair<std::size_t, QByteArray>> ready;
+        QEventLoop* waiting = nullptr;  // woken when something is ready; null once the call returned
+        int workers = 0;
     };
     const auto shared = std::make_shared<Shared>();
+    for (const sb::ThumbnailOrder& order : orders)
+        shared->orders.emplace_back(toQString(order.picture), QSize(order.size.width, order.size.height));
+
     QEventLoop loop;
     QTimer wake;  // a safety net: the loop never waits long for a missed wake-up
     QObject::connect(&wake, &QTimer::timeout, &loop, &QEventLoop::quit);
@@ -247,41 +253,51 @@ bool QtPlatform::makeThumbnails(const std::vector<sb::ThumbnailOrder>& orders, c
         return !batch.empty();
     };
 
-    bool arrowShown = false;
     {
-        QThreadPool pool;
-        pool.setMaxThreadCount(std::max(1, QThread::idealThreadCount()));
-        for (std::size_t i = 0; i < orders.size(); ++i) {
-            const QString path = toQString(orders[i].picture);
-            const QSize size(orders[i].size.width, orders[i].size.height);
-            QEventLoop* waiting = &loop;
-            pool.start([shared, i, path, size, waiting] {
-                if (shared->cancelled) return;
-                QByteArray jpeg = thumbnail(path, size);
-                {
-                    const std::lock_guard lock(shared->mutex);
-                    shared->ready.emplace_back(i, std::move(jpeg));
-                }
-                QMetaObject::invokeMethod(waiting, &QEventLoop::quit, Qt::QueuedConnection);
-            });
-        }
-        while (handed < orders.size() && !progress.wasCanceled()) {
-            if (!handOver()) {
-                loop.exec();
-                continue;
+        const std::lock_guard lock(shared->mutex);
+        shared->waiting = &loop;
+        shared->workers = static_cast<int>(std::min<std::size_t>(std::max(1, QThread::idealThreadCount()), orders.size()));
+    }
+    for (int w = 0; w < shared->workers; ++w) {
+        PictureDecoder::enterBackground();
+        std::thread([shared] {
+            for (std::size_t i; !shared->cancelled && (i = shared->next++) < shared->orders.size();) {
+                QByteArray jpeg = thumbnail(shared->orders[i].first, shared->orders[i].second, &shared->cancelled);
+                const std::lock_guard lock(shared->mutex);
+                if (shared->cancelled) break;
+                shared->ready.emplace_back(i, std::move(jpeg));
+                if (shared->waiting) QMetaObject::invokeMethod(shared->waiting, &QEventLoop::quit, Qt::QueuedConnection);
             }
-            progress.setValue(static_cast<int>(std::min<std::size_t>(handed, INT_MAX)));
-            if (progress.isVisible() && !arrowShown) {
-                // The busy pointer of the site write would hide that Cancel can be clicked.
-                QApplication::setOverrideCursor(Qt::ArrowCursor);
-                arrowShown = true;
+            {
+                const std::lock_guard lock(shared->mutex);
+                --shared->workers;
             }
+            shared->finished.notify_all();
+            PictureDecoder::leaveBackground();
+        }).detach();
+    }
+
+    bool arrowShown = false;
+    while (handed < orders.size() && !progress.wasCanceled() && !stopRequested()) {
+        if (!handOver()) {
+            loop.exec();
+            continue;
         }
-        if (progress.wasCanceled()) {
-            shared->cancelled = true;
-            pool.clear();
+        progress.setValue(static_cast<int>(std::min<std::size_t>(handed, INT_MAX)));
+        if (progress.isVisible() && !arrowShown) {
+            // The busy pointer of the site write would hide that Cancel can be clicked.
+            QApplication::setOverrideCursor(Qt::ArrowCursor);
+            arrowShown = true;
         }
-        pool.waitForDone();
+    }
+    {
+        // Cancelled or stopped: the workers take no further picture. Those
+        // still in a picture get a moment to end; one that does not (a file
+        // slow to read) is left to end on its own, never waited for.
+        std::unique_lock lock(shared->mutex);
+        if (handed < orders.size()) shared->cancelled = true;
+        shared->finished.wait_for(lock, std::chrono::milliseconds(300), [&] { return shared->workers == 0; });
+        shared->waiting = nullptr;
     }
     handOver();  // what was finished when the user cancelled is kept
     if (arrowShown) QApplication::restoreOverrideCursor();

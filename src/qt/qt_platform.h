@@ -11,7 +11,10 @@
 #include <QString>
 #include <QUrl>
 
+#include <atomic>
+#include <chrono>
 #include <functional>
+#include <memory>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -31,6 +34,8 @@ class SyncedView {
 public:
     virtual ~SyncedView() = default;
     virtual void sync() = 0;
+    // A picture decoded off the main thread is ready to be shown.
+    virtual void picturesDecoded() { sync(); }
 };
 
 // Core strings are UTF-8.
@@ -96,10 +101,14 @@ public:
     QSize displayBound() const;
 
     // The decoded picture of a loaded file, upright, at least as large as
-    // `room` allows (fitted, never enlarged). Decodes again when the kept copy
-    // is too small or was dropped; a null image when the file cannot be
-    // decoded.
+    // `room` allows (fitted, never enlarged). A null image while it is being
+    // decoded (the views are told when it is ready, picturesDecoded) or when
+    // the file cannot be decoded.
     QImage picture(const QString& path, QSize room = {});
+    // How long loadPicture waits for a decode before it answers with the
+    // size from the header and lets the pixels follow: small pictures then
+    // show at once, and broken ones are found unreadable at once.
+    void setPictureWait(std::chrono::milliseconds wait) { pictureWait_ = wait; }
     // Changes whenever a new decode of the file is kept (the file changed on
     // disk and was loaded again): a holder showing it then takes it anew.
     std::uint64_t pictureGeneration(const QString& path) const { return pictures_.generation(path); }
@@ -123,7 +132,12 @@ public:
     // One thumbnail as JPEG bytes: the picture upright, covering `size` and
     // cut to it around its middle; empty when the picture cannot be read
     // whole. Safe on any thread.
-    static QByteArray thumbnail(const QString& path, QSize size);
+    static QByteArray thumbnail(const QString& path, QSize size, const std::atomic<bool>* cancelled = nullptr);
+
+    // Asked from a signal handler's notice (SIGTERM, SIGINT): a batch of
+    // thumbnails under way stops as if cancelled.
+    static void requestStop(bool stop = true);
+    static bool stopRequested();
 
 private:
     void closeAllWindows();
@@ -139,6 +153,11 @@ private:
     int busyDepth_ = 0;
     QSize displayBound_{640, 480};
     std::function<QSize()> displayBoundSource_;
+    // Tells the views on the main thread that a decode ended; before the
+    // cache, whose workers use it until they are joined.
+    std::unique_ptr<QObject> decodedNotice_;
+    std::atomic<bool> noticePending_{false};
+    std::chrono::milliseconds pictureWait_{40};
     PictureCache pictures_;
     bool preloading_ = true;
     std::vector<SyncedView*> views_;

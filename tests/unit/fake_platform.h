@@ -54,6 +54,7 @@ public:
     std::vector<std::string> navigations, openedPages, thumbnailsMade, folderDialogs;
     std::vector<std::pair<std::string, std::string>> dialogs;  // (folder, file)
     std::vector<const WindowModel*> onScreen;                  // further windows shown and not closed
+    std::vector<std::pair<std::string, bool>> publishWindows;  // (site folder, English) of each opening
     int windowShowings = 0, beeps = 0, browserStops = 0;
     bool busy = false;
 
@@ -80,6 +81,7 @@ public:
         if (std::find(onScreen.begin(), onScreen.end(), &window) == onScreen.end()) onScreen.push_back(&window);
     }
     void closeWindow(WindowModel& window) override { std::erase(onScreen, &window); }
+    void openPublishWindow(const std::string& site, bool english) override { publishWindows.emplace_back(site, english); }
     bool openInUserBrowser(const std::string& path) override {
         openedPages.push_back(path);
         return true;

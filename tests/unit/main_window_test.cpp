@@ -25,7 +25,11 @@ std::pair<std::string, int> split(const std::string& key) {
     return {key.substr(0, open), open == std::string::npos ? -1 : std::stoi(key.substr(open + 1))};
 }
 
-bool onView(const MainWindow& w, const std::string& key) { return w.isAbove(split(key).first, split(key).second, "TabStrip1", -1); }
+const Control& at(const WindowModel& w, const std::string& key) { return w.control(split(key).first, split(key).second); }
+
+bool onView(const MainWindow& w, const std::string& key) {
+    return at(w, key).visible && w.isAbove(split(key).first, split(key).second, "TabStrip1", -1);
+}
 
 // A window as a list: title, size, tabs, then every control back to front
 // with its place, container, focus order, visibility, picture and caption.
@@ -212,6 +216,53 @@ TEST(TabPages, PreviewShowsAFreshCopyOfTheHomePage) {
         EXPECT_EQ(std::make_tuple(browser.left, browser.top, browser.width, browser.height),
                   std::make_tuple(2655, 1800, std::get<2>(enlarged), std::get<3>(enlarged)));
     }
+}
+
+// The flags and the signature are drawn beneath every windowed control: on
+// each tab page and in the Copy Window nothing drawn above them covers them.
+TEST(Layout, NothingCoversTheFlagsNorTheSignature) {
+    Program p(true);
+    p.load(1);
+    const auto uncovered = [](const WindowModel& w, const std::string& where) {
+        for (const char* key : {"Image2(0)", "Image2(1)", "Label6(0)", "Label6(1)"}) {
+            const Control& mark = at(w, key);
+            for (const Control& c : w.controls()) {
+                if (!c.visible || c.name == mark.name || c.container != mark.container || !w.isAbove(c.name, c.index, mark.name, mark.index))
+                    continue;
+                EXPECT_TRUE(c.left >= mark.left + mark.width || mark.left >= c.left + c.width || c.top >= mark.top + mark.height ||
+                            mark.top >= c.top + c.height)
+                    << c.key() << " covers " << key << " on " << where;
+            }
+        }
+    };
+    for (int tab = 1; tab <= 11; ++tab) {
+        p.showTab(tab);
+        uncovered(p.window, "tab " + std::to_string(tab));
+        // The publish button, where it is on view, stands clear of every other control.
+        const Control& publish = p.window.control("PublishSite");
+        for (const Control& c : p.window.controls()) {
+            if (!publish.visible || !c.visible || &c == &publish || c.width == 0 || c.height == 0) continue;
+            EXPECT_TRUE(c.left >= publish.left + publish.width || publish.left >= c.left + c.width ||
+                        c.top >= publish.top + publish.height || publish.top >= c.top + c.height)
+                << "the publish button covers " << c.key() << " on tab " << tab;
+        }
+    }
+    p.window.Command5_Click();
+    uncovered(*p.window.Form2(), "the Copy Window");
+}
+
+// The publish button opens the Publish window on the site's folder, in the
+// language on view.
+TEST(PublishSite, OpensThePublishWindowForTheSiteInTheWindowsLanguage) {
+    Program p;
+    p.load(11);
+    p.state.Parametri.Cartella_Sito = "/home/anna/sito/";
+    for (int english : {1, 0}) {
+        p.window.Image2_Click(english);
+        p.window.click("PublishSite", -1);
+    }
+    EXPECT_EQ(p.platform.publishWindows,
+              (std::vector<std::pair<std::string, bool>>{{"/home/anna/sito/", true}, {"/home/anna/sito/", false}}));
 }
 
 // Start-up visits every tab and ends on the first, having written the default

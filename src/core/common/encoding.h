@@ -38,6 +38,11 @@ std::string jsUnicodeEscape(char32_t cp);  // "\u20ac" (surrogate pairs above U+
 // same number), so a name from an 8-bit system keeps its letters.
 std::string legibleUtf8(std::string_view bytes);
 
+// Text as it stands in a page, in an element or a quoted attribute: "&",
+// "<", ">" and both quotes as references, and line breaks as references so
+// that the text keeps to its line. Nothing in it is markup.
+std::string htmlEscaped(std::string_view text);
+
 // A file name or path as a URL reference in a page: every byte but the
 // letters, digits and "-._~!$()*+,;=@" percent-encoded (so "%", "#", "?",
 // blanks, line breaks, quotes, ":" and non-ASCII reach the browser as part

@@ -11,6 +11,7 @@ MainWindow::MainWindow(Module1& state, Platform& platform)
     edit("Command4").font = Font{"MS Sans Serif", 8.25, true};
     edit("Des_Sito").multiLine = true;
     edit("Picture1").autoSize = true;
+    edit("PublishSite").visible = false;  // the preview tab shows it
     for (const Caption& tab : kTabCaptions) tabs.emplace_back(tab.italian);
     selectedTab = 1;
     // The tab strip is the backdrop: every other control stands in front of it.
@@ -61,6 +62,7 @@ constexpr ButtonHandler kButtonHandlers[] = {
     {"Command7", &MainWindow::Command7_Click},
     {"Command8", &MainWindow::Command8_Click},
     {"Pulsante_Conferma", &MainWindow::Pulsante_Conferma_Click},
+    {"PublishSite", &MainWindow::PublishSite_Click},
 };
 
 const ButtonHandler* buttonHandler(const std::string& name) {

@@ -62,6 +62,8 @@ public:
     // --- link icons and copy launcher (main_window_links.cpp) ---
     void Picture2_Click(int index);
     void Command5_Click();
+    // The preview tab's publish button: the Publish window for the site's folder.
+    void PublishSite_Click();
     // The Copy Window as last opened (nullptr before the first opening);
     // isOpen() tells whether it is on screen.
     CopyWindow* Form2() { return Form2_.get(); }

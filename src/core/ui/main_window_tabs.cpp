@@ -212,6 +212,8 @@ void MainWindow::Vedo_Campi_TAB() {
 
 // Tabs 0 and 12, which start-up visits, have no page.
 void MainWindow::showTabPage(int tab) {
+    // Publishing is offered beside the preview of what would go up.
+    edit("PublishSite").visible = tab == kPreviewTab;
     if (tab < 1 || tab > kTabCount) return;
     const TabPage& page = tabPages()[static_cast<std::size_t>(tab - 1)];
     for (const Ref& r : page.front) bringToFront(r.name, r.index);
