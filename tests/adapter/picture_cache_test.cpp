@@ -151,12 +151,17 @@ TEST(ViewerStep, ShowsTheSameWhetherThePictureWasDecodedAhead) {
     const Viewer::Shown a = ahead.shown(), p = plain.shown();
     EXPECT_EQ(std::tie(a.picture, a.title, a.size, a.pixels), std::tie(p.picture, p.title, p.size, p.pixels));
     EXPECT_FALSE(a.pixels.isNull());
-    // The picture on view changed on disk: showing its tab again shows the new one.
-    const std::string path = ahead.neighbour(0);
+}
+
+// The picture on view changed on disk: showing its tab again shows the new one.
+TEST(ViewerStep, APictureChangedOnDiskIsShownAnew) {
+    const Photos photos;
+    Viewer v(photos, true);
+    const std::string path = v.neighbour(0);
     ASSERT_TRUE(save(filled({600, 400}, Qt::yellow), path + ".new", "JPEG") && std::rename((path + ".new").c_str(), path.c_str()) == 0);
-    ahead.view.run([&ahead] { ahead.model.Vedo_Campi_TAB(); });
-    const QColor now = ahead.shown().pixels.pixelColor(5, 5);
-    EXPECT_TRUE(now.red() > 150 && now.green() > 150 && now.blue() < 100);  // yellow, no longer green
+    v.view.run([&v] { v.model.Vedo_Campi_TAB(); });
+    const QColor now = v.shown().pixels.pixelColor(5, 5);
+    EXPECT_TRUE(now.red() > 150 && now.green() > 150 && now.blue() < 100);  // yellow, no longer red
 }
 
 // The next picture, decoded ahead, then changed on disk: one that cannot be
