@@ -78,6 +78,7 @@ TEST(Pictures, BrokenAndExtremeFilesAreAnsweredAtOnce) {
     const Case cases[] = {
         {"photo.jpg", bytes(encoded(filled({1024, 768}, Qt::gray), "JPEG")), QSize(1024, 768), {640, 480}, {640, 480}},
         {"tall room.jpg", bytes(encoded(filled({1024, 768}, Qt::gray), "JPEG")), QSize(1024, 768), {300, 600}, {300, 225}},
+        {"wide.jpg", bytes(encoded(filled({1024, 400}, Qt::gray), "JPEG")), QSize(1024, 400), {640, 480}, {640, 250}},  // one side too large
         {"small.png", bytes(png), QSize(200, 100), {640, 480}, {200, 100}},
         {"48 megapixel.jpg", bytes(encoded(filled({8000, 6000}, Qt::gray), "JPEG", 30)), QSize(8000, 6000), {1000, 700}, {933, 700}},
         {"nome con spazi è.gif", bytes(encoded(filled({40, 28}, Qt::gray), "PNG")), QSize(40, 28), {640, 480}, {40, 28}},

@@ -2,16 +2,15 @@
 // "Copia Img." opens the Copy Window, which copies the image on view into a
 // fresh folder, then moves it into another one, the move's question answered
 // Yes in its real message box. The source must go only once its copy is in
-// place; the window opens in Italian at its design size, its flags turn it
-// alone to English, and its close box closes it. Saves pictures of the Copy
-// Window (in both languages) and of the screen.
+// place; the window opens at its design size with the copy button focused,
+// and its close box closes it. Saves pictures of the Copy Window and of the
+// screen.
 //
 //   copy_window_drive APP_DIR ARTIFACT_DIR
 #include <sys/inotify.h>
 #include <unistd.h>
 
 #include <QAbstractButton>
-#include <QElapsedTimer>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
@@ -37,14 +36,6 @@ void check(bool ok, const std::string& what) {
     failures += !ok;
 }
 
-// Lets events run until `done` holds or 10 seconds are up.
-template <typename Done>
-bool waitFor(Done done) {
-    QElapsedTimer t;
-    for (t.start(); !done() && t.elapsed() < 10000;) QApplication::processEvents(QEventLoop::AllEvents, 20);
-    return done();
-}
-
 // What happened in the watched folders, in order: "+name" for a name that
 // appeared, "-name" for one that went.
 std::vector<std::string> changes(int watch) {
@@ -67,7 +58,7 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     if (argc != 3) return std::fprintf(stderr, "usage: %s APP_DIR ARTIFACT_DIR\n", argv[0]), 2;
     namespace fs = std::filesystem;
-    using sbqt::test::named;
+    using sbqt::test::named, sbqt::test::waitFor;
     const QString artifacts = QString::fromLocal8Bit(argv[2]) + "/";
     // The program's pictures in a folder of this run's own: the move takes one away.
     sb::test::TempDir appFolder, first, second;
@@ -94,7 +85,6 @@ int main(int argc, char** argv) {
 
     const auto copyWindow = [&] { return model.Form2() ? platform.windowView(*model.Form2()) : nullptr; };
     const auto closed = [&] { return !copyWindow() && !model.Form2()->isOpen(); };
-    const auto caption = [](QWidget* window) { return static_cast<QPushButton*>(named(window, QStringLiteral("Command1")))->text(); };
     const auto openCopyWindow = [&]() -> QWidget* {
         auto* launcher = static_cast<QPushButton*>(named(&view, QStringLiteral("Command5")));
         check(launcher->text() == "Copia Img.", "the launcher reads \"Copia Img.\"");
@@ -120,9 +110,6 @@ int main(int argc, char** argv) {
     check(window->size() == QSize(10875 / 15, 1260 / 15), "the Copy Window opens at the size its controls were laid out for");
     window->grab().save(artifacts + "copy_window.png");
     QGuiApplication::primaryScreen()->grabWindow(0).save(artifacts + "screen_with_copy_window.png");
-    sbqt::test::click(named(window, QStringLiteral("Image2(1)")));
-    window->grab().save(artifacts + "copy_window_english.png");
-    check(caption(window) == "Search ..." && caption(&view) == "Sfoglia ...", "its English flag turns the Copy Window alone to English");
 
     press(window, first.str() + "/", "Command2");
     check(sb::test::readFile(first / name) == bytes && fs::exists(source), "the copy is byte-equal to the image on view, the source kept");
@@ -131,7 +118,6 @@ int main(int argc, char** argv) {
     ::inotify_add_watch(watch, fs::path(source).parent_path().c_str(), IN_DELETE | IN_MOVED_FROM);
     ::inotify_add_watch(watch, second.str().c_str(), IN_CREATE | IN_MOVED_TO);
     if (!(window = openCopyWindow())) return 1;
-    check(caption(window) == "Sfoglia...", "a new opening starts in Italian");
     press(window, second.str() + "/", "Command3");
     const std::vector<std::string> seen = changes(watch);
     for (const auto& change : seen) std::printf("  %s\n", change.c_str());

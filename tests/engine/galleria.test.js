@@ -3,7 +3,8 @@
 'use strict';
 const test = require('node:test');
 const assert = require('node:assert/strict');
-const g = require('../../engine/galleria_by_Velmora.js');
+const engine = require.resolve('../../engine/galleria_by_Velmora.js');
+const g = require(engine);
 
 const defaults = g.readSettings({});
 const settings = (changes) => Object.assign({}, defaults, changes);
@@ -210,4 +211,13 @@ test('the big picture starts where the parameters say, fitted to the window', ()
     [[390, 844, true], { left: 0, top: 0, maxWidth: 390, maxHeight: 844 }],  // a narrow window: all of it
   ];
   for (const [[width, height, narrow], room] of cases) assert.deepEqual(g.bigPictureRoom(defaults, width, height, narrow), room);
+});
+
+test('the picture list is read as the Windows-1252 it is written in', () => {
+  const made = [];
+  const document = { head: { appendChild() {} }, readyState: 'loading', addEventListener() {},
+    createElement: () => { const e = { setAttribute(k, v) { e[k] = v; } }; made.push(e); return e; } };
+  require('node:vm').runInNewContext(require('node:fs').readFileSync(engine, 'utf8'), { document, URL });
+  const list = made.find((e) => e.src === 'Immagini_by_Velmora.js');
+  assert.equal(new TextDecoder(list.charset).decode(Uint8Array.of(0x43, 0x69, 0x74, 0x74, 0xE0)), 'Citt\u00e0');
 });

@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -22,20 +23,14 @@ namespace fs = std::filesystem;
 using test::makeFile;
 using test::readFile;
 
-// Sets an environment variable for one test, or takes it away.
-class Environment {
-public:
-    Environment(const char* name, const std::optional<std::string>& value) : name_(name) {
-        if (const char* old = std::getenv(name)) saved_ = old;
-        set(value);
-    }
-    ~Environment() { set(saved_); }
-
-private:
-    void set(const std::optional<std::string>& value) { value ? ::setenv(name_, value->c_str(), 1) : ::unsetenv(name_); }
-    const char* name_;
-    std::optional<std::string> saved_;
-};
+// Sets an environment variable (none: takes it away) until what it returns goes.
+std::shared_ptr<void> setEnvironment(const char* name, const std::optional<std::string>& value) {
+    const auto set = [name](const std::optional<std::string>& v) { v ? ::setenv(name, v->c_str(), 1) : ::unsetenv(name); };
+    const char* old = std::getenv(name);
+    std::shared_ptr<void> restore(nullptr, [set, old = old ? std::optional<std::string>(old) : std::nullopt](void*) { set(old); });
+    set(value);
+    return restore;
+}
 
 std::string runtimeFolder(const test::TempDir& home, mode_t mode) {
     fs::create_directories(home / "run");
@@ -69,7 +64,7 @@ TEST(PrivateFolder, IsTheUsersOwnAndWritesNeverLeaveIt) {
         SCOPED_TRACE(what);
         test::TempDir home, tmp;
         const std::optional<std::string> runtime = arrange(home, tmp);
-        const Environment xdg("XDG_RUNTIME_DIR", runtime), tmpdir("TMPDIR", tmp.str());
+        const auto xdg = setEnvironment("XDG_RUNTIME_DIR", runtime), tmpdir = setEnvironment("TMPDIR", tmp.str());
         const std::string precious = home / "victim/tramonto.HTM";
         std::string folder;
         {
