@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QBuffer>
+#include <QColorSpace>
 #include <QCoreApplication>
 #include <QDesktopServices>
 #include <QDir>
@@ -16,6 +17,7 @@
 #include <QThread>
 #include <QThreadPool>
 #include <QTimer>
+#include <QTransform>
 #include <QWebEngineView>
 
 #include <algorithm>
@@ -168,39 +170,9 @@ bool jpegEndsWhole(QFile& file) {
 
 }  // namespace
 
-QByteArray QtPlatform::thumbnail(const QString& path, QSize size) {
-    if (size.isEmpty()) return {};
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) return {};
-    // Looked at before decoding, so that a cut picture costs nothing at each site write.
-    if (file.peek(2) == "\xFF\xD8" && !jpegEndsWhole(file)) return {};
-    QImageReader reader(&file);
-    reader.setAutoTransform(true);
-    const QSize stored = reader.size();
-    if (stored.isValid() && !stored.isEmpty()) {
-        // Decoded no larger than the thumbnail needs: a JPEG then decodes
-        // only a fraction of its pixels, and a huge photo loads at all.
-        const bool turned = reader.transformation() & QImageIOHandler::TransformationRotate90;
-        const QSize upright = turned ? stored.transposed() : stored;
-        QSize decoded = upright.scaled(size, Qt::KeepAspectRatioByExpanding);
-        if (decoded.width() > upright.width()) decoded = upright;
-        if (decoded.width() > kLongestDecodedSide || decoded.height() > kLongestDecodedSide) {
-            decoded = decoded.scaled(kLongestDecodedSide, kLongestDecodedSide, Qt::KeepAspectRatio);
-        }
-        reader.setScaledSize(turned ? decoded.transposed() : decoded.expandedTo(QSize(1, 1)));
-    }
-    QImage image = reader.read();
-    if (image.isNull()) return {};
+namespace {
 
-    const QSize cut = size.scaled(image.size(), Qt::KeepAspectRatio).expandedTo(QSize(1, 1));
-    image = image.copy(QRect(QPoint((image.width() - cut.width()) / 2, (image.height() - cut.height()) / 2), cut))
-                .scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-    if (image.hasAlphaChannel()) {  // JPEG has no transparency: lay the picture on white
-        QImage flat(image.size(), QImage::Format_RGB32);
-        flat.fill(Qt::white);
-        QPainter(&flat).drawImage(0, 0, image);
-        image = flat;
-    }
+QByteArray jpegBytes(const QImage& image) {
     QByteArray bytes;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
@@ -209,12 +181,124 @@ QByteArray QtPlatform::thumbnail(const QString& path, QSize size) {
     return writer.write(image) ? bytes : QByteArray();
 }
 
+// JPEG has no transparency: the picture laid on white.
+QImage withoutTransparency(const QImage& image) {
+    if (!image.hasAlphaChannel()) return image;
+    QImage flat(image.size(), QImage::Format_RGB32);
+    flat.fill(Qt::white);
+    flat.setColorSpace(image.colorSpace());
+    QPainter(&flat).drawImage(0, 0, image);
+    return flat;
+}
+
+// Turns a picture upright by its orientation tag. Done here rather than by
+// the reader: Qt's turn by a quarter drops the colour profile, which the
+// web-sized copies must keep.
+QImage turnedUpright(QImage image, QImageIOHandler::Transformations transformation) {
+    if (transformation == QImageIOHandler::TransformationNone) return image;
+    const QColorSpace space = image.colorSpace();
+    image = std::move(image).mirrored(transformation & QImageIOHandler::TransformationMirror,
+                                      transformation & QImageIOHandler::TransformationFlip);
+    if (transformation & QImageIOHandler::TransformationRotate90) image = image.transformed(QTransform().rotate(90));
+    image.setColorSpace(space);
+    return image;
+}
+
+}  // namespace
+
+sb::MadePicture QtPlatform::thumbnail(const sb::ThumbnailOrder& order) {
+    sb::MadePicture made;
+    made.copies.resize(order.copySides.size());
+    const QSize size(order.size.width, order.size.height);
+    QFile file(toQString(order.picture));
+    if (!file.open(QIODevice::ReadOnly)) return made;
+    // Looked at before decoding, so that a cut picture costs nothing at each site write.
+    const bool jpeg = file.peek(2) == "\xFF\xD8";
+    if (jpeg && !jpegEndsWhole(file)) return made;
+    QImageReader reader(&file);
+    const QSize stored = reader.size();
+    const QImageIOHandler::Transformations transformation = reader.transformation();
+    const bool turned = transformation & QImageIOHandler::TransformationRotate90;
+    QSize upright = turned ? stored.transposed() : stored;
+    QImage image;
+    if (!stored.isValid() || stored.isEmpty()) {  // a format that tells its size only decoded
+        image = turnedUpright(reader.read(), transformation);
+        upright = image.size();
+        if (image.isNull()) return made;
+    }
+
+    // The copies' sizes (none where the picture is its own copy) and the
+    // size the thumbnail is cut from, never larger than the picture.
+    const int longSide = std::max(upright.width(), upright.height());
+    std::vector<QSize> copySizes(order.copySides.size());
+    for (std::size_t k = 0; k < copySizes.size(); ++k) {
+        const int side = order.copySides[k];
+        if (side <= 0 || (jpeg && longSide <= side)) continue;
+        copySizes[k] = longSide <= side ? upright
+                                        : QSize(qRound(double(upright.width()) * side / longSide),
+                                                qRound(double(upright.height()) * side / longSide))
+                                              .expandedTo(QSize(1, 1));
+    }
+    QSize cover;
+    if (!size.isEmpty()) {
+        cover = upright.scaled(size, Qt::KeepAspectRatioByExpanding);
+        if (cover.width() > upright.width()) cover = upright;
+        if (cover.width() > kLongestDecodedSide || cover.height() > kLongestDecodedSide) {
+            cover = cover.scaled(kLongestDecodedSide, kLongestDecodedSide, Qt::KeepAspectRatio);
+        }
+        cover = cover.expandedTo(QSize(1, 1));
+    }
+    // Decoded once, no larger than the largest output needs: a JPEG then
+    // decodes only a fraction of its pixels, and a huge photo loads at all.
+    QSize decoded = cover;
+    for (const QSize& copy : copySizes) {
+        if (copy.width() > decoded.width()) decoded = copy;
+    }
+    if (decoded.isEmpty()) {  // nothing to make: the picture measured
+        made.upright = {upright.width(), upright.height()};
+        return made;
+    }
+    if (image.isNull()) {
+        reader.setScaledSize(turned ? decoded.transposed() : decoded);
+        image = turnedUpright(reader.read(), transformation);
+        if (image.isNull()) return made;
+    }
+    image = withoutTransparency(image);
+
+    // The copies from the largest down, each scaled from the one before.
+    QImage source = image;
+    std::vector<std::size_t> largestFirst;
+    for (std::size_t k = 0; k < copySizes.size(); ++k) {
+        if (!copySizes[k].isEmpty()) largestFirst.push_back(k);
+    }
+    std::sort(largestFirst.begin(), largestFirst.end(),
+              [&](std::size_t a, std::size_t b) { return copySizes[a].width() > copySizes[b].width(); });
+    QImage smallest = image;  // the smallest image the thumbnail can still be cut from
+    for (const std::size_t k : largestFirst) {
+        if (source.size() != copySizes[k]) {
+            source = source.scaled(copySizes[k], Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        }
+        made.copies[k] = jpegBytes(source).toStdString();
+        if (source.width() >= cover.width() && source.height() >= cover.height()) smallest = source;
+    }
+    if (!size.isEmpty()) {
+        const QSize cut = size.scaled(smallest.size(), Qt::KeepAspectRatio).expandedTo(QSize(1, 1));
+        const QImage thumbnail =
+            smallest.copy(QRect(QPoint((smallest.width() - cut.width()) / 2, (smallest.height() - cut.height()) / 2), cut))
+                .scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        made.thumbnail = jpegBytes(thumbnail).toStdString();
+        if (made.thumbnail.empty()) return {};
+    }
+    made.upright = {upright.width(), upright.height()};
+    return made;
+}
+
 bool QtPlatform::makeThumbnails(const std::vector<sb::ThumbnailOrder>& orders, const sb::ThumbnailDone& done) {
     if (orders.empty()) return true;
     // What the workers hand back; the calling thread takes it from here.
     struct Shared {
         std::mutex mutex;
-        std::deque<std::pair<std::size_t, QByteArray>> ready;
+        std::deque<std::pair<std::size_t, sb::MadePicture>> ready;
         std::atomic<bool> cancelled{false};
     };
     const auto shared = std::make_shared<Shared>();
@@ -235,13 +319,13 @@ bool QtPlatform::makeThumbnails(const std::vector<sb::ThumbnailOrder>& orders, c
 
     std::size_t handed = 0;
     auto handOver = [&] {
-        std::deque<std::pair<std::size_t, QByteArray>> batch;
+        std::deque<std::pair<std::size_t, sb::MadePicture>> batch;
         {
             const std::lock_guard lock(shared->mutex);
             batch.swap(shared->ready);
         }
-        for (auto& [index, jpeg] : batch) {
-            done(index, jpeg.toStdString());
+        for (auto& [index, made] : batch) {
+            done(index, std::move(made));
             ++handed;
         }
         return !batch.empty();
@@ -252,15 +336,13 @@ bool QtPlatform::makeThumbnails(const std::vector<sb::ThumbnailOrder>& orders, c
         QThreadPool pool;
         pool.setMaxThreadCount(std::max(1, QThread::idealThreadCount()));
         for (std::size_t i = 0; i < orders.size(); ++i) {
-            const QString path = toQString(orders[i].picture);
-            const QSize size(orders[i].size.width, orders[i].size.height);
             QEventLoop* waiting = &loop;
-            pool.start([shared, i, path, size, waiting] {
+            pool.start([shared, i, order = orders[i], waiting] {
                 if (shared->cancelled) return;
-                QByteArray jpeg = thumbnail(path, size);
+                sb::MadePicture made = thumbnail(order);
                 {
                     const std::lock_guard lock(shared->mutex);
-                    shared->ready.emplace_back(i, std::move(jpeg));
+                    shared->ready.emplace_back(i, std::move(made));
                 }
                 QMetaObject::invokeMethod(waiting, &QEventLoop::quit, Qt::QueuedConnection);
             });

@@ -40,7 +40,8 @@ TEST(SiteFiles, DefaultSiteIsTheGoldenFilesAndItsPictures) {
                                         "SFONDI/Tela_Vuota_Quadro_3_RID.jpg", "SFONDI_DIAPOSITIVE/Sfondo_Diapositiva_Oro_01.gif", "TESTATE/Image5.jpg",
                                         "TESTATE/Fumetto_01.gif", "PULSANTI/Pulsante_tondo_Annulla_thumbdown.gif",
                                         "PULSANTI/Pulsante_X_Chiudi_Finestra_by_Velmora_03.GIF", "blank.gif", "Icona_Avanti_1.gif",
-                                        "Icona_Avanti_2.gif", "Icona_Indietro_1.gif", "Icona_Indietro_2.gif", "galleria_by_Velmora.js"};
+                                        "Icona_Avanti_2.gif", "Icona_Indietro_1.gif", "Icona_Indietro_2.gif", "galleria_by_Velmora.js",
+                                        "favicon_by_Velmora.png"};
     for (int i = 1; i <= 10; ++i) sources.push_back((i < 10 ? "Pulsante_0" : "Pulsante_") + std::to_string(i) + ".gif");
     for (const std::string& source : sources) {
         const std::string name = fs::path(source).filename().string(), copy = readFile(p.Cartella_Sito + name);

@@ -39,7 +39,8 @@ void MainWindow::Pulsante_Conferma_Click() {
 
     platform_.setBusyPointer(true);
     const SiteReport report = writeSite(SiteRequest{
-        s.Parametri, text("Titolo_Sito"), text("Des_Sito"), Cartella_Applicazione(), platform_.workingDirectory(), &platform_});
+        s.Parametri, text("Titolo_Sito"), text("Des_Sito"), Cartella_Applicazione(), platform_.workingDirectory(), &platform_,
+        Lingua_Inglese(*this)});
 
     if (s.Tab_Corrente >= s.Ultimo_Tab_Parametri && s.Esecuzione_Automatica == 0) {
         platform_.beep();
