@@ -29,8 +29,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         fuzz::check(page->compare(0, folder.size(), folder) == 0 && sb::lastSeparator(*page) == last,
                     "a sample page outside its picture's folder", *page);
     }
-    for (const std::string& line : sb::viewer::backgroundPage(path)) {
+    const std::vector<std::string> page = sb::viewer::backgroundPage(path);
+    for (const std::string& line : page) {
         fuzz::check(fuzz::isWrittenText(line), "a background page holds a byte it must not", line);
+    }
+    // The path shown as text is never markup.
+    const std::string title = page.at(2).substr(7, page.at(2).size() - 15), text = page.at(6).substr(16, page.at(6).size() - 32);
+    for (const std::string& shown : {title, text}) {
+        fuzz::check(shown.find_first_of("<>\"'\r\n") == std::string::npos, "a path shown as markup", shown);
     }
     const std::string siteName = sb::siteFileName(path);
     fuzz::check(sb::legibleUtf8(siteName) == siteName, "a site name that is not UTF-8", siteName);

@@ -64,6 +64,9 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # A plugin, so no library dependency names it: WebP pictures of a group get
 # their thumbnails through it.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS qt6-image-formats-plugins)
+# The Publish window remembers passwords in the desktop's keyring (through
+# libqt6keychain1, which shlibdeps names); a desktop without one keeps none.
+set(CPACK_DEBIAN_PACKAGE_SUGGESTS "gnome-keyring | kwalletmanager")
 include(CPack)
 
 # The menu entry and the AppStream metadata as their checkers see them.

@@ -15,7 +15,17 @@ packages=(
   dpkg-dev file desktop-file-utils appstream
   qt6-image-formats-plugins
   clang libclang-rt-dev
+  zlib1g-dev
+  qtkeychain-qt6-dev
+  libcurl4-openssl-dev libssl-dev openssh-server openssh-client vsftpd openssl rsync
 )
+# Optional groups, named on the command line: --bench adds what the
+# benchmarks that drive a real browser need (bench/lighthouse.sh).
+for group in "$@"; do
+  case "$group" in
+    --bench) packages+=(chromium) ;;
+  esac
+done
 
 missing=()
 for p in "${packages[@]}"; do

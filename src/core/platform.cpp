@@ -15,6 +15,8 @@ bool Platform::changeWorkingDirectory(const std::string& folder) {
     return !folder.empty() && ::chdir(folder.c_str()) == 0;
 }
 
+void Platform::openPublishWindow(const std::string&, bool) {}
+
 std::string Platform::workingDirectory() {
     std::error_code ec;
     return std::filesystem::current_path(ec).string();

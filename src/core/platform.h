@@ -61,6 +61,12 @@ public:
     virtual void showMessage(const std::string& text, const std::string& title) = 0;
     // A modal Yes/No question; true for Yes.
     virtual bool askYesNo(const std::string& text, const std::string& title) = 0;
+    // A modal Yes/No/Cancel question; closing it is Cancel. A platform
+    // without one asks Yes/No.
+    enum class Answer { Yes, No, Cancel };
+    virtual Answer askYesNoCancel(const std::string& text, const std::string& title) {
+        return askYesNo(text, title) ? Answer::Yes : Answer::No;
+    }
     virtual void beep() = 0;
     // The busy (hourglass) or the default mouse pointer over the whole program.
     virtual void setBusyPointer(bool busy) = 0;
@@ -86,6 +92,11 @@ public:
     // (WindowModel's event entries) until then.
     virtual void showWindow(WindowModel& window) = 0;
     virtual void closeWindow(WindowModel& window) = 0;
+
+    // The Publish window for the site written in `siteFolder` (ending with
+    // its separator), in English or Italian: opened modeless, or brought to
+    // the front when it is open already. A platform without one ignores it.
+    virtual void openPublishWindow(const std::string& siteFolder, bool english);
 
     // Loads a picture file for a holder on screen. Returns its natural size
     // in pixels, or nothing when the file is not a readable picture.
@@ -122,9 +133,15 @@ public:
     // none can be made.
     virtual std::string temporaryFolder();
 
+    // The site folders the user wrote last, most recent first, kept between
+    // runs in the user's configuration (here only for this run).
+    virtual std::vector<std::string> recentSites() { return recentSites_; }
+    virtual void setRecentSites(const std::vector<std::string>& folders) { recentSites_ = folders; }
+
 private:
     std::string temporaryFolder_;
     bool removeTemporaryFolder_ = false;
+    std::vector<std::string> recentSites_;
 };
 
 }  // namespace sb

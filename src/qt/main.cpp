@@ -20,6 +20,7 @@
 #include <QStandardPaths>
 
 #include <array>
+#include <atomic>
 #include <cstring>
 #include <memory>
 #include <string_view>
@@ -27,8 +28,11 @@
 #include "app/application_folder.h"
 #include "app/display_check.h"
 #include "app/state.h"
+#include "publish/publish.h"
+#include "qt/curl_transport.h"
 #include "qt/first_paint.h"
 #include "qt/main_window_view.h"
+#include "qt/picture_decoder.h"
 #include "qt/qt_platform.h"
 #include "ui/main_window.h"
 
@@ -103,6 +107,18 @@ void describeCommandLine(QCommandLineParser& parser) {
         "Options for the embedded browser follow --webEngineArgs."));
     parser.addHelpOption();
     parser.addVersionOption();
+    parser.addOption(QCommandLineOption(
+        QStringLiteral("publish"),
+        QStringLiteral(
+            "Publish the site written in SITE_FOLDER to the web space at URL\n"
+            "(sftp://[user@]host[:port]/path/, ftps://... or ftp://...) without\n"
+            "opening a window: sitebuilder --publish SITE_FOLDER URL. Only what\n"
+            "changed since the last publish is sent. The SFTP server's key must\n"
+            "already be in ~/.ssh/known_hosts (ssh-keyscan adds it); the login\n"
+            "uses the SSH key or agent, or the password in the environment\n"
+            "variable SITEBUILDER_PASSWORD; the user is the URL's or the current\n"
+            "one. Progress goes to standard error; the exit status is 0 only when\n"
+            "the server holds the whole site.")));
 }
 
 // The arguments up to --webEngineArgs: the rest belong to the browser engine.
@@ -124,6 +140,62 @@ void processCommandLine() {
                      qPrintable(parser.positionalArguments().constFirst()));
         std::exit(EXIT_FAILURE);
     }
+}
+
+std::atomic<bool> publishCancelled = false;
+
+extern "C" void onPublishStop(int) { publishCancelled = true; }
+
+bool startsWith(std::string_view text, std::string_view start) { return text.substr(0, start.size()) == start; }
+
+// sitebuilder --publish SITE_FOLDER URL: publishes without a window, in the
+// language of the user's locale, and says how it went on standard error.
+int publishFromCommandLine() {
+    QCommandLineParser parser;
+    describeCommandLine(parser);
+    parser.process(ownArguments());
+    std::string_view locale = environment("LC_ALL");
+    if (locale.empty()) locale = environment("LC_MESSAGES");
+    if (locale.empty()) locale = environment("LANG");
+    const bool english = !startsWith(locale, "it");
+    const QStringList positional = parser.positionalArguments();
+    if (positional.size() != 2) {
+        std::fprintf(stderr, "%s: %s: %s --publish SITE_FOLDER URL\n", kCommandName,
+                     english ? "publishing needs the site folder and the address" : "per pubblicare servono la cartella del sito e l'indirizzo",
+                     kCommandName);
+        return EXIT_FAILURE;
+    }
+    const auto address = sb::publish::parseAddress(positional[1].toStdString());
+    if (!address) {
+        std::fprintf(stderr, "%s: \"%s\": %s\n", kCommandName, qPrintable(positional[1]),
+                     english ? "not an address to publish to (sftp://host/path/, ftps://host/path/ or ftp://host/path/)"
+                             : "non è un indirizzo a cui pubblicare (sftp://host/percorso/, ftps://host/percorso/ o ftp://host/percorso/)");
+        return EXIT_FAILURE;
+    }
+    if (address->scheme == sb::publish::Address::Scheme::Ftp) {
+        std::fprintf(stderr, "%s: %s\n", kCommandName,
+                     english ? "warning: over ftp:// the password and the files travel in clear."
+                             : "attenzione: con ftp:// la password e i file viaggiano in chiaro.");
+    }
+    sb::publish::Credentials credentials;
+    credentials.password = std::string(environment("SITEBUILDER_PASSWORD"));
+    // No one to ask: an unknown host key or certificate is refused.
+    auto transport = sb::makeCurlTransport(*address, credentials, {});
+
+    std::signal(SIGINT, onPublishStop);
+    std::signal(SIGTERM, onPublishStop);
+    int done = 0, total = 0;
+    sb::publish::Events events;
+    events.progress = [&](const sb::publish::Progress& progress) {
+        done = progress.filesDone;
+        total = progress.filesTotal;
+    };
+    events.log = [&](const std::string& line) { std::fprintf(stderr, "[%d/%d] %s\n", done, total, line.c_str()); };
+    const QString folder = QDir(positional[0]).absolutePath() + QLatin1Char('/');
+    const sb::publish::Outcome outcome =
+        sb::publish::publishSite(folder.toStdString(), *transport, events, publishCancelled, english);
+    std::fprintf(stderr, "%s\n", outcome.message.c_str());
+    return outcome.complete ? EXIT_SUCCESS : EXIT_FAILURE;
 }
 
 // The folder the program works in: its own when it holds the data files and
@@ -148,6 +220,11 @@ int main(int argc, char** argv) {
         QCoreApplication app(argc, argv);
         processCommandLine();
         return EXIT_SUCCESS;
+    }
+    // Nor does publishing, nor the browser engine.
+    if (hasArgument(argc, argv, {"--publish"})) {
+        QCoreApplication app(argc, argv);
+        return publishFromCommandLine();
     }
 
     const std::string noDisplay =
@@ -190,7 +267,9 @@ int main(int argc, char** argv) {
             char byte = 0;
             [[maybe_unused]] const auto got = ::read(signalPipe[0], &byte, 1);
             stopRequested = true;
-            QCoreApplication::quit();
+            sbqt::QtPlatform::requestStop();  // a batch of thumbnails under way stops too
+            // Asked to stop, the program stops: no window asks a question first.
+            QCoreApplication::exit(0);
         });
     }
 
@@ -205,6 +284,14 @@ int main(int argc, char** argv) {
     if (qEnvironmentVariable("SB_EXIT_WHEN_SHOWN") == QLatin1String("1"))
         view.installEventFilter(new sbqt::QuitWhenPainted(&view));
     view.show();
-    const int status = QApplication::exec();
-    return stopRequested ? 0 : status;
+    const int exitCode = QApplication::exec();
+    const int status = stopRequested ? 0 : exitCode;
+    // A thumbnail left to finish after a cancel gets a moment; one still
+    // reading then is not waited for (its results are dropped anyway, and
+    // nothing it writes is a file).
+    if (!sbqt::PictureDecoder::waitForBackground(std::chrono::milliseconds(500))) {
+        std::fflush(nullptr);
+        std::_Exit(status);
+    }
+    return status;
 }

@@ -1,8 +1,14 @@
 #include "qt/main_window_view.h"
 
+#include <QAbstractItemView>
+#include <QCloseEvent>
+#include <QCompleter>
 #include <QDir>
+#include <QLineEdit>
+#include <QStringListModel>
 #include <QEvent>
 #include <QIcon>
+#include <QKeyEvent>
 #include <QResizeEvent>
 #include <QTimer>
 
@@ -39,11 +45,58 @@ MainWindowView::MainWindowView(sb::MainWindow& model, QtPlatform& platform, QWid
         platform.setBrowser([slot] { return slot->makeView(); }, [this] { return browserOnView(); });
     }
     platform.setDisplayBoundSource([this] { return pictureBound(); });
+    platform.setLanguageSource([this] { return sb::Lingua_Inglese(main_); });
+
+    if (auto* folder = qobject_cast<QLineEdit*>(widget("Text1", 1))) {
+        recentSites_ = new QCompleter(new QStringListModel(this), this);
+        recentSites_->setCompletionMode(QCompleter::PopupCompletion);
+        recentSites_->setFilterMode(Qt::MatchContains);
+        recentSites_->setCaseSensitivity(Qt::CaseSensitive);
+        folder->setCompleter(recentSites_);
+        // A folder taken from the list is typed text, as if keyed in.
+        connect(recentSites_, qOverload<const QString&>(&QCompleter::activated), folder, [folder](const QString& chosen) {
+            folder->setText(chosen);
+            emit folder->textEdited(chosen);
+        });
+        folder->installEventFilter(this);
+    }
+}
+
+void MainWindowView::offerRecentSites() {
+    QStringList sites;
+    for (const std::string& site : main_.recentSiteFolders()) sites << toQString(site);
+    static_cast<QStringListModel*>(recentSites_->model())->setStringList(sites);
+}
+
+bool MainWindowView::eventFilter(QObject* watched, QEvent* event) {
+    // The list is read when the field is entered; Down opens it whole.
+    if (recentSites_ && watched == recentSites_->widget()) {
+        if (event->type() == QEvent::FocusIn) offerRecentSites();
+        if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Down &&
+            !recentSites_->popup()->isVisible()) {
+            offerRecentSites();
+            recentSites_->setCompletionPrefix(QString());
+            recentSites_->complete();
+            return true;
+        }
+    }
+    return WindowView::eventFilter(watched, event);
+}
+
+void MainWindowView::closeEvent(QCloseEvent* event) {
+    bool mayClose = true;
+    run([this, &mayClose] { mayClose = main_.mayClose(); });
+    if (mayClose) {
+        WindowView::closeEvent(event);
+    } else {
+        event->ignore();
+    }
 }
 
 MainWindowView::~MainWindowView() {
     disconnectChildren();
     platform().setDisplayBoundSource({});
+    platform().setLanguageSource({});
     platform().setBrowser(nullptr);
 }
 

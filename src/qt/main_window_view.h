@@ -28,6 +28,10 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
     void changeEvent(QEvent* event) override;
     void showEvent(QShowEvent* event) override;
+    // Closing with values not yet written asks first; the answer may keep
+    // the window open.
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void afterSync() override;
     void paintEvent(QPaintEvent* event) override;
     // Decodes ahead the pictures the next step of the viewer would show.
@@ -37,10 +41,13 @@ private:
     void readWindowSize();
     void formResize();
     void preloadNeighbours();
+    // The site folder field offers the folders written last as completions.
+    void offerRecentSites();
     QSize pictureBound() const;
 
     sb::MainWindow& main_;
     std::future<QImage> icon_;
+    class QCompleter* recentSites_ = nullptr;
     bool inFormResize_ = false;
     bool engineStarted_ = false;
     bool resizeAgain_ = false;

@@ -3,58 +3,30 @@
 #include <sys/stat.h>
 
 #include <QFile>
-#include <QImageReader>
 
 #include <algorithm>
 
 namespace sbqt {
 
-PictureCache::PictureCache(qint64 maxBytes) : maxBytes_(maxBytes), worker_([this] { work(); }) {}
+PictureCache::PictureCache(qint64 maxBytes)
+    : maxBytes_(maxBytes), preloader_([this] { work(false); }), viewer_([this] { work(true); }) {}
 
 PictureCache::~PictureCache() {
     {
         const std::lock_guard lock(mutex_);
         stopping_ = true;
         queue_.clear();
+        wanted_.reset();
     }
     changed_.notify_all();
-    worker_.join();
+    preloader_.join();
+    viewer_.join();
 }
 
 QSize PictureCache::fitted(QSize natural, QSize room) {
     if (!room.isValid() || room.isEmpty()) return natural;
     if (natural.width() <= room.width() && natural.height() <= room.height()) return natural;
     return natural.scaled(room, Qt::KeepAspectRatio).expandedTo(QSize(1, 1));
-}
-
-bool PictureCache::decodable(const QImageReader& reader, QSize stored) {
-    // A header may claim any size (100000 x 100000 takes 40 GB): what could
-    // not be decoded within the reader's allocation limit is refused here,
-    // before anything is allocated. JPEG decodes at an eighth of the size
-    // in each direction when asked for a smaller picture.
-    const qint64 pixels = qint64(stored.width()) * stored.height();
-    const qint64 limit = qint64(QImageReader::allocationLimit()) * 1024 * 1024 / 4;
-    const bool scalesWhileDecoding = reader.supportsOption(QImageIOHandler::ScaledSize);
-    return pixels <= (scalesWhileDecoding ? limit * 64 : limit);
-}
-
-std::optional<PictureCache::Picture> PictureCache::decode(const QString& path, QSize room) {
-    QImageReader reader(path);
-    // Photos from cameras and phones say which way up they were taken.
-    reader.setAutoTransform(true);
-    if (!reader.canRead()) return std::nullopt;
-    const QSize stored = reader.size();
-    if (!stored.isValid() || stored.isEmpty() || !decodable(reader, stored)) return std::nullopt;
-    const bool turned = reader.transformation().testFlag(QImageIOHandler::TransformationRotate90);
-    const QSize upright = turned ? stored.transposed() : stored;
-    // Scaled while decoding: a JPEG then decodes only what is shown, and a
-    // picture too large for a full decode still loads. The scaled size is
-    // the picture's as stored, before it is turned.
-    const QSize size = fitted(upright, room);
-    if (size != upright) reader.setScaledSize(turned ? size.transposed() : size);
-    QImage image = reader.read();
-    if (image.isNull()) return std::nullopt;
-    return Picture{upright, std::move(image)};
 }
 
 std::optional<PictureCache::Stamp> PictureCache::stampOf(const QString& path) {
@@ -121,10 +93,12 @@ std::optional<PictureCache::Picture> PictureCache::load(const QString& path, QSi
             entry->lastUse = ++clock_;
             return entry->picture;
         }
-        // The worker is decoding this very file for as much room: wait for
-        // it rather than decode it twice.
-        if (!decoding_ || decoding_->path != path || !(decodingStamp_ == *stamp) || !covers(decoding_->room, room))
-            break;
+        // A worker is decoding this very file for as much room: wait for it
+        // rather than decode it twice.
+        const bool same = std::any_of(decoding_.begin(), decoding_.end(), [&](const Running& r) {
+            return r.job.path == path && r.stamp == *stamp && covers(r.job.room, room);
+        });
+        if (!same) break;
         changed_.wait(lock);
     }
     std::erase_if(queue_, [&](const Job& job) { return job.path == path; });
@@ -165,7 +139,7 @@ void PictureCache::preload(const QStringList& paths, QSize room) {
 
 void PictureCache::waitForPreloads() {
     std::unique_lock lock(mutex_);
-    changed_.wait(lock, [this] { return queue_.empty() && !decoding_; });
+    changed_.wait(lock, [this] { return queue_.empty() && !wanted_ && decoding_.empty(); });
 }
 
 qint64 PictureCache::bytes() const {
@@ -179,36 +153,105 @@ int PictureCache::decodes() const {
     return decodes_;
 }
 
-void PictureCache::work() {
+bool PictureCache::failed(const QString& path, const Stamp& stamp) const {
+    return std::any_of(failures_.begin(), failures_.end(), [&](const Failure& f) { return f.path == path && f.stamp == stamp; });
+}
+
+bool PictureCache::underway(const QString& path) const {
+    return (wanted_ && wanted_->path == path) ||
+           std::any_of(decoding_.begin(), decoding_.end(), [&](const Running& r) { return r.job.path == path; });
+}
+
+std::optional<PictureCache::Picture> PictureCache::show(const QString& path, QSize room, std::chrono::milliseconds wait) {
+    const std::optional<Stamp> stamp = stampOf(path);
+    std::unique_lock lock(mutex_);
+    if (!stamp) {
+        erase(path);
+        return std::nullopt;
+    }
+    if (Entry* entry = find(path); fresh(entry, *stamp, room)) {
+        entry->lastUse = ++clock_;
+        return entry->picture;
+    }
+    if (failed(path, *stamp)) return std::nullopt;
+    lock.unlock();
+    // The header alone, read without blocking: quick whatever the picture.
+    const std::optional<PictureDecoder::Header> header = PictureDecoder::inspect(path, {room});
+    lock.lock();
+    if (!header) {
+        erase(path);
+        return std::nullopt;
+    }
+    const bool covered = std::any_of(decoding_.begin(), decoding_.end(), [&](const Running& r) {
+        return r.job.path == path && covers(r.job.room, room);
+    });
+    if (!covered && !(wanted_ && wanted_->path == path && covers(wanted_->room, room))) {
+        // The picture on view before, if not started, is no longer wanted.
+        std::erase_if(queue_, [&](const Job& job) { return job.path == path; });
+        wanted_ = Job{path, room};
+        changed_.notify_all();
+        // A small picture is on view at once, and one that cannot be decoded
+        // is answered as such.
+        changed_.wait_for(lock, wait, [&] { return stopping_ || !underway(path); });
+        if (Entry* entry = find(path); fresh(entry, *stamp, room)) {
+            entry->lastUse = ++clock_;
+            return entry->picture;
+        }
+        if (failed(path, *stamp)) return std::nullopt;
+    }
+    return Picture{header->natural, QImage()};
+}
+
+void PictureCache::setOnDecoded(std::function<void()> onDecoded) {
+    const std::lock_guard lock(mutex_);
+    onDecoded_ = std::move(onDecoded);
+}
+
+void PictureCache::work(bool onView) {
     std::unique_lock lock(mutex_);
     for (;;) {
-        changed_.wait(lock, [this] { return stopping_ || !queue_.empty(); });
+        changed_.wait(lock, [&] { return stopping_ || (onView ? wanted_.has_value() : !queue_.empty()); });
         if (stopping_) return;
         // Under way from here, so that nobody takes the worker for idle.
-        decoding_ = std::move(queue_.front());
-        decodingStamp_ = Stamp{};
-        queue_.pop_front();
-        const Job job = *decoding_;
+        Job job;
+        if (onView) {
+            job = std::move(*wanted_);
+            wanted_.reset();
+        } else {
+            job = std::move(queue_.front());
+            queue_.pop_front();
+        }
+        const auto running = decoding_.insert(decoding_.end(), Running{job, Stamp{}});
         lock.unlock();
         const std::optional<Stamp> stamp = stampOf(job.path);
         lock.lock();
         const Entry* entry = find(job.path);
-        const bool needed = stamp && !fresh(entry, *stamp, job.room);
+        const bool needed = stamp && !fresh(entry, *stamp, job.room) && !failed(job.path, *stamp);
         std::optional<Picture> picture;
         const std::uint64_t started = clock_;
         if (needed) {
-            decodingStamp_ = *stamp;
+            running->stamp = *stamp;
             ++decodes_;
             lock.unlock();
-            picture = decode(job.path, job.room);
+            picture = PictureDecoder::decode(job.path, {job.room});
             lock.lock();
         }
         // Kept unless the file was decoded meanwhile on the program's own
         // behalf (a newer version of it, perhaps).
         entry = find(job.path);
         if (picture && !(entry && entry->generation > started)) keep(job.path, *stamp, std::move(*picture));
-        decoding_.reset();
+        if (needed && !picture) {
+            failures_.push_back(Failure{job.path, *stamp});
+            if (failures_.size() > 64) failures_.pop_front();
+        }
+        decoding_.erase(running);
         changed_.notify_all();
+        if (needed && onDecoded_) {
+            const std::function<void()> tell = onDecoded_;
+            lock.unlock();
+            tell();
+            lock.lock();
+        }
     }
 }
 

@@ -1,10 +1,12 @@
 // Pictures decoded at the size they are shown, kept for the next time they
-// are asked for. A kept picture is known by its file (path, size, time of
+// are asked for; every decode goes through PictureDecoder and its budget. A kept picture is known by its file (path, size, time of
 // change, inode): a file changed or replaced on disk since it was decoded is
 // decoded again, a file gone is not a picture any more. Pictures can be asked
 // for ahead of need: a worker thread decodes them while the program waits for
-// the user, so that the next step of the viewer only swaps pictures. What is
-// kept is bounded in bytes; the pictures used longest ago go first.
+// the user, so that the next step of the viewer only swaps pictures. The
+// picture on view is decoded on a thread of its own (show()), so that the
+// window answers whatever it decodes. What is kept is bounded in bytes; the
+// pictures used longest ago go first.
 #pragma once
 
 #include <QImage>
@@ -13,22 +15,25 @@
 #include <QString>
 #include <QStringList>
 
+#include <chrono>
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
+#include <functional>
+#include <list>
 #include <mutex>
 #include <optional>
 #include <thread>
 #include <vector>
 
+#include "qt/picture_decoder.h"
+
 namespace sbqt {
 
 class PictureCache {
 public:
-    struct Picture {
-        QSize natural;  // the upright size of the picture in its file
-        QImage image;   // upright, fitted into the room it was decoded for
-    };
+    // The image is upright, fitted into the room it was decoded for.
+    using Picture = PictureDecoder::Picture;
 
     // Room for a few pictures the size of a large screen.
     static constexpr qint64 kDefaultBytes = 64LL * 1024 * 1024;
@@ -45,6 +50,17 @@ public:
     // readable picture.
     std::optional<Picture> load(const QString& path, QSize room);
 
+    // The picture on view: its natural size from the header at once (nothing
+    // when the file is not a picture that can be decoded within the
+    // budget), its pixels when they are kept already or decoded within
+    // `wait`, a null image otherwise. A decode not kept yet is asked of the
+    // picture-on-view thread, in place of the one asked before if that has
+    // not started; the callback of setOnDecoded tells when it is done. A
+    // file whose decode failed is nothing.
+    std::optional<Picture> show(const QString& path, QSize room, std::chrono::milliseconds wait = {});
+    // Called on a worker thread whenever a decode ends, kept or failed.
+    void setOnDecoded(std::function<void()> onDecoded);
+
     // What is kept of `path` when large enough for `room`, whatever became
     // of the file since (a holder goes on showing the picture it was given).
     std::optional<Picture> kept(const QString& path, QSize room);
@@ -56,7 +72,7 @@ public:
     // unless they are kept already. Replaces what earlier calls asked for and
     // has not been started yet.
     void preload(const QStringList& paths, QSize room);
-    // Waits until the worker has nothing left to do.
+    // Waits until the workers have nothing left to do.
     void waitForPreloads();
 
     qint64 bytes() const;
@@ -68,7 +84,9 @@ public:
     // kept, never enlarged, never below one pixel. An empty room keeps it.
     static QSize fitted(QSize natural, QSize room);
     // One picture decoded upright and fitted into `room`; safe on any thread.
-    static std::optional<Picture> decode(const QString& path, QSize room);
+    static std::optional<Picture> decode(const QString& path, QSize room) {
+        return PictureDecoder::decode(path, {room});
+    }
 
 private:
     // What tells one version of a file from another.
@@ -89,8 +107,15 @@ private:
         QString path;
         QSize room;
     };
+    struct Running {
+        Job job;
+        Stamp stamp;  // of the file being decoded; empty until known
+    };
+    struct Failure {
+        QString path;
+        Stamp stamp;
+    };
 
-    static bool decodable(const QImageReader& reader, QSize stored);
     static std::optional<Stamp> stampOf(const QString& path);
     static bool covers(QSize a, QSize b);
     static bool largeEnough(const Picture& picture, QSize room);
@@ -99,19 +124,26 @@ private:
     const Entry* find(const QString& path) const;
     void erase(const QString& path);
     void keep(const QString& path, const Stamp& stamp, Picture picture);
-    void work();
+    bool failed(const QString& path, const Stamp& stamp) const;
+    bool underway(const QString& path) const;
+    // `onView`: the worker of the picture on view, else the one of preloads.
+    void work(bool onView);
 
     const qint64 maxBytes_;
     mutable std::mutex mutex_;
     std::condition_variable changed_;
     std::vector<Entry> entries_;
-    std::deque<Job> queue_;
-    std::optional<Job> decoding_;  // the worker's job under way
-    Stamp decodingStamp_;
+    std::deque<Job> queue_;        // preloads not started
+    std::optional<Job> wanted_;    // the picture on view, not started
+    std::list<Running> decoding_;  // the workers' jobs under way
+    std::deque<Failure> failures_;  // files lately found undecodable
+    std::function<void()> onDecoded_;
     std::uint64_t clock_ = 0;
     int decodes_ = 0;
     bool stopping_ = false;
-    std::thread worker_;  // last: started once everything above exists
+    // Last: started once everything above exists.
+    std::thread preloader_;
+    std::thread viewer_;
 };
 
 }  // namespace sbqt

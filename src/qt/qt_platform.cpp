@@ -1,5 +1,7 @@
 #include "qt/qt_platform.h"
 
+#include "qt/picture_decoder.h"
+
 #include <QApplication>
 #include <QBuffer>
 #include <QColorSpace>
@@ -9,23 +11,23 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QEventLoop>
-#include <QImageReader>
 #include <QImageWriter>
 #include <QMessageBox>
 #include <QPainter>
 #include <QProgressDialog>
+#include <QSettings>
 #include <QThread>
-#include <QThreadPool>
 #include <QTimer>
-#include <QTransform>
 #include <QWebEngineView>
 
 #include <algorithm>
 #include <atomic>
 #include <climits>
+#include <condition_variable>
 #include <deque>
 #include <memory>
 #include <mutex>
+#include <thread>
 
 namespace sbqt {
 
@@ -37,7 +39,20 @@ QString titleOrProgramName(const std::string& title) {
 
 }  // namespace
 
-QtPlatform::QtPlatform(QString applicationFolder) : applicationFolder_(std::move(applicationFolder)) {}
+QtPlatform::QtPlatform(QString applicationFolder)
+    : applicationFolder_(std::move(applicationFolder)), decodedNotice_(std::make_unique<QObject>()) {
+    pictures_.setOnDecoded([this] {
+        // One notice at a time: the views take every ready picture at once.
+        if (noticePending_.exchange(true)) return;
+        QMetaObject::invokeMethod(decodedNotice_.get(), [this] {
+            noticePending_ = false;
+            const std::vector<SyncedView*> views = views_;
+            for (SyncedView* view : views) {
+                if (std::find(views_.begin(), views_.end(), view) != views_.end()) view->picturesDecoded();
+            }
+        }, Qt::QueuedConnection);
+    });
+}
 
 QtPlatform::~QtPlatform() {
     for (const QMetaObject::Connection& connection : browserConnections_) QObject::disconnect(connection);
@@ -87,6 +102,37 @@ bool QtPlatform::askYesNo(const std::string& text, const std::string& title) {
     return yes;
 }
 
+sb::Platform::Answer QtPlatform::askYesNoCancel(const std::string& text, const std::string& title) {
+    QMessageBox box(QMessageBox::Question, titleOrProgramName(title), toQString(text),
+                    QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, QApplication::activeWindow());
+    box.setDefaultButton(QMessageBox::Yes);
+    box.setEscapeButton(QMessageBox::Cancel);
+    const int answer = box.exec();
+    syncViews();
+    return answer == QMessageBox::Yes ? Answer::Yes : answer == QMessageBox::No ? Answer::No : Answer::Cancel;
+}
+
+namespace {
+
+// The user's configuration: the program's file under the XDG configuration
+// folder (~/.config/sitebuilder/sitebuilder.conf).
+QSettings userSettings() { return QSettings(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("sitebuilder"), QStringLiteral("sitebuilder")); }
+const QString kRecentSitesKey = QStringLiteral("recentSites");
+
+}  // namespace
+
+std::vector<std::string> QtPlatform::recentSites() {
+    std::vector<std::string> sites;
+    for (const QString& site : userSettings().value(kRecentSitesKey).toStringList()) sites.push_back(toStdString(site));
+    return sites;
+}
+
+void QtPlatform::setRecentSites(const std::vector<std::string>& folders) {
+    QStringList sites;
+    for (const std::string& folder : folders) sites << toQString(folder);
+    userSettings().setValue(kRecentSitesKey, sites);
+}
+
 void QtPlatform::beep() { QApplication::beep(); }
 
 void QtPlatform::setBusyPointer(bool busy) {
@@ -127,8 +173,9 @@ bool QtPlatform::openInUserBrowser(const std::string& pathOrAddress) {
 std::optional<sb::PixelSize> QtPlatform::loadPicture(const std::string& path) {
     // The same file shown again (both holders, a tab shown anew, a step to a
     // picture decoded ahead) is not decoded again while it is unchanged on
-    // disk and the kept copy is large enough for the room.
-    const auto picture = pictures_.load(toQString(path), displayBound());
+    // disk and the kept copy is large enough for the room. A new one is
+    // decoded off the main thread; its size comes from its header.
+    const auto picture = pictures_.show(toQString(path), displayBound(), pictureWait_);
     if (!picture) return std::nullopt;
     return sb::PixelSize{picture->natural.width(), picture->natural.height()};
 }
@@ -144,7 +191,7 @@ QSize QtPlatform::displayBound() const {
 QImage QtPlatform::picture(const QString& path, QSize room) {
     const QSize wanted = room.isValid() && !room.isEmpty() ? room : displayBound();
     if (auto kept = pictures_.kept(path, wanted)) return kept->image;
-    if (auto loaded = pictures_.load(path, wanted)) return loaded->image;
+    if (auto shown = pictures_.show(path, wanted)) return shown->image;
     return {};
 }
 
@@ -160,15 +207,12 @@ namespace {
 // panorama it is cut from.
 constexpr int kLongestDecodedSide = 4096;
 
-// A JPEG cut short still decodes (the decoder greys out what is missing),
-// but it lacks the end-of-image marker that closes every whole one.
-// Leaves the file at its start again.
-bool jpegEndsWhole(QFile& file) {
-    const qint64 tail = std::min<qint64>(file.size(), 4096);
-    return file.seek(file.size() - tail) && file.read(tail).contains("\xFF\xD9") && file.seek(0);
-}
+std::atomic<bool> stopAsked{false};
 
 }  // namespace
+
+void QtPlatform::requestStop(bool stop) { stopAsked = stop; }
+bool QtPlatform::stopRequested() { return stopAsked; }
 
 namespace {
 
@@ -191,41 +235,18 @@ QImage withoutTransparency(const QImage& image) {
     return flat;
 }
 
-// Turns a picture upright by its orientation tag. Done here rather than by
-// the reader: Qt's turn by a quarter drops the colour profile, which the
-// web-sized copies must keep.
-QImage turnedUpright(QImage image, QImageIOHandler::Transformations transformation) {
-    if (transformation == QImageIOHandler::TransformationNone) return image;
-    const QColorSpace space = image.colorSpace();
-    image = std::move(image).mirrored(transformation & QImageIOHandler::TransformationMirror,
-                                      transformation & QImageIOHandler::TransformationFlip);
-    if (transformation & QImageIOHandler::TransformationRotate90) image = image.transformed(QTransform().rotate(90));
-    image.setColorSpace(space);
-    return image;
-}
-
 }  // namespace
 
-sb::MadePicture QtPlatform::thumbnail(const sb::ThumbnailOrder& order) {
+sb::MadePicture QtPlatform::thumbnail(const sb::ThumbnailOrder& order, const std::atomic<bool>* cancelled) {
     sb::MadePicture made;
     made.copies.resize(order.copySides.size());
+    const QString path = toQString(order.picture);
     const QSize size(order.size.width, order.size.height);
-    QFile file(toQString(order.picture));
-    if (!file.open(QIODevice::ReadOnly)) return made;
-    // Looked at before decoding, so that a cut picture costs nothing at each site write.
-    const bool jpeg = file.peek(2) == "\xFF\xD8";
-    if (jpeg && !jpegEndsWhole(file)) return made;
-    QImageReader reader(&file);
-    const QSize stored = reader.size();
-    const QImageIOHandler::Transformations transformation = reader.transformation();
-    const bool turned = transformation & QImageIOHandler::TransformationRotate90;
-    QSize upright = turned ? stored.transposed() : stored;
-    QImage image;
-    if (!stored.isValid() || stored.isEmpty()) {  // a format that tells its size only decoded
-        image = turnedUpright(reader.read(), transformation);
-        upright = image.size();
-        if (image.isNull()) return made;
-    }
+    bool jpeg = false;
+    if (const std::unique_ptr<QFile> file = PictureDecoder::open(path)) jpeg = file->peek(2) == "\xFF\xD8";
+    const std::optional<PictureDecoder::Header> header = PictureDecoder::inspect(path, {QSize(1, 1)});
+    if (!header) return made;
+    const QSize upright = header->natural;
 
     // The copies' sizes (none where the picture is its own copy) and the
     // size the thumbnail is cut from, never larger than the picture.
@@ -258,22 +279,22 @@ sb::MadePicture QtPlatform::thumbnail(const sb::ThumbnailOrder& order) {
         made.upright = {upright.width(), upright.height()};
         return made;
     }
-    if (image.isNull()) {
-        reader.setScaledSize(turned ? decoded.transposed() : decoded);
-        image = turnedUpright(reader.read(), transformation);
-        if (image.isNull()) return made;
-    }
-    image = withoutTransparency(image);
+    // A cut JPEG is refused before it is decoded, so that it costs nothing
+    // at each site write.
+    const std::optional<PictureDecoder::Picture> picture =
+        PictureDecoder::decode(path, {decoded, PictureDecoder::Fit::Within, 0, true}, cancelled);
+    if (!picture || picture->natural != upright) return made;
+    const QImage image = withoutTransparency(picture->image);
 
-    // The copies from the largest down, each scaled from the one before.
-    QImage source = image;
+    // The copies from the largest down, each scaled from the one before; the
+    // thumbnail cut from the smallest that still covers it.
     std::vector<std::size_t> largestFirst;
     for (std::size_t k = 0; k < copySizes.size(); ++k) {
         if (!copySizes[k].isEmpty()) largestFirst.push_back(k);
     }
     std::sort(largestFirst.begin(), largestFirst.end(),
               [&](std::size_t a, std::size_t b) { return copySizes[a].width() > copySizes[b].width(); });
-    QImage smallest = image;  // the smallest image the thumbnail can still be cut from
+    QImage source = image, smallest = image;
     for (const std::size_t k : largestFirst) {
         if (source.size() != copySizes[k]) {
             source = source.scaled(copySizes[k], Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
@@ -295,13 +316,22 @@ sb::MadePicture QtPlatform::thumbnail(const sb::ThumbnailOrder& order) {
 
 bool QtPlatform::makeThumbnails(const std::vector<sb::ThumbnailOrder>& orders, const sb::ThumbnailDone& done) {
     if (orders.empty()) return true;
-    // What the workers hand back; the calling thread takes it from here.
+    // What the workers share with the calling thread. The workers hold it
+    // too: after a cancel they may finish the picture in hand (one that is
+    // slow to read) after this call has returned, and then only drop it.
     struct Shared {
-        std::mutex mutex;
-        std::deque<std::pair<std::size_t, sb::MadePicture>> ready;
+        std::vector<sb::ThumbnailOrder> orders;
+        std::atomic<std::size_t> next{0};
         std::atomic<bool> cancelled{false};
+        std::mutex mutex;
+        std::condition_variable finished;
+        std::deque<std::pair<std::size_t, sb::MadePicture>> ready;
+        QEventLoop* waiting = nullptr;  // woken when something is ready; null once the call returned
+        int workers = 0;
     };
     const auto shared = std::make_shared<Shared>();
+    shared->orders = orders;
+
     QEventLoop loop;
     QTimer wake;  // a safety net: the loop never waits long for a missed wake-up
     QObject::connect(&wake, &QTimer::timeout, &loop, &QEventLoop::quit);
@@ -331,39 +361,51 @@ bool QtPlatform::makeThumbnails(const std::vector<sb::ThumbnailOrder>& orders, c
         return !batch.empty();
     };
 
-    bool arrowShown = false;
     {
-        QThreadPool pool;
-        pool.setMaxThreadCount(std::max(1, QThread::idealThreadCount()));
-        for (std::size_t i = 0; i < orders.size(); ++i) {
-            QEventLoop* waiting = &loop;
-            pool.start([shared, i, order = orders[i], waiting] {
-                if (shared->cancelled) return;
-                sb::MadePicture made = thumbnail(order);
-                {
-                    const std::lock_guard lock(shared->mutex);
-                    shared->ready.emplace_back(i, std::move(made));
-                }
-                QMetaObject::invokeMethod(waiting, &QEventLoop::quit, Qt::QueuedConnection);
-            });
-        }
-        while (handed < orders.size() && !progress.wasCanceled()) {
-            if (!handOver()) {
-                loop.exec();
-                continue;
+        const std::lock_guard lock(shared->mutex);
+        shared->waiting = &loop;
+        shared->workers = static_cast<int>(std::min<std::size_t>(std::max(1, QThread::idealThreadCount()), orders.size()));
+    }
+    for (int w = 0; w < shared->workers; ++w) {
+        PictureDecoder::enterBackground();
+        std::thread([shared] {
+            for (std::size_t i; !shared->cancelled && (i = shared->next++) < shared->orders.size();) {
+                sb::MadePicture made = thumbnail(shared->orders[i], &shared->cancelled);
+                const std::lock_guard lock(shared->mutex);
+                if (shared->cancelled) break;
+                shared->ready.emplace_back(i, std::move(made));
+                if (shared->waiting) QMetaObject::invokeMethod(shared->waiting, &QEventLoop::quit, Qt::QueuedConnection);
             }
-            progress.setValue(static_cast<int>(std::min<std::size_t>(handed, INT_MAX)));
-            if (progress.isVisible() && !arrowShown) {
-                // The busy pointer of the site write would hide that Cancel can be clicked.
-                QApplication::setOverrideCursor(Qt::ArrowCursor);
-                arrowShown = true;
+            {
+                const std::lock_guard lock(shared->mutex);
+                --shared->workers;
             }
+            shared->finished.notify_all();
+            PictureDecoder::leaveBackground();
+        }).detach();
+    }
+
+    bool arrowShown = false;
+    while (handed < orders.size() && !progress.wasCanceled() && !stopRequested()) {
+        if (!handOver()) {
+            loop.exec();
+            continue;
         }
-        if (progress.wasCanceled()) {
-            shared->cancelled = true;
-            pool.clear();
+        progress.setValue(static_cast<int>(std::min<std::size_t>(handed, INT_MAX)));
+        if (progress.isVisible() && !arrowShown) {
+            // The busy pointer of the site write would hide that Cancel can be clicked.
+            QApplication::setOverrideCursor(Qt::ArrowCursor);
+            arrowShown = true;
         }
-        pool.waitForDone();
+    }
+    {
+        // Cancelled or stopped: the workers take no further picture. Those
+        // still in a picture get a moment to end; one that does not (a file
+        // slow to read) is left to end on its own, never waited for.
+        std::unique_lock lock(shared->mutex);
+        if (handed < orders.size()) shared->cancelled = true;
+        shared->finished.wait_for(lock, std::chrono::milliseconds(300), [&] { return shared->workers == 0; });
+        shared->waiting = nullptr;
     }
     handOver();  // what was finished when the user cancelled is kept
     if (arrowShown) QApplication::restoreOverrideCursor();

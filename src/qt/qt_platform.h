@@ -11,7 +11,10 @@
 #include <QString>
 #include <QUrl>
 
+#include <atomic>
+#include <chrono>
 #include <functional>
+#include <memory>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -19,18 +22,22 @@
 
 #include "platform.h"
 #include "qt/picture_cache.h"
+#include "qt/publish_runner.h"
 
 class QWebEngineView;
 
 namespace sbqt {
 
 class WindowView;
+class PublishWindow;
 
 // Anything that shows a model and must follow it after each round of events.
 class SyncedView {
 public:
     virtual ~SyncedView() = default;
     virtual void sync() = 0;
+    // A picture decoded off the main thread is ready to be shown.
+    virtual void picturesDecoded() { sync(); }
 };
 
 // Core strings are UTF-8.
@@ -46,6 +53,10 @@ public:
     void doEvents() override;
     void showMessage(const std::string& text, const std::string& title) override;
     bool askYesNo(const std::string& text, const std::string& title) override;
+    Answer askYesNoCancel(const std::string& text, const std::string& title) override;
+    // Kept in the user's configuration folder (QSettings).
+    std::vector<std::string> recentSites() override;
+    void setRecentSites(const std::vector<std::string>& folders) override;
     void beep() override;
     void setBusyPointer(bool busy) override;
     std::string showOpenDialog(const std::string& initialFolder, const std::string& initialFile) override;
@@ -53,6 +64,7 @@ public:
     bool openInUserBrowser(const std::string& pathOrAddress) override;
     void showWindow(sb::WindowModel& window) override;
     void closeWindow(sb::WindowModel& window) override;
+    void openPublishWindow(const std::string& siteFolder, bool english) override;
     std::optional<sb::PixelSize> loadPicture(const std::string& path) override;
     bool makeThumbnails(const std::vector<sb::ThumbnailOrder>& orders, const sb::ThumbnailDone& done) override;
     void browserNavigate(const std::string& address) override;
@@ -76,6 +88,14 @@ public:
     // The address waiting for the browser to come on view (empty: none).
     QUrl pendingNavigation() const { return pending_; }
 
+    // What the Publish window publishes with; without it the window says
+    // the program cannot publish.
+    void setPublishRunner(PublishRunner runner) { publishRunner_ = std::move(runner); }
+    // The Main Window's language, which the Publish window follows.
+    void setLanguageSource(std::function<bool()> english);
+    // The Publish window while it is open (nullptr otherwise).
+    PublishWindow* publishWindow() const;
+
     // The view of a further window while it is on screen (nullptr otherwise).
     WindowView* windowView(const sb::WindowModel& window) const;
 
@@ -96,10 +116,14 @@ public:
     QSize displayBound() const;
 
     // The decoded picture of a loaded file, upright, at least as large as
-    // `room` allows (fitted, never enlarged). Decodes again when the kept copy
-    // is too small or was dropped; a null image when the file cannot be
-    // decoded.
+    // `room` allows (fitted, never enlarged). A null image while it is being
+    // decoded (the views are told when it is ready, picturesDecoded) or when
+    // the file cannot be decoded.
     QImage picture(const QString& path, QSize room = {});
+    // How long loadPicture waits for a decode before it answers with the
+    // size from the header and lets the pixels follow: small pictures then
+    // show at once, and broken ones are found unreadable at once.
+    void setPictureWait(std::chrono::milliseconds wait) { pictureWait_ = wait; }
     // Changes whenever a new decode of the file is kept (the file changed on
     // disk and was loaded again): a holder showing it then takes it anew.
     std::uint64_t pictureGeneration(const QString& path) const { return pictures_.generation(path); }
@@ -123,7 +147,12 @@ public:
     // What one order asks for, from a single decoding at the largest size
     // it needs (see sb::ThumbnailOrder); nothing and no size when the
     // picture cannot be read whole. Safe on any thread.
-    static sb::MadePicture thumbnail(const sb::ThumbnailOrder& order);
+    static sb::MadePicture thumbnail(const sb::ThumbnailOrder& order, const std::atomic<bool>* cancelled = nullptr);
+
+    // Asked from a signal handler's notice (SIGTERM, SIGINT): a batch of
+    // thumbnails under way stops as if cancelled.
+    static void requestStop(bool stop = true);
+    static bool stopRequested();
 
 private:
     void closeAllWindows();
@@ -139,6 +168,11 @@ private:
     int busyDepth_ = 0;
     QSize displayBound_{640, 480};
     std::function<QSize()> displayBoundSource_;
+    // Tells the views on the main thread that a decode ended; before the
+    // cache, whose workers use it until they are joined.
+    std::unique_ptr<QObject> decodedNotice_;
+    std::atomic<bool> noticePending_{false};
+    std::chrono::milliseconds pictureWait_{40};
     PictureCache pictures_;
     bool preloading_ = true;
     std::vector<SyncedView*> views_;
@@ -147,6 +181,9 @@ private:
     // Further windows on screen, by their model (qt_platform_windows.cpp).
     using OpenWindows = std::vector<std::pair<const sb::WindowModel*, QPointer<QObject>>>;
     OpenWindows windows_;
+    PublishRunner publishRunner_;
+    std::function<bool()> languageSource_;
+    QPointer<QObject> publishWindow_;
     OpenWindows::const_iterator findWindow(const sb::WindowModel& window) const;
 };
 

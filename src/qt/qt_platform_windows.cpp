@@ -1,11 +1,13 @@
-// The program's further windows (the Copy Window) on screen, and the folder
-// chooser: the part of the real Platform that opens and closes windows.
+// The program's further windows (the Copy Window, the Publish window) on
+// screen, and the folder chooser: the part of the real Platform that opens
+// and closes windows.
 #include <QApplication>
 #include <QDir>
 #include <QFileDialog>
 
 #include <algorithm>
 
+#include "qt/publish_window.h"
 #include "qt/qt_platform.h"
 #include "qt/window_view.h"
 
@@ -55,7 +57,32 @@ void QtPlatform::closeWindow(sb::WindowModel& window) {
     view->deleteLater();
 }
 
+PublishWindow* QtPlatform::publishWindow() const { return static_cast<PublishWindow*>(publishWindow_.data()); }
+
+void QtPlatform::openPublishWindow(const std::string& siteFolder, bool english) {
+    PublishWindow* window = publishWindow();
+    if (!window) {
+        window = new PublishWindow(publishRunner_);
+        window->setAttribute(Qt::WA_DeleteOnClose);
+        // The program ends with its Main Window, whatever else is open.
+        window->setAttribute(Qt::WA_QuitOnClose, false);
+        window->setLanguageSource(languageSource_);
+        SyncedView* view = window;
+        addView(view);
+        QObject::connect(window, &QObject::destroyed, [this, view] { removeView(view); });
+        publishWindow_ = window;
+    }
+    window->open(siteFolder, english);
+}
+
+void QtPlatform::setLanguageSource(std::function<bool()> english) {
+    languageSource_ = std::move(english);
+    if (PublishWindow* window = publishWindow()) window->setLanguageSource(languageSource_);
+}
+
 void QtPlatform::closeAllWindows() {
+    // A publishing run still going is cancelled and waited for.
+    delete publishWindow();
     const auto windows = std::move(windows_);
     windows_.clear();
     for (const auto& [model, widget] : windows) {

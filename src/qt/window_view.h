@@ -33,6 +33,11 @@ public:
 
     // Brings every widget in step with the model; cheap when nothing changed.
     void sync() override;
+    // Holders still waiting for their picture take it now.
+    void picturesDecoded() override {
+        dirty_ = true;
+        sync();
+    }
 
     // Runs a handler of the model. Handlers may nest (they let pending events
     // run, and a click in either window can start another one meanwhile);

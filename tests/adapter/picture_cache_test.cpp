@@ -130,6 +130,9 @@ struct Viewer {
         QImage pixels;
     };
     Shown shown() {
+        // The picture on view is decoded off the main thread: taken once ready.
+        platform.pictureCache().waitForPreloads();
+        QApplication::processEvents();
         const sb::Control& holder = model.control("Picture1");
         return {holder.picture, model.title, model.text("Text1", 2), QSize(holder.width, holder.height),
                 static_cast<QLabel*>(named(&view, "Picture1"))->pixmap().toImage()};

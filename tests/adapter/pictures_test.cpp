@@ -6,13 +6,25 @@
 
 #include <QColorSpace>
 #include <QImageWriter>
+#include <QProgressDialog>
+#include <QTimer>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <condition_variable>
+#include <fstream>
+#include <mutex>
 #include <map>
 #include <optional>
+#include <thread>
 #include <vector>
 
 #include "adapter_support.h"
+#include "huge_pictures.h"
 #include "qt/picture_cache.h"
+#include "qt/picture_decoder.h"
 #include "site/gallery.h"
 
 namespace sbqt {
@@ -22,6 +34,7 @@ using sb::test::TempDir;
 using namespace test;
 
 bool reddish(QColor c) { return c.red() > 150 && c.blue() < 100; }
+
 
 TEST(Pictures, TurnedUprightByTheirOrientationTag) {
     TempDir dir;
@@ -51,8 +64,9 @@ TEST(Pictures, TurnedUprightByTheirOrientationTag) {
     }
 }
 
-// Each file is answered at once: its natural size, and decoded for the room
-// it is shown in (never enlarged), or refused as no picture.
+// Each file is answered at once, and then, once decoded: its natural size,
+// and decoded for the room it is shown in (never enlarged), or refused as no
+// picture; no decode takes more than its budget.
 TEST(Pictures, BrokenAndExtremeFilesAreAnsweredAtOnce) {
     QImage noise(320, 240, QImage::Format_RGB888);  // picture data, not headers, make up most of the file
     for (int y = 0; y < 240; ++y)
@@ -84,20 +98,30 @@ TEST(Pictures, BrokenAndExtremeFilesAreAnsweredAtOnce) {
         {"alta zero.gif", bytes(QByteArray::fromHex("474946383961100000008000000000ffffff2c000000001000000000020244013b")), none, {640, 480}, {0, 0}},
         // A sound header claiming 100000 x 100000 pixels (40 GB) is refused from the header.
         {"enorme.png", bytes(QByteArray::fromHex("89504e470d0a1a0a0000000d49484452000186a0000186a0080200000027309c9f")), none, {640, 480}, {0, 0}},
+        // 30000 x 30000: a JPEG decodes at an eighth; a progressive one needs
+        // all its coefficients at once (1.8 GB), a PNG all its pixels: refused.
+        {"enorme.jpg", hugeGreyJpeg(30000, false), QSize(30000, 30000), {640, 480}, {480, 480}},
+        {"enorme progressiva.jpg", hugeGreyJpeg(30000, true), none, {640, 480}, {0, 0}},
+        {"enorme vera.png", hugeGreyPng(30000), none, {640, 480}, {0, 0}},
     };
     TempDir dir;
     QtPlatform platform(qpath(dir.str()));
+    platform.setPictureWait({});  // the header's answer first, the pixels later
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         const std::string path = dir / c.name;
         ASSERT_TRUE(c.make(path));
         platform.setDisplayBound(c.room);
+        peakSinceLastCall();
         QElapsedTimer timer;
         timer.start();
-        const auto natural = platform.loadPicture(path);
+        platform.loadPicture(path);
+        EXPECT_LT(timer.elapsed(), 1000) << "a viewer would hang on it";
+        platform.pictureCache().waitForPreloads();
+        const auto natural = platform.loadPicture(path);  // now as the decode found it
         EXPECT_EQ(natural ? Size(QSize(natural->width, natural->height)) : none, c.natural);
         EXPECT_EQ(platform.picture(qpath(path), c.room).size(), c.decoded);
-        EXPECT_LT(timer.elapsed(), 1000) << "a viewer would hang on it";
+        EXPECT_LE(peakSinceLastCall(), PictureDecoder::kPictureBudget);
     }
 }
 
@@ -213,6 +237,65 @@ TEST(Thumbnails, WebSizedCopiesAreUprightNeverEnlargedAndKeepTheColourProfile) {
                 EXPECT_EQ(copy.colorSpace(), QColorSpace(QColorSpace::DisplayP3)) << "copy " << k;
             }
         }
+    }
+}
+
+// FIFOs nobody writes to in the place of pictures: the batch never waits on
+// them, and Cancel, or a stop asked by SIGTERM or SIGINT, returns at once
+// (the FIFOs are unblocked after 5 s, so that a fault fails instead of hanging).
+TEST(Thumbnails, CancelAndStopReturnAtOnceWhateverStandsInPlaceOfAPicture) {
+    TempDir dir;
+    const QByteArray photo = halves({2000, 1500}, "JPEG");
+    std::vector<sb::ThumbnailOrder> orders;
+    std::vector<std::string> fifos;
+    for (int i = 0; i < 120; ++i) {
+        const std::string path = dir / ("foto " + std::to_string(i) + ".jpg");
+        if (i % 30 < 3) {
+            ASSERT_EQ(::mkfifo(path.c_str(), 0600), 0);
+            fifos.push_back(path);
+        } else {
+            ASSERT_TRUE(writeBytes(path, photo));
+        }
+        orders.push_back({path, {230, 160}});
+    }
+    enum Ending { Whole, Cancelled, Stopped };
+    for (const Ending ending : {Whole, Cancelled, Stopped}) {
+        SCOPED_TRACE(ending);
+        std::mutex mutex;
+        std::condition_variable over;
+        bool done = false;
+        std::thread unstick([&] {
+            std::unique_lock lock(mutex);
+            while (!over.wait_for(lock, std::chrono::seconds(5), [&] { return done; }))
+                for (const std::string& fifo : fifos) ::close(::open(fifo.c_str(), O_RDWR | O_NONBLOCK));
+        });
+        QElapsedTimer timer;
+        timer.start();
+        qint64 askedAt = -1;
+        const QObject asking;  // no question is left for a later run
+        QTimer::singleShot(ending == Whole ? 60000 : 300, &asking, [&] {
+            askedAt = timer.elapsed();
+            if (ending == Stopped) QtPlatform::requestStop();
+            for (QWidget* w : QApplication::allWidgets())
+                if (auto* progress = qobject_cast<QProgressDialog*>(w); progress && ending == Cancelled) progress->cancel();
+        });
+        std::size_t made = 0;
+        QtPlatform platform(qpath(dir.str()));
+        const bool whole = platform.makeThumbnails(orders, [&](std::size_t i, const sb::MadePicture& picture) {
+            ++made;
+            EXPECT_EQ(picture.thumbnail.empty(), i % 30 < 3) << i;
+        });
+        const qint64 returned = timer.elapsed();
+        QtPlatform::requestStop(false);
+        {
+            const std::lock_guard lock(mutex);
+            done = true;
+        }
+        over.notify_all();
+        unstick.join();
+        EXPECT_EQ(whole, made == orders.size());
+        EXPECT_TRUE(whole || ending != Whole);
+        EXPECT_LT(returned - std::max<qint64>(askedAt, 0), ending == Whole ? 4000 : 1000);
     }
 }
 

@@ -54,6 +54,8 @@ QString shownText(QWidget* w) {
 }
 
 void expectFollowsModel(WindowView& view) {
+    view.platform().pictureCache().waitForPreloads();  // pictures are decoded off the window's thread
+    QApplication::processEvents();
     const sb::WindowModel& m = view.model();
     EXPECT_EQ(view.size(), QSize(m.clientWidth / 15, m.clientHeight / 15)) << m.name();
     EXPECT_EQ(view.windowTitle().toStdString(), m.title);

@@ -37,29 +37,58 @@ test('group buttons stand one under the other, as many as MAX_NUM_ARG allows, ne
   assert.deepEqual(g.groupButtonPlaces(s, 0), []);
 });
 
-test('slides fill the rows of a page from (POS_X_DIA, POS_Y_DIA), the thumbnail inside each', () => {
-  const s = settings({ MAX_NUM_RIGHE: 2, MAX_NUM_IMG_RIGA: 3, LARGH_X_DIA: 135, ALT_DIA: 100, POS_X_DIA: 400, POS_Y_DIA: 190, POS_Y_IMG: 205 });
-  const places = g.slidePlaces(s, 5);
-  assert.deepEqual(places.map((p) => [p.left, p.top, p.width, p.height]),
-    [[400, 190, 135, 100], [555, 190, 135, 100], [710, 190, 135, 100], [400, 320, 135, 100], [555, 320, 135, 100]]);
-  for (const place of places) assert.deepEqual(place.thumbnail, { left: 10, top: 15, width: 115, height: 80 });
+test('the slides stand at (POS_X_DIA, POS_Y_DIA) where a row fits, centred in a wider window, flowing in a narrower one', () => {
+  const s = settings({ MAX_NUM_IMG_RIGA: 3, LARGH_X_DIA: 135, ALT_DIA: 100, POS_X_DIA: 400, POS_Y_DIA: 190, POS_Y_IMG: 205 });
+  // a row is 3 x 135 + 2 x 20 = 445 wide: the parameters' places need 400 + 445 + 10
+  const cases = [
+    // window width, touch, narrow, columns, slide width x height, grid left
+    [1280, false, false, 3, 135, 100, 417], [855, false, false, 3, 135, 100, 400], [855, true, false, 3, 135, 100, 400],
+    [2000, false, false, 3, 135, 100, 777], [854, false, true, 3, 135, 100], [390, false, true, 2, 135, 100],
+    [300, false, true, 2, 135, 100], [280, false, true, 1, 135, 100], [100, false, true, 1, 84, 62], [1, false, true, 1, 1, 1],
+  ];
+  for (const [width, touch, narrow, columns, w, h, left] of cases) {
+    const layout = g.layoutFor(s, width, touch);
+    assert.deepEqual([layout.narrow, layout.touch, layout.columns, layout.slideWidth, layout.slideHeight],
+      [narrow, narrow || touch, columns, w, h], `${width} px`);
+    if (!narrow) assert.equal(g.gridPlace(s, width).left, left, `${width} px`);
+  }
+  assert.deepEqual(g.gridPlace(s, 1280).thumbnail, { left: 10, top: 15, width: 115, height: 80 });
 });
 
 test('a group is split into pages of rows x slides', () => {
   const s = settings({ MAX_NUM_RIGHE: 1, MAX_NUM_IMG_RIGA: 3 });
   const cases = [
-    // pictures, pages, range of the last page, numbered buttons
-    [1, 1, [0, 1], []], [3, 1, [0, 3], []], [7, 3, [6, 7], [1, 2, 3]], [9, 3, [6, 9], [1, 2, 3]],
-    [2000, 667, [1998, 2000], [1, 2, 3, 4, 5, 6, 7, 8, 9, 10]],
+    // pictures, pages, range of the last page
+    [1, 1, [0, 1]], [3, 1, [0, 3]], [7, 3, [6, 7]], [9, 3, [6, 9]], [2000, 667, [1998, 2000]],
   ];
-  for (const [pictures, pages, last, numbered] of cases) {
+  for (const [pictures, pages, last] of cases) {
     assert.equal(g.pageCount(s, pictures), pages, `${pictures} pictures`);
     const range = g.pageRange(s, pages, pictures);
     assert.deepEqual([range.first, range.end], last, `${pictures} pictures`);
-    assert.deepEqual(g.numberedPages(pages), numbered);
   }
   assert.equal(g.numberedButton(3), 'Pulsante_03.gif');
   assert.equal(g.numberedButton(10), 'Pulsante_10.gif');
+});
+
+test('the page bar shows the first page, the last, the current one and its neighbours, whatever the count', () => {
+  const cases = [
+    // current page, pages, buttons (0 a gap)
+    [1, 1, []], [1, 2, [1, 2]], [2, 2, [1, 2]], [1, 7, [1, 2, 0, 7]], [4, 7, [1, 2, 3, 4, 5, 6, 7]],
+    [17, 25, [1, 0, 16, 17, 18, 0, 25]], [25, 25, [1, 0, 24, 25]], [3, 25, [1, 2, 3, 4, 0, 25]], [23, 25, [1, 0, 22, 23, 24, 25]],
+  ];
+  for (const [page, pages, bar] of cases) assert.deepEqual(g.pageBar(page, pages), bar, `${page} of ${pages}`);
+  for (let pages = 1; pages <= 500; pages++) {
+    for (let page = 1; page <= pages; page++) {
+      const bar = g.pageBar(page, pages), numbers = bar.filter((n) => n > 0);
+      const needed = pages > 1 ? [1, page - 1, page, page + 1, pages].filter((n) => n >= 1 && n <= pages) : [];
+      const wrong = bar.length > 7 || needed.some((n) => !numbers.includes(n)) ||
+        bar.some((n, k) => k > 0 && (n === 0 ? bar[k - 1] === 0 || bar[k + 1] - bar[k - 1] < 3 : bar[k - 1] !== 0 && n !== bar[k - 1] + 1));
+      if (wrong) assert.fail(`${page} of ${pages}: ${bar}`);
+    }
+  }
+  assert.equal(g.pictureButtons(10, { narrow: false }), true);
+  assert.equal(g.pictureButtons(11, { narrow: false }), false);
+  assert.equal(g.pictureButtons(3, { narrow: true }), false);
 });
 
 test('the page bar goes above the slides when there is room, under them otherwise', () => {
@@ -85,6 +114,29 @@ test('each path segment is URL-encoded, so odd names reach their files', () => {
   for (const [group, file, url] of cases) assert.equal(g.pictureUrl(group, file), url);
 });
 
+test('keys step through pages and pictures: every page, the last too, a step of history; pictures replace theirs', () => {
+  const s = settings({ MAX_NUM_RIGHE: 1, MAX_NUM_IMG_RIGA: 3 });  // 7 pictures: pages 1 to 3
+  const cases = [
+    // view [page, picture], key, target [page, picture, step] or null
+    [[1, -1], 'ArrowRight', [2, -1, 'push']], [[2, -1], 'ArrowRight', [3, -1, 'push']], [[3, -1], 'ArrowRight', null],
+    [[3, -1], 'ArrowLeft', [2, -1, 'push']], [[1, -1], 'ArrowLeft', null], [[1, -1], 'PageDown', [2, -1, 'push']],
+    [[1, -1], 'End', [3, -1, 'push']], [[3, -1], 'Home', [1, -1, 'push']], [[3, -1], 'End', null], [[2, -1], 'x', null],
+    [[1, -1], 'Escape', [1, -1, 'push', -1]],
+    [[1, 2], 'ArrowRight', [2, 3, 'replace']], [[3, 6], 'ArrowRight', null], [[1, 0], 'ArrowLeft', null],
+    [[2, 3], 'ArrowLeft', [1, 2, 'replace']], [[1, 0], 'End', [3, 6, 'replace']], [[2, 4], 'Escape', [2, -1, 'close']],
+  ];
+  for (const [[page, picture], key, target] of cases) {
+    const result = g.keyTarget({ group: 0, page, picture }, key, 7, s);
+    const expected = target && { group: target[3] === undefined ? 0 : target[3], page: target[0], picture: target[1], step: target[2] };
+    assert.deepEqual(result, expected, `${key} from ${page}/${picture}`);
+  }
+  assert.equal(g.keyTarget({ group: -1, page: 1, picture: -1 }, 'ArrowRight', 0, s), null);
+  // Right arrows from the first page of 500 reach the last one and stop there.
+  let view = { group: 0, page: 1, picture: -1 }, steps = 0;
+  for (let next; (next = g.keyTarget(view, 'ArrowRight', 1500, s)); steps++) view = next;
+  assert.deepEqual([view.page, steps], [500, 499]);
+});
+
 test('every view has an address that leads back to it', () => {
   const groups = g.readGroups([
     ['Mare #1 & 100%', [['a.jpg', 't1.jpg'], ['b.jpg', ''], ['c=d&e.jpg', 't3.jpg'], ['d.jpg', 't4.jpg']]],
@@ -106,11 +158,47 @@ test('every view has an address that leads back to it', () => {
 });
 
 test('the list is read defensively and only the first MAX_NUM_ARG groups are part of the site', () => {
-  const list = [['A', [['1.jpg', 't.jpg']]], 'rotto', ['B', 'rotto'], ['C', [['', ''], [5], ['2.jpg']]], ['D', [['3.jpg', 4]]], ['E', [['4.jpg', '']]]];
+  const list = [['A', [['1.jpg', 't.jpg'], ['5.jpg', 't5.jpg', 'l5.jpg', 's5.jpg', 4000, 3000], ['6.jpg', '', '', '', 0, 0],
+    ['7.jpg', 't', 'l', 's', -5, 300], ['8.jpg', 't', 7, null, '100', 'x']]],
+  'rotto', ['B', 'rotto'], ['C', [['', ''], [5], ['2.jpg']]], ['D', [['3.jpg', 4]]], ['E', [['4.jpg', '']]]];
   const groups = g.readGroups(list, settings({ MAX_NUM_ARG: 3 }));
-  assert.deepEqual(groups.map((group) => [group.name, group.pictures.map((p) => p.file + ':' + p.thumbnail)]),
-    [['A', ['1.jpg:t.jpg']], ['C', ['2.jpg:']], ['D', ['3.jpg:']]]);
+  assert.deepEqual(groups.map((group) => [group.name, group.pictures.map((p) => [p.file, p.thumbnail, p.large, p.small, p.width, p.height].join(':'))]),
+    [['A', ['1.jpg:t.jpg:::0:0', '5.jpg:t5.jpg:l5.jpg:s5.jpg:4000:3000', '6.jpg::::0:0', '7.jpg:t:l:s:0:0', '8.jpg:t:::0:0']],
+      ['C', ['2.jpg::::0:0']], ['D', ['3.jpg::::0:0']]]);
   assert.deepEqual(g.readGroups(undefined, defaults), []);
+});
+
+test('the words are the list\'s, Italian where it has none; the page follows its language', () => {
+  const english = { home: 'Home', page: 'Page {k} of {n}', next: 'Next', download: 'Download original' };
+  const cases = [
+    // Lingua_Galleria, Parole_Galleria, lang, page words, next, download, unreadable
+    [undefined, undefined, 'it', 'Pagina 2 di 25', 'Successiva', 'Scarica l\'originale', 'immagine non leggibile'],
+    ['en', english, 'en', 'Page 2 of 25', 'Next', 'Download original', 'picture cannot be read'],
+    ['fr', { next: '', page: 5 }, 'it', 'Pagina 2 di 25', 'Successiva', 'Scarica l\'originale', 'immagine non leggibile'],
+  ];
+  for (const [language, given, lang, page, next, download, unreadable] of cases) {
+    const chosen = g.readWords({ Lingua_Galleria: language, Parole_Galleria: given });
+    assert.deepEqual([chosen.lang, g.pageWords(chosen.words, 2, 25), chosen.words.next, chosen.words.download, chosen.words.unreadable],
+      [lang, page, next, download, unreadable], String(language));
+  }
+});
+
+test('the big picture comes from the smallest copy sharp enough for the room and the screen', () => {
+  const full = { small: 's.jpg', large: 'l.jpg', width: 4000, height: 3000 };
+  const cases = [
+    // picture, room width x height, density, file
+    [full, 1030, 690, 1, 'small'], [full, 1800, 1000, 1, 'large'], [full, 1030, 690, 2, 'large'], [full, 390, 844, 3, 'small'],
+    [full, 1300, 1000, 2, 'original'], [{ ...full, small: '' }, 390, 844, 1, 'large'],
+    [{ small: '', large: '', width: 1600, height: 1200 }, 2500, 1400, 2, 'original'],
+    [{ small: 's.jpg', large: '', width: 1600, height: 1200 }, 390, 844, 2, 'small'],
+    [{ small: 's.jpg', large: '', width: 1600, height: 1200 }, 1280, 900, 1, 'original'],
+    [{ small: 's.jpg', large: 'l.jpg', width: 0, height: 0 }, 800, 600, 1, 'small'],
+    [{ small: 's.jpg', large: 'l.jpg', width: 0, height: 0 }, 2560, 1400, 1, 'original'],
+    [{ small: '', large: '', width: 0, height: 0 }, 100, 100, 1, 'original'],
+  ];
+  for (const [picture, width, height, density, file] of cases) {
+    assert.equal(g.bigPictureSource(picture, width, height, density), file, `${JSON.stringify(picture)} in ${width}x${height}@${density}`);
+  }
 });
 
 test('the big picture starts where the parameters say, fitted to the window', () => {
@@ -119,6 +207,7 @@ test('the big picture starts where the parameters say, fitted to the window', ()
     [[1280, 900], { left: 220, top: 80, maxWidth: 1030, maxHeight: 790 }],
     [[400, 300], { left: 30, top: 30, maxWidth: 340, maxHeight: 240 }],  // too small for the parameters' place
     [[20, 20], { left: 30, top: 30, maxWidth: 1, maxHeight: 1 }],
+    [[390, 844, true], { left: 0, top: 0, maxWidth: 390, maxHeight: 844 }],  // a narrow window: all of it
   ];
-  for (const [[width, height], room] of cases) assert.deepEqual(g.bigPictureRoom(defaults, width, height), room);
+  for (const [[width, height, narrow], room] of cases) assert.deepEqual(g.bigPictureRoom(defaults, width, height, narrow), room);
 });

@@ -341,7 +341,9 @@ int main(int argc, char** argv) {
     view.show();
     view.activateWindow();
     QApplication::setActiveWindow(&view);
-    QTimer::singleShot(0, [&monkey] { monkey.run(), QCoreApplication::quit(); });
+    // Ends without the Main Window's question on unwritten values (its
+    // answers are the monkey's own, and Cancel would keep the program open).
+    QTimer::singleShot(0, [&monkey] { monkey.run(), QCoreApplication::exit(0); });
     QApplication::exec();
 
     // What typed paths led the program to make elsewhere is listed and taken

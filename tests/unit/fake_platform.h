@@ -43,6 +43,7 @@ public:
     // --- script (an empty queue: the dialog is cancelled, the answer is No) ---
     std::deque<std::string> dialogAnswers, folderAnswers;
     std::deque<bool> yesNoAnswers;
+    std::deque<Answer> yesNoCancelAnswers;  // an empty queue: Cancel
     std::map<std::string, std::vector<std::string>> listings;  // overrides real listings
     std::function<void()> onDoEvents;                           // runs once per doEvents, may nest handlers
     bool browserAlwaysBusy = false;
@@ -54,6 +55,7 @@ public:
     std::vector<std::string> navigations, openedPages, thumbnailsMade, folderDialogs;
     std::vector<std::pair<std::string, std::string>> dialogs;  // (folder, file)
     std::vector<const WindowModel*> onScreen;                  // further windows shown and not closed
+    std::vector<std::pair<std::string, bool>> publishWindows;  // (site folder, English) of each opening
     int windowShowings = 0, beeps = 0, browserStops = 0;
     bool busy = false;
 
@@ -64,6 +66,10 @@ public:
     bool askYesNo(const std::string& text, const std::string& title) override {
         questions.push_back({text, title});
         return next(yesNoAnswers, false);
+    }
+    Answer askYesNoCancel(const std::string& text, const std::string& title) override {
+        questions.push_back({text, title});
+        return next(yesNoCancelAnswers, Answer::Cancel);
     }
     void beep() override { ++beeps; }
     void setBusyPointer(bool b) override { busy = b; }
@@ -80,6 +86,7 @@ public:
         if (std::find(onScreen.begin(), onScreen.end(), &window) == onScreen.end()) onScreen.push_back(&window);
     }
     void closeWindow(WindowModel& window) override { std::erase(onScreen, &window); }
+    void openPublishWindow(const std::string& site, bool english) override { publishWindows.emplace_back(site, english); }
     bool openInUserBrowser(const std::string& path) override {
         openedPages.push_back(path);
         return true;

@@ -87,6 +87,9 @@ TEST(Gallery, GroupsAreTheSubfoldersHoldingPictures) {
     makeFile(s.folder + "/Vuoto/leggimi.txt");
     fs::create_directory_symlink(elsewhere.str(), s.folder + "/Collegato");
     fs::create_directory_symlink(s.folder + "/manca", s.folder + "/Rotto");
+    fs::create_directory_symlink(s.folder, s.folder + "/Sito stesso");  // links to the site folder or above it are no groups
+    fs::create_directory_symlink(fs::path(s.folder).parent_path(), s.folder + "/Sopra");
+    fs::create_directory_symlink("/", s.folder + "/Radice");
 
     const GroupSearch search = findGroups(s.folder);
     std::vector<std::string> found;
@@ -269,6 +272,10 @@ const BadGallery kBadGalleries[] = {
      {"Miniature interrotte: 2 immagini senza miniatura"}, 1},
     {"NameNotUtf8", [](Site& s) { s.picture("G/a.jpg"); s.picture("G/\xE8.jpg"); },
      {"Nome non leggibile, escluso dalla galleria: {}/G/\xC3\xA8.jpg"}, 1},  // shown as the letter it likely is
+    {"GroupFolderUnreadable", [](Site& s) { s.picture("G/a.jpg"); fs::permissions(fs::path(s.picture("H/b.jpg")).parent_path(), fs::perms::none); },
+     {"Cartella non leggibile, esclusa dalla galleria: {}/H"}, 1, true},
+    {"GroupFolderNotSearchable", [](Site& s) { s.picture("G/a.jpg"); fs::permissions(fs::path(s.picture("H/b.jpg")).parent_path(), fs::perms::owner_read); },
+     {"Cartella non leggibile, esclusa dalla galleria: {}/H"}, 1, true},
     {"ThousandsBroken", [](Site& s) { for (int i = 0; i < 3000; ++i) makeFile(s.folder + "/G/" + std::to_string(i) + ".jpg", "x"); },
      [] {  // the first ten, then how many more
          std::vector<std::string> lines;
@@ -305,6 +312,8 @@ TEST(Gallery, BadInputIsReportedAndTheRestOfTheGalleryWorks) {
             EXPECT_EQ(withThumbnail, c.withThumbnail);
             EXPECT_EQ(pictures, findGroups(s.folder).groups.at(0).pictures.size());
             EXPECT_TRUE(userFile.empty() || readFile(s.thumbnails()) == userFile) << "the user's file is kept";
+            std::error_code ec;  // the folders made unreadable go with the test
+            for (const auto& entry : fs::directory_iterator(s.folder)) fs::permissions(entry.path(), fs::perms::owner_all, fs::perm_options::add, ec);
         });
     }
 }

@@ -34,7 +34,9 @@ std::string captionOf(const WindowModel& w, const std::string& key) {
     return w.has(split(key).first, split(key).second) ? at(w, key).text : "<no " + key + ">";
 }
 
-bool onView(const MainWindow& w, const std::string& key) { return w.isAbove(split(key).first, split(key).second, "TabStrip1", -1); }
+bool onView(const MainWindow& w, const std::string& key) {
+    return at(w, key).visible && w.isAbove(split(key).first, split(key).second, "TabStrip1", -1);
+}
 
 struct CaptionRow {
     const char* key;
@@ -72,6 +74,7 @@ const CaptionRow kMainWindowCaptions[] = {
     {"tab 8", "Pulsanti", "Bottons"}, {"tab 9", "Testata", "Head"}, {"tab 10", "Commenti", "Note"},
     {"tab 11", "Anteprima Sito", "Preview Web-Site"}, {"Command2", "HTML SFONDO"}, {"Command3", "<"}, {"Command4", ">"}, {"Command6", "OK"},
     {"Command7", "HTML DIAPOSITIVA"}, {"Command8", "HTML GRUPPI"}, {"Label6(0)", "by Velmora"}, {"Label6(1)", "by Velmora"},
+    {"PublishSite", "Pubblica il sito", "Publish the site"},
 };
 const CaptionRow kCopyWindowCaptions[] = {
     {"title", "Site Builder ", nullptr, "Copia Immagine"}, {"Frame1", "Copia Immagini selezionate", "Copy select Images"},
@@ -206,7 +209,7 @@ TEST(TabPages, ShowOnlyTheTabsOwnControls) {
         {8, {"Text4(1)", "Text1(8)", "Command1", "Picture1"}},
         {9, {"Text4(1)", "Text1(9)", "Command1", "Picture1"}},
         {10, {"Text4(1)", "Text1(10)", "Command1", "Picture1"}},
-        {11, {"WebBrowser1"}},  // the preview of the site written on entering
+        {11, {"WebBrowser1", "PublishSite"}},  // the preview of the site written on entering, and publishing it
     };
     const std::set<int> linkRowShown = {1, 7, 8, 9, 10};
     for (const auto& [tab, controls] : own) {
@@ -344,9 +347,31 @@ TEST(Layout, NothingCoversTheFlagsNorTheSignature) {
     for (int tab = 1; tab <= 11; ++tab) {
         p.showTab(tab);
         uncovered(p.window, "tab " + std::to_string(tab));
+        // The publish button, where it is on view, stands clear of every other control.
+        const Control& publish = p.window.control("PublishSite");
+        for (const Control& c : p.window.controls()) {
+            if (!publish.visible || !c.visible || &c == &publish || c.width == 0 || c.height == 0) continue;
+            EXPECT_TRUE(c.left >= publish.left + publish.width || publish.left >= c.left + c.width ||
+                        c.top >= publish.top + publish.height || publish.top >= c.top + c.height)
+                << "the publish button covers " << c.key() << " on tab " << tab;
+        }
     }
     p.window.Command5_Click();
     uncovered(*p.window.Form2(), "the Copy Window");
+}
+
+// The publish button opens the Publish window on the site's folder, in the
+// language on view.
+TEST(PublishSite, OpensThePublishWindowForTheSiteInTheWindowsLanguage) {
+    Program p;
+    p.load(11);
+    p.state.Parametri.Cartella_Sito = "/home/anna/sito/";
+    for (int english : {1, 0}) {
+        p.window.Image2_Click(english);
+        p.window.click("PublishSite", -1);
+    }
+    EXPECT_EQ(p.platform.publishWindows,
+              (std::vector<std::pair<std::string, bool>>{{"/home/anna/sito/", true}, {"/home/anna/sito/", false}}));
 }
 
 // Start-up visits every tab and ends on the first with every parameter

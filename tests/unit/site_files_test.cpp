@@ -157,12 +157,13 @@ struct BadInput {
     bool permissions = false;  // run where permissions bind (the root user ignores them)
 };
 
+// A site whose folder cannot be written lacks its 23 pictures and its icon.
 const BadInput kBadInputs[] = {
     {"FolderWithOldFiles", [](Scene& s) { makeFile(s.p.Cartella_Sito + "index.htm", "old"); makeFile(s.p.Cartella_Sito + "blank.gif", "old"); }},
-    {"ParentMissing", [](Scene& s) { s.p.Cartella_Sito = s.dir / "manca/nuovo/"; }, NoFolder, 23},
-    {"FolderIsAFile", [](Scene& s) { s.p.Cartella_Sito = makeFile(s.dir / "file.txt") + "/"; }, NoFolder, 23},
-    {"FolderUnderAFile", [](Scene& s) { s.p.Cartella_Sito = makeFile(s.dir / "file.txt") + "/sito/"; }, NoFolder, 23},
-    {"FolderReadOnly", [](Scene& s) { fs::create_directories(s.p.Cartella_Sito); ::chmod(s.p.Cartella_Sito.c_str(), 0555); }, NoFiles, 23, 0, true},
+    {"ParentMissing", [](Scene& s) { s.p.Cartella_Sito = s.dir / "manca/nuovo/"; }, NoFolder, 24},
+    {"FolderIsAFile", [](Scene& s) { s.p.Cartella_Sito = makeFile(s.dir / "file.txt") + "/"; }, NoFolder, 24},
+    {"FolderUnderAFile", [](Scene& s) { s.p.Cartella_Sito = makeFile(s.dir / "file.txt") + "/sito/"; }, NoFolder, 24},
+    {"FolderReadOnly", [](Scene& s) { fs::create_directories(s.p.Cartella_Sito); ::chmod(s.p.Cartella_Sito.c_str(), 0555); }, NoFiles, 24, 0, true},
     {"ScriptReadOnly", [](Scene& s) { ::chmod(makeFile(s.p.Cartella_Sito + kScriptFileName, "old").c_str(), 0444); }, NoScript, 0, 0, true},
     {"ImageMissing", [](Scene& s) { s.p.Nome_Immagine_Testata = s.sources + "/manca.jpg"; }, All, 1},
     {"ImageUnreadable", [](Scene& s) { ::chmod((s.p.Nome_Immagine_Testata = s.picture("chiusa.jpg")).c_str(), 0); }, All, 1, 0, true},

@@ -80,7 +80,8 @@ TEST(SamplePages, AreTheDocumentedLines) {
 TEST(SamplePages, LieBesideThePictureNamedUpToTheFileNamesFirstDot) {
     const std::tuple<std::string, std::string, std::string> cases[] = {  // picture, stem (none: no page), title when not the path
         {"tramonto.jpg", "tramonto", ""}, {"foto.2007/mare.jpg", "foto.2007/mare", ""}, {"many.dots.name.jpg", "many", ""},
-        {"qu\"ote & r.GIF", "qu\"ote & r", ""},
+        {"qu\"ote & r.GIF", "qu\"ote & r", "qu&quot;ote &amp; r.GIF"},
+        {"<img src=x onerror='alert(1)'>.jpg", "<img src=x onerror='alert(1)'>", "&lt;img src=x onerror=&#39;alert(1)&#39;&gt;.jpg"},
         {"\xD0\x96\xD0\xB0\xD1\x80.bmp", "\xD0\x96\xD0\xB0\xD1\x80", "&#1046;&#1072;&#1088;.bmp"},
         {"a file/mare.jpg", "a file/mare", ""}, {"noext", "", ""}, {"foto.2007/noext", "", ""},
     };

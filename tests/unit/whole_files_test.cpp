@@ -6,6 +6,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <signal.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -174,6 +175,31 @@ TEST(WriteAgain, KeepsOnlyAFileHoldingTheSameBytes) {
         EXPECT_EQ(std::make_tuple(inode(target) == before, readFile(target), readFile(other), fs::is_symlink(target)),
                   std::make_tuple(kept, page, old, false));
     }
+}
+
+// The first write into a folder removes the temporary files that killed
+// writers left there, and nothing else: a living writer's, a fresh one, the
+// user's files of like names.
+TEST(Leftovers, TheNextWriteRemovesOnlyTheProgramsOwn) {
+    const std::tuple<const char*, bool, bool, bool> cases[] = {  // name, old, locked by a writer, removed
+        {".index.htm.0123abcd.part", true, false, true},  {".foto di mare.jpg.89abcdef.part", true, false, true},
+        {".index.htm.01234567.part", true, true, false},  {".index.htm.fedcba98.part", false, false, false},
+        {".index.htm.part", true, false, false},          {"index.htm.0123abcd.part", true, false, false},
+        {".index.htm.0123ABCD.part", true, false, false}, {".index.htm.0123abc.part", true, false, false},
+        {".nota.0123abcd.part.txt", true, false, false}};
+    test::TempDir dir;
+    std::vector<std::shared_ptr<void>> writers;
+    for (const auto& [name, old, locked, removed] : cases) {
+        const std::string path = makeFile(dir / name, "half a page");
+        if (old) changedAgo(path, 60);
+        const int fd = locked ? ::open(path.c_str(), O_RDONLY) : -1;
+        if (locked) {
+            ASSERT_EQ(::flock(fd, LOCK_EX), 0);
+        }
+        writers.emplace_back(nullptr, [fd](void*) { ::close(fd); });
+    }
+    EXPECT_TRUE(files::writeBytes(dir / "index.htm", "the new page"));
+    for (const auto& [name, old, locked, removed] : cases) EXPECT_EQ(fs::exists(dir / name), !removed) << name;
 }
 
 }  // namespace

@@ -156,6 +156,40 @@ std::string legibleUtf8(std::string_view bytes) {
     return out;
 }
 
+std::string htmlEscaped(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (const char c : text) {
+        switch (c) {
+        case '&': out += "&amp;"; break;
+        case '<': out += "&lt;"; break;
+        case '>': out += "&gt;"; break;
+        case '"': out += "&quot;"; break;
+        case '\'': out += "&#39;"; break;
+        case '\r': out += "&#13;"; break;
+        case '\n': out += "&#10;"; break;
+        default: out.push_back(c);
+        }
+    }
+    return out;
+}
+
+bool isUtf8(std::string_view bytes) {
+    while (!bytes.empty()) {
+        const std::size_t n = validSequence(bytes);
+        if (n == 0) return false;
+        bytes.remove_prefix(n);
+    }
+    return true;
+}
+
+std::string cp1252ToUtf8(std::string_view bytes) {
+    std::u32string text;
+    text.reserve(bytes.size());
+    for (const char c : bytes) text.push_back(cp1252Character(static_cast<unsigned char>(c)));
+    return encodeUtf8(text);
+}
+
 std::string percentEncoded(std::string_view bytes, bool keepSlash) {
     static constexpr char kHex[] = "0123456789ABCDEF";
     static constexpr std::string_view kKept = "-._~!$()*+,;=@";

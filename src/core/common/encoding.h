@@ -38,11 +38,23 @@ std::string jsUnicodeEscape(char32_t cp);  // "\u20ac" (surrogate pairs above U+
 // same number), so a name from an 8-bit system keeps its letters.
 std::string legibleUtf8(std::string_view bytes);
 
+// Text as it stands in a page, in an element or a quoted attribute: "&",
+// "<", ">" and both quotes as references, and line breaks as references so
+// that the text keeps to its line. Nothing in it is markup.
+std::string htmlEscaped(std::string_view text);
+
 // A file name or path as a URL reference in a page: every byte but the
 // letters, digits and "-._~!$()*+,;=@" percent-encoded (so "%", "#", "?",
 // blanks, line breaks, quotes, ":" and non-ASCII reach the browser as part
 // of the name), "/" kept when `keepSlash`.
 std::string percentEncoded(std::string_view bytes, bool keepSlash);
+
+// Whether the bytes are UTF-8 throughout.
+bool isUtf8(std::string_view bytes);
+
+// Windows-1252 bytes as UTF-8 (its five unused bytes as the C1 controls of
+// the same number).
+std::string cp1252ToUtf8(std::string_view bytes);
 
 // Number of characters (code points) of a UTF-8 text.
 std::size_t characterCount(std::string_view utf8);

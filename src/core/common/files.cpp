@@ -7,6 +7,7 @@
 #ifdef __linux__
 #include <sys/sendfile.h>
 #endif
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <time.h>
 #include <unistd.h>
@@ -19,8 +20,10 @@
 #include <filesystem>
 #include <fstream>
 #include <memory>
+#include <mutex>
 #include <random>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 namespace fs = std::filesystem;
@@ -213,6 +216,45 @@ std::string temporaryNameBeside(const std::string& path) {
     return folder + "." + name.substr(0, 64) + suffix;
 }
 
+// Whether a name is one temporaryNameBeside gives: ".", a name, ".", eight
+// lower-case hexadecimal digits, ".part".
+bool isTemporaryName(std::string_view name) {
+    constexpr std::string_view kEnd = ".part";
+    constexpr std::size_t kDigits = 8;
+    if (name.size() < 2 + 1 + kDigits + kEnd.size() || name[0] != '.' || !name.ends_with(kEnd)) return false;
+    const std::string_view digits = name.substr(name.size() - kEnd.size() - kDigits, kDigits);
+    return name[name.size() - kEnd.size() - kDigits - 1] == '.' &&
+           std::all_of(digits.begin(), digits.end(), [](char c) { return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f'); });
+}
+
+// A writer killed while its file had a temporary name (on a file system
+// without unnamed files, or between naming and renaming) leaves that file
+// behind. The first write into a folder in each run removes such leftovers:
+// files of those names only, none that a living writer holds (each keeps its
+// file locked) and none changed in the last seconds (a writer between
+// making its file and locking it).
+void removeLeftovers(const std::string& folder) {
+    static std::mutex mutex;
+    static std::unordered_set<std::string> cleaned;
+    {
+        const std::lock_guard<std::mutex> lock(mutex);
+        if (!cleaned.insert(folder).second) return;
+    }
+    constexpr time_t kSettledSeconds = 5;
+    DIR* dir = ::opendir(folder.c_str());
+    if (dir == nullptr) return;
+    const time_t now = ::time(nullptr);
+    while (const dirent* entry = ::readdir(dir)) {
+        if (!isTemporaryName(entry->d_name)) continue;
+        const Descriptor file(::openat(::dirfd(dir), entry->d_name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+        struct stat st {};
+        if (file.fd < 0 || ::fstat(file.fd, &st) != 0 || !S_ISREG(st.st_mode)) continue;
+        if (st.st_mtime > now - kSettledSeconds || ::flock(file.fd, LOCK_EX | LOCK_NB) != 0) continue;
+        ::unlinkat(::dirfd(dir), entry->d_name, 0);
+    }
+    ::closedir(dir);
+}
+
 // The new content of a file, made beside it. Where the file system allows,
 // the new file has no name at all while it is written (O_TMPFILE), so a
 // program killed meanwhile leaves nothing behind; elsewhere it has a hidden
@@ -222,10 +264,10 @@ std::string temporaryNameBeside(const std::string& path) {
 class Replacement {
 public:
     explicit Replacement(const std::string& target) : target_(target) {
+        removeLeftovers(folderOf(target));
 #ifdef O_TMPFILE
         if (unnamedFilesAllowed) {
             fd_ = ::open(folderOf(target).c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0666);
-            if (fd_ >= 0) return;
         }
 #endif
         for (int attempt = 0; attempt < 16 && fd_ < 0; ++attempt) {
@@ -234,6 +276,9 @@ public:
             if (fd_ < 0 && errno != EEXIST) break;
         }
         if (fd_ < 0) temporary_.clear();
+        // Held until the file is closed: tells the next run's clean-up that
+        // this file is no leftover.
+        if (fd_ >= 0) ::flock(fd_, LOCK_EX | LOCK_NB);
     }
     ~Replacement() {
         if (fd_ >= 0) ::close(fd_);

@@ -1,7 +1,12 @@
 // Publishing a written site to the user's web space: the address the user
 // types, the way in, and one publishing run. The run itself (which files go
 // up, in which order, which go away) is plain code over a Transport; the
-// Transport that speaks SFTP and FTPS lives in the adapter.
+// Transport that speaks SFTP and FTPS lives in the adapter:
+//
+//     std::unique_ptr<sb::publish::Transport> sb::makeCurlTransport(
+//         const publish::Address&, const publish::Credentials&, const publish::Questions&);
+//
+// in qt/curl_transport.h (plain libcurl, no Qt).
 //
 // A publishing run never leaves half a file on view: every file goes up under
 // a temporary name in its own folder and is renamed over the old one only
@@ -28,10 +33,13 @@ struct Address {
     std::string host;
     int port = 0;      // the scheme's own port when not given
     std::string path;  // absolute, ends with "/"
+    std::string user;  // from "sftp://user@host/...", empty when not given
     bool operator==(const Address&) const = default;
 };
 
-// Nothing when the text is not an address the program publishes to.
+// Nothing when the text is not an address the program publishes to. The
+// path's %XX escapes are decoded; "/~/" at its start stands for the user's
+// home folder (SFTP).
 std::optional<Address> parseAddress(const std::string& text);
 
 struct Credentials {
@@ -69,15 +77,24 @@ struct Outcome {
     std::string message;    // one line for the user, in the run's language
 };
 
-// The way to the server: files, folders and renames on it. Implemented by
-// the adapter (libcurl) and, in tests, over a local folder.
+// The way to the server: files, folders and renames on it (transport.h).
+// Implemented by the adapter (libcurl) and, in tests, over a local folder.
 class Transport;
 
 // Publishes the site written in `siteFolder` (ending with its separator)
 // through `transport`, sending only what differs from what the last run
 // left there. Stops soon after `cancel` turns true (the server then holds
 // whole old or whole new files only).
+//
+// Sends every file of the folder and its subfolders except hidden ones
+// (names starting with '.', ".htaccess" excepted). Keeps the manifest
+// (plan.h) on the server and, with the local files' hashes, in
+// cacheFolder() under a name of the transport's identity.
 Outcome publishSite(const std::string& siteFolder, Transport& transport, const Events& events,
                     const std::atomic<bool>& cancel, bool english);
+
+// The user's cache folder for publishing: $XDG_CACHE_HOME/sitebuilder/publish
+// or ~/.cache/sitebuilder/publish.
+std::string cacheFolder();
 
 }  // namespace sb::publish

@@ -8,7 +8,9 @@
 #include <algorithm>
 #include <climits>
 #include <cmath>
+#include <cerrno>
 #include <cstdio>
+#include <filesystem>
 #include <optional>
 #include <unordered_map>
 #include <unordered_set>
@@ -30,15 +32,17 @@ constexpr double kSmallestSlide = 21, kLargestSlide = 2000;
 constexpr int kDefaultSlideWidth = 135, kDefaultSlideHeight = 100;
 
 // Lists the entries of a folder; `keep` sees each name (never a hidden one)
-// with the folder's descriptor, for the calls that need one.
+// with the folder's descriptor, for the calls that need one. False when the
+// folder cannot be read.
 template <typename Keep>
-void forEachEntry(const std::string& folder, Keep keep) {
+bool forEachEntry(const std::string& folder, Keep keep) {
     DIR* dir = ::opendir(folder.c_str());
-    if (dir == nullptr) return;
+    if (dir == nullptr) return false;
     while (const dirent* entry = ::readdir(dir)) {
         if (entry->d_name[0] != '.') keep(::dirfd(dir), std::string(entry->d_name), entry->d_type);
     }
     ::closedir(dir);
+    return true;
 }
 
 bool isUtf8(const std::string& name) { return encodeUtf8(decodeUtf8(name)) == name; }
@@ -63,14 +67,23 @@ char32_t sortingLetter(char32_t c) {
 
 bool isDigit(char32_t c) { return c >= U'0' && c <= U'9'; }
 
-std::vector<GalleryPicture> findPictures(const std::string& folder, std::vector<std::string>& unreadableNames) {
+// The pictures of a folder; `readable` turns false when the folder, or the
+// pictures it lists, cannot be read (a folder without the right to read or
+// to look into it).
+std::vector<GalleryPicture> findPictures(const std::string& folder, std::vector<std::string>& unreadableNames,
+                                         bool& readable) {
     std::vector<GalleryPicture> pictures;
-    forEachEntry(folder, [&](int dir, const std::string& name, unsigned char) {
+    bool searchable = true;
+    readable = forEachEntry(folder, [&](int dir, const std::string& name, unsigned char) {
         if (!isPictureName(name)) return;
         struct stat st {};
         // One look at each picture: that it is a file (links followed), and
         // its size and last change for the thumbnail's name.
-        if (::fstatat(dir, name.c_str(), &st, 0) != 0 || !S_ISREG(st.st_mode)) return;
+        if (::fstatat(dir, name.c_str(), &st, 0) != 0) {
+            if (errno == EACCES) searchable = false;
+            return;
+        }
+        if (!S_ISREG(st.st_mode)) return;
         if (!isUtf8(name)) {
             unreadableNames.push_back(folder + kSeparator + name);
             return;
@@ -81,6 +94,9 @@ std::vector<GalleryPicture> findPictures(const std::string& folder, std::vector<
         picture.changedSeconds = st.st_mtim.tv_sec;
         picture.changedNanoseconds = st.st_mtim.tv_nsec;
     });
+    // A picture refused (a link into a folder closed to the user is the
+    // link's fault) says nothing of its group unless the group itself is closed.
+    readable = readable && (searchable || ::access(folder.c_str(), X_OK) == 0);
     // By name first, then extension: "a.jpg" before "a 2.jpg" before "a 10.jpg".
     auto stem = [](const std::string& file) { return std::string_view(file).substr(0, file.rfind('.')); };
     std::sort(pictures.begin(), pictures.end(), [&stem](const GalleryPicture& a, const GalleryPicture& b) {
@@ -255,23 +271,41 @@ bool isPictureName(std::string_view name) {
 
 GroupSearch findGroups(const std::string& folder) {
     GroupSearch search;
+    // The site folder and the folders above it: a link to one of them is no
+    // group (it would show the site's own pictures, or the whole disk).
+    std::vector<std::pair<dev_t, ino_t>> above;
+    for (std::filesystem::path at = folder;; at = at.parent_path()) {
+        struct stat st {};
+        if (::stat(at.c_str(), &st) == 0) above.emplace_back(st.st_dev, st.st_ino);
+        if (at == at.parent_path() || at.empty()) break;
+    }
     std::vector<std::string> folders;
     forEachEntry(folder, [&](int dir, const std::string& name, unsigned char type) {
         if (name == kThumbnailFolderName) return;
-        struct stat st {};
+        if (type == DT_DIR) {
+            folders.push_back(name);
+            return;
+        }
         // A link to a folder is a group like the folder itself.
-        const bool isFolder = type == DT_DIR || ((type == DT_LNK || type == DT_UNKNOWN) &&
-                                                 ::fstatat(dir, name.c_str(), &st, 0) == 0 && S_ISDIR(st.st_mode));
-        if (isFolder) folders.push_back(name);
+        struct stat st {};
+        if (type != DT_LNK && type != DT_UNKNOWN) return;
+        if (::fstatat(dir, name.c_str(), &st, 0) != 0 || !S_ISDIR(st.st_mode)) return;
+        if (std::find(above.begin(), above.end(), std::pair(st.st_dev, st.st_ino)) != above.end()) return;
+        folders.push_back(name);
     });
     for (const std::string& name : folders) {
         const std::string path = folder + kSeparator + name;
+        bool readable = true;
         if (!isUtf8(name)) {
             std::vector<std::string> ignored;
-            if (!findPictures(path, ignored).empty()) search.unreadableNames.push_back(path);
+            if (!findPictures(path, ignored, readable).empty()) search.unreadableNames.push_back(path);
             continue;
         }
-        std::vector<GalleryPicture> pictures = findPictures(path, search.unreadableNames);
+        std::vector<GalleryPicture> pictures = findPictures(path, search.unreadableNames, readable);
+        if (!readable) {
+            search.unreadableFolders.push_back(path);
+            continue;
+        }
         if (!pictures.empty()) search.groups.push_back({name, std::move(pictures)});
     }
     std::sort(search.groups.begin(), search.groups.end(),
@@ -352,8 +386,9 @@ GalleryUpdate updateGallery(const std::string& folder, const GallerySettings& se
                             GalleryReport& report) {
     GroupSearch search = findGroups(folder);
     report.unreadableNames = std::move(search.unreadableNames);
+    report.unreadableFolders = std::move(search.unreadableFolders);
     // The engine shows the first groups only: the others are left out here
-    // too (no thumbnails made for nobody) and named in the report.
+    // too (no thumbnails made that nobody would see) and named in the report.
     report.groupsShown = settings.groupsShown;
     if (settings.groupsShown >= 0 && search.groups.size() > static_cast<std::size_t>(settings.groupsShown)) {
         for (auto group = search.groups.begin() + settings.groupsShown; group != search.groups.end(); ++group) {

@@ -3,7 +3,8 @@
 // thumbnails its slides show.
 //
 // A group is a direct subfolder of the site folder holding at least one
-// picture (hidden folders and the thumbnail folder excepted); its pictures
+// picture (hidden folders, the thumbnail folder and links to the site folder
+// or a folder above it excepted); its pictures
 // are its direct files whose last extension is jpg, jpeg, png, gif, webp or
 // bmp, in any case. Groups and pictures go in natural name order.
 //
@@ -87,6 +88,8 @@ struct GroupSearch {
     // Folders and pictures left out because their names are not UTF-8 text
     // (the engine could not name them), as full paths.
     std::vector<std::string> unreadableNames;
+    // Folders left out because they cannot be read, as full paths.
+    std::vector<std::string> unreadableFolders;
 };
 
 // The groups under `folder` (a folder path, without trailing separator).
@@ -121,6 +124,7 @@ struct GalleryReport {
         Problem problem;
     };
     std::vector<std::string> unreadableNames;
+    std::vector<std::string> unreadableFolders;
     // The thumbnail folder exists but is not a folder of the program's own
     // (a file, a link), or could not be made: no thumbnails.
     bool thumbnailFolderUnusable = false;

@@ -9,6 +9,10 @@
 namespace sb {
 
 inline constexpr const char* kHomePageFileName = "index.htm";
+// What follows the title in the page's title element and the description in
+// its sliding header.
+inline constexpr std::string_view kTitleSuffix = " - Layout creato da Velmora(c)";
+inline constexpr std::string_view kDescriptionEnd = "</strong></font>";
 
 // Composes the page. `title` and `description` are the texts of the title and
 // description fields (UTF-8, trimmed here); `backgroundPath` is the home page

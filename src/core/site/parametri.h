@@ -36,6 +36,8 @@ struct Parametri_Sito {
     std::string Nome_Immagine_Sfondo_Fumetto_1;
     std::string Nome_Immagine_Pulsante_X_1;
     std::string Nome_Immagine_Pulsante_X_2;
+
+    bool operator==(const Parametri_Sito&) const = default;
 };
 
 // Relative paths (under the application folder) of the default images.

@@ -24,7 +24,7 @@ static_assert(kLinkLineStart.size() + Indirizzo_Sito_Layout.size() + 1 + kLinkLi
 std::string frameLine() { return "//" + std::string(kLineWidth - 2, '='); }
 
 std::string titleLine() {
-    std::string line = "//======== Parametri del Sito ";
+    std::string line(kScriptTitleStart);
     line.append(kLineWidth - line.size(), '=');
     return line;
 }

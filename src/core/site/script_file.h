@@ -12,6 +12,9 @@
 namespace sb {
 
 inline constexpr const char* kScriptFileName = "Parametri_by_Velmora.js";
+// The start of the script's title comment, followed by "=" to the frame's
+// width: it tells a script this program wrote.
+inline constexpr std::string_view kScriptTitleStart = "//======== Parametri del Sito ";
 
 // A variable whose value could not be written as a number: its line is left
 // out of the script.

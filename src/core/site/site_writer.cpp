@@ -166,6 +166,9 @@ std::string siteMessage(const SiteReport& report) {
     for (const std::string& path : gallery.unreadableNames) {
         line("Nome non leggibile, escluso dalla galleria: " + legibleUtf8(path));
     }
+    for (const std::string& path : gallery.unreadableFolders) {
+        line("Cartella non leggibile, esclusa dalla galleria: " + legibleUtf8(path));
+    }
     if (gallery.thumbnailFolderUnusable) {
         line("Cartella delle miniature non utilizzabile: " + landingFolder(report.folder) + kSeparator +
              kThumbnailFolderName);

@@ -65,7 +65,8 @@ struct SiteReport {
     // Nothing at all went wrong.
     bool complete() const {
         return written() && uncopiedImages.empty() && omittedLines.empty() && engineCopied && pictureListWritten &&
-               gallery.unreadableNames.empty() && !gallery.thumbnailFolderUnusable && gallery.pictureProblems.empty();
+               gallery.unreadableNames.empty() && gallery.unreadableFolders.empty() &&
+               !gallery.thumbnailFolderUnusable && gallery.pictureProblems.empty();
     }
 };
 

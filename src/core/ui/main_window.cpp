@@ -1,6 +1,7 @@
 #include "ui/main_window.h"
 
 #include "common/text.h"
+#include "site/site_reader.h"
 
 namespace sb {
 
@@ -11,6 +12,7 @@ MainWindow::MainWindow(Module1& state, Platform& platform)
     edit("Command4").font = Font{"MS Sans Serif", 8.25, true};
     edit("Des_Sito").multiLine = true;
     edit("Picture1").autoSize = true;
+    edit("PublishSite").visible = false;  // the preview tab shows it
     for (const Caption& tab : kTabCaptions) tabs.emplace_back(tab.italian);
     selectedTab = 1;
     // The tab strip is the backdrop: every other control stands in front of it.
@@ -61,6 +63,7 @@ constexpr ButtonHandler kButtonHandlers[] = {
     {"Command7", &MainWindow::Command7_Click},
     {"Command8", &MainWindow::Command8_Click},
     {"Pulsante_Conferma", &MainWindow::Pulsante_Conferma_Click},
+    {"PublishSite", &MainWindow::PublishSite_Click},
 };
 
 const ButtonHandler* buttonHandler(const std::string& name) {
@@ -114,13 +117,17 @@ void MainWindow::Form_Load() {
     platform_.browserNavigate("about:blank");
     platform_.doEvents();
 
-    // Every start begins from the built-in defaults; the number of groups
-    // is the one field given its text here.
+    // Every start begins from the built-in defaults, or from the site the
+    // default folder holds when this program wrote it: start-up then writes
+    // that site again, not the defaults over it. The number of groups is the
+    // one field given its text here.
     p = defaultParameters(Cartella_Applicazione());
     setText("Titolo_Sito", -1, kTitlePlaceholder.italian);
     setText("Des_Sito", -1, kDescriptionPlaceholder.italian);
+    kept_ = {p, kTitlePlaceholder.italian, kDescriptionPlaceholder.italian};
+    if (holdsWrittenSite(p.Cartella_Sito)) keepSiteAsItIs_ = !loadSite(p.Cartella_Sito);
     s.Ultimo_Tab_Parametri = 10;
-    setText("Text3", -1, "5");
+    setText("Text3", -1, p.MAX_NUM_ARG.toText());
 
     Control& image1 = edit("Image1");
     image1.top = 1800;
@@ -159,44 +166,42 @@ void MainWindow::Form_Load() {
 
 // --- parameters -------------------------------------------------------------
 
-void MainWindow::Conferma_Variazione_Parametri() {
-    Parametri_Sito& p = state_.Parametri;
+namespace {
+
+// A site folder typed without its last separator is a folder all the same.
+std::string siteFolder(std::string typed) {
+    if (!typed.empty() && !isSeparator(typed.back())) typed += kSeparator;
+    return typed;
+}
+
+}  // namespace
+
+void MainWindow::takeFields(int tab, Parametri_Sito& p) {
     auto trimmed = [this](const char* name, int index = -1) { return trimBlanks(text(name, index)); };
     auto number = [this](const char* name) { return Value(readNumber(text(name))); };
-    switch (state_.Tab_Corrente) {
-    case 1:
-        p.Cartella_Sito = trimmed("Text1", 1);
-        setText("Titolo_Sito", -1, trimmed("Titolo_Sito"));
-        setText("Des_Sito", -1, trimmed("Des_Sito"));
-        break;
-    case 2:
-        p.Nome_Immagine_Sfondo_Sito = trimmed("Text1", 2);
-        Command2_Click();
-        break;
+    switch (tab) {
+    case 1: p.Cartella_Sito = siteFolder(trimmed("Text1", 1)); break;
+    case 2: p.Nome_Immagine_Sfondo_Sito = trimmed("Text1", 2); break;
     case 3:
         p.Nome_Immagine_Pulsanti_Argomenti = trimmed("Text1", 3);
         p.MAX_NUM_ARG = number("Text3");
         p.POS_Y_GRUPPI = trimmed("Text14");
         p.ALT_GRUPPI = trimmed("Text15");
-        Command8_Click();
         break;
     case 4:
         p.Nome_Sfondo_Pagina_Immagini = trimmed("Text1", 4);
         p.MAX_NUM_RIGHE = number("Text5");
         p.MAX_NUM_IMG_RIGA = number("Text6");
-        Command7_Click();
         break;
     case 5:
         p.Nome_Immagine_Sfondo_Diapositiva = trimmed("Text1", 5);
         p.LARGH_X_DIA = number("Text7");
         p.ALT_DIA = number("Text8");
-        Command7_Click();
         break;
     case 6:
         p.POS_X_DIA = number("Text9");
         p.POS_Y_DIA = number("Text10");
         p.POS_Y_IMG = number("Text11");
-        Command7_Click();
         break;
     case 7:
         p.POS_X_IMG_GRANDE = number("Text12");
@@ -206,15 +211,37 @@ void MainWindow::Conferma_Variazione_Parametri() {
         p.Nome_Immagine_Pulsante_X_1 = trimmed("Text1", 8);
         p.Nome_Immagine_Pulsante_X_2 = trimmed("Text1", 8);
         break;
-    case 9:
-        p.Nome_Immagine_Testata = trimmed("Text1", 9);
-        break;
+    case 9: p.Nome_Immagine_Testata = trimmed("Text1", 9); break;
     case 10:
-    case 11:
-        p.Nome_Immagine_Sfondo_Fumetto_1 = trimmed("Text1", 10);
+    case 11: p.Nome_Immagine_Sfondo_Fumetto_1 = trimmed("Text1", 10); break;
+    default: break;
+    }
+}
+
+void MainWindow::Conferma_Variazione_Parametri() {
+    Parametri_Sito& p = state_.Parametri;
+    const int tab = state_.Tab_Corrente;
+    const std::string folderBefore = p.Cartella_Sito;
+    takeFields(tab, p);
+    switch (tab) {
+    case 1:
+        setText("Titolo_Sito", -1, trimBlanks(text("Titolo_Sito")));
+        setText("Des_Sito", -1, trimBlanks(text("Des_Sito")));
+        // Another folder that holds a site of this program: its values may
+        // come with it.
+        if (p.Cartella_Sito != folderBefore && holdsWrittenSite(p.Cartella_Sito)) {
+            const bool english = Lingua_Inglese(*this);
+            const std::string question =
+                std::string(kLoadSiteQuestion.in(english)) + "\r\n" + kFolderLine.in(english) + p.Cartella_Sito;
+            if (platform_.askYesNo(question, kLoadSiteTitle.in(english))) loadSite(p.Cartella_Sito);
+        }
         break;
-    default:
-        break;
+    case 2: Command2_Click(); break;
+    case 3: Command8_Click(); break;
+    case 4:
+    case 5:
+    case 6: Command7_Click(); break;
+    default: break;
     }
     platform_.doEvents();
 }

@@ -10,6 +10,7 @@
 
 #include "app/state.h"
 #include "platform.h"
+#include "site/site_writer.h"
 #include "ui/captions.h"
 #include "ui/copy_window.h"
 #include "ui/window_designs.h"
@@ -22,6 +23,10 @@ inline constexpr std::array<int, 8> kPathFields = {1, 2, 3, 4, 5, 8, 9, 10};
 inline constexpr int kTabCount = static_cast<int>(std::size(kTabCaptions));
 inline constexpr int kPreviewTab = 11;
 inline constexpr int kMaxImages = 8000;
+
+// The recent sites with `folder` put first: each folder once, the gone ones
+// left out, ten at most.
+std::vector<std::string> withRecentSite(std::vector<std::string> sites, const std::string& folder);
 
 class MainWindow : public WindowModel {
 public:
@@ -46,6 +51,22 @@ public:
     // --- site creation (main_window_site.cpp) ---
     void Pulsante_Conferma_Click();
 
+    // --- a site read back and kept (main_window_site.cpp) ---
+    // Reads the site in `folder` (ending with its separator) into every
+    // stored value and field; a value it cannot read keeps its default and
+    // the user is told. False when anything was left unread.
+    bool loadSite(const std::string& folder);
+    // The stored values as the fields would commit them, every tab at once.
+    Parametri_Sito parametersFromFields();
+    // Whether the fields hold what the site, as last written or read, does not.
+    bool hasUnwrittenChanges();
+    // The close box: true when the window may close. With values not yet
+    // written it asks first whether to write them (Yes writes, No closes,
+    // Cancel stays).
+    bool mayClose();
+    // The site folders the user wrote last, most recent first, those gone left out.
+    std::vector<std::string> recentSiteFolders();
+
     // --- viewer (main_window_viewer.cpp) ---
     void Command1_Click();  // browse
     void Command2_Click();  // background sample page
@@ -62,6 +83,8 @@ public:
     // --- link icons and copy launcher (main_window_links.cpp) ---
     void Picture2_Click(int index);
     void Command5_Click();
+    // The preview tab's publish button: the Publish window for the site's folder.
+    void PublishSite_Click();
     // The Copy Window as last opened (nullptr before the first opening);
     // isOpen() tells whether it is on screen.
     CopyWindow* Form2() { return Form2_.get(); }
@@ -96,6 +119,17 @@ public:
     std::string underApplication(const std::string& relative);
 
 private:
+    // Takes one tab's fields over into `p`, as its commit does.
+    void takeFields(int tab, Parametri_Sito& p);
+    // Sets every field from the stored values, as each tab page fills its own.
+    void refillAllFields();
+    // Writes the site from the stored values; a site written is the one the
+    // fields are compared with and, past start-up, a recent site.
+    SiteReport writeSiteNow();
+    // Where a sample page of `picture` goes: beside it, unless it lies in the
+    // site's folder, which holds only the site.
+    std::string placeSamplePage(const std::string& page, const std::vector<std::string>& lines);
+
     void showTabPage(int tab);
     void showPreview();
     void setLinkRowVisible(bool visible);
@@ -105,6 +139,14 @@ private:
     Module1& state_;
     Platform& platform_;
     std::shared_ptr<CopyWindow> Form2_;
+    // The site as last written or read: what closing compares the fields with.
+    struct KeptSite {
+        Parametri_Sito parametri;
+        std::string title, description;
+    };
+    KeptSite kept_;
+    // Start-up leaves a site it could not read whole as it is.
+    bool keepSiteAsItIs_ = false;
 };
 
 }  // namespace sb

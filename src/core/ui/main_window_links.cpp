@@ -1,5 +1,5 @@
-// The Main Window's row of link icons, and its copy button, which hands the
-// image on view over to the Copy Window.
+// The Main Window's row of link icons, its copy button, which hands the
+// image on view over to the Copy Window, and its publish button.
 #include "common/text.h"
 #include "site/addresses.h"
 #include "ui/main_window.h"
@@ -44,6 +44,10 @@ void MainWindow::Command5_Click() {
         Form2_->Form_Load();
     }
     Form2_->show();
+}
+
+void MainWindow::PublishSite_Click() {
+    platform_.openPublishWindow(state_.Parametri.Cartella_Sito, Lingua_Inglese(*this));
 }
 
 }  // namespace sb

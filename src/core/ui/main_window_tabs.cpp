@@ -210,8 +210,23 @@ void MainWindow::Vedo_Campi_TAB() {
     platform_.setBusyPointer(false);
 }
 
+void MainWindow::refillAllFields() {
+    const Parametri_Sito& p = state_.Parametri;
+    for (const TabPage& page : tabPages()) {
+        for (const Fill& f : page.fills) {
+            if (const auto* path = std::get_if<std::string Parametri_Sito::*>(&f.from)) {
+                setText(f.field.name, f.field.index, p.**path);
+            } else if (const auto* value = std::get_if<Value Parametri_Sito::*>(&f.from)) {
+                setText(f.field.name, f.field.index, (p.**value).toText());
+            }
+        }
+    }
+}
+
 // Tabs 0 and 12, which start-up visits, have no page.
 void MainWindow::showTabPage(int tab) {
+    // Publishing is offered beside the preview of what would go up.
+    edit("PublishSite").visible = tab == kPreviewTab;
     if (tab < 1 || tab > kTabCount) return;
     const TabPage& page = tabPages()[static_cast<std::size_t>(tab - 1)];
     for (const Ref& r : page.front) bringToFront(r.name, r.index);

@@ -111,13 +111,14 @@ void MainWindow::Inizializza_Finestra() {
     setViewerCaption(*this);
     platform().doEvents();
 
-    // Visit every tab once; on the preview tab the default site is written
-    // without a word.
+    // Visit every tab once; on the preview tab the site (the default one, or
+    // the one read back) is written without a word.
     for (int t = 1; t <= 12; ++t) {
         s.Tab_Corrente = static_cast<std::int16_t>(t);
         if (t == 11) {
             s.Esecuzione_Automatica = 1;
-            Pulsante_Conferma_Click();
+            // A site read back in part is left as the user left it.
+            if (!keepSiteAsItIs_) Pulsante_Conferma_Click();
             platform().doEvents();
             s.Tab_Corrente = 11;
         }
@@ -129,6 +130,17 @@ void MainWindow::Inizializza_Finestra() {
     s.Caricamento_In_Corso = 0;
     platform().doEvents();
     platform().setBusyPointer(false);
+}
+
+std::string MainWindow::placeSamplePage(const std::string& page, const std::vector<std::string>& lines) {
+    const std::string& site = state().Parametri.Cartella_Sito;
+    const std::string folder = platform().temporaryFolder();
+    if (!site.empty() && !folder.empty() && files::sameFile(Separa_Percorso(page).folder, Separa_Percorso(site).folder)) {
+        const std::string elsewhere = folder + Separa_Percorso(page).name;
+        files::writeLines(elsewhere, lines);
+        return elsewhere;
+    }
+    return viewer::placePage(platform(), page, lines);
 }
 
 void MainWindow::Command1_Click() {
@@ -153,7 +165,7 @@ void MainWindow::Command2_Click() {
     const std::string image = trimmedPath(*this, tab);
     const auto page = viewer::backgroundPageName(image);
     std::string placed;
-    if (page) placed = viewer::placePage(platform(), *page, viewer::backgroundPage(image));
+    if (page) placed = placeSamplePage(*page, viewer::backgroundPage(image));
 
     // Events may have changed the field meanwhile: show the page of what it
     // holds now (the path itself when it names no page).
@@ -181,7 +193,7 @@ void MainWindow::Command7_Click() {
         values.slideTop = p.POS_Y_DIA;
         values.photoTop = p.POS_Y_IMG;
         values.photoLeft = s.POS_X_IMG;
-        placed = viewer::placePage(platform(), *page, viewer::slidePage(values));
+        placed = placeSamplePage(*page, viewer::slidePage(values));
     }
     platform().doEvents();
     platform().browserNavigate("file://" + placed);
@@ -200,7 +212,7 @@ void MainWindow::Command8_Click() {
         values.button = p.Nome_Immagine_Pulsanti_Argomenti;
         values.groups = p.MAX_NUM_ARG.number();
         values.buttonHeightTwips = control("Picture1").height;
-        placed = viewer::placePage(platform(), *page, viewer::groupsPage(values));
+        placed = placeSamplePage(*page, viewer::groupsPage(values));
     }
     platform().doEvents();
     platform().browserNavigate("file://" + placed);

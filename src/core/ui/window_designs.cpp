@@ -87,6 +87,8 @@ constexpr DesignRow kMainWindowControls[] = {
     {"Picture2", 4, kPictureBox, "", 0, 6720, 1815, 1095, 62},
     {"Picture2", 5, kPictureBox, "", 0, 6960, 1815, 1095, 63},
     {"Picture2", 6, kPictureBox, "", 0, 7080, 1815, 1095, 64},
+    // In the free stretch of the top row, on view on the preview tab only.
+    {"PublishSite", -1, kButton, kCaption, 6360, 0, 2760, 320, 65},
 };
 
 // The frame first: the field and the two buttons below it stand on the

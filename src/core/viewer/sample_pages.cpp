@@ -56,7 +56,8 @@ std::string inQuotes(std::string_view text) {
 // blanks at either end, line breaks, bytes that are not UTF-8).
 std::string reference(std::string_view path) { return inQuotes(percentEncoded(path, true)); }
 
-std::string titleLine(std::string_view text) { return "<title>" + std::string(text) + "</title>"; }
+// A path shown as text: never markup, whatever the name holds.
+std::string titleLine(std::string_view path) { return "<title>" + htmlEscaped(path) + "</title>"; }
 
 }  // namespace
 
@@ -83,7 +84,7 @@ std::vector<std::string> backgroundPage(std::string_view imagePath) {
         "</head>",
         "<body background=" + reference(path) + "> ",
         "<br>",
-        "<br><br><br><br>" + path + "<br><br><br><br>",
+        "<br><br><br><br>" + htmlEscaped(path) + "<br><br><br><br>",
         "<br>",
         "</body>",
         "</html>",

@@ -1,0 +1,267 @@
+// Publishing a site to real servers on 127.0.0.1 through the libcurl
+// transport: what ends up on the server, what is sent again, what a cut
+// connection leaves, and whom the program refuses to trust.
+#include <gtest/gtest.h>
+
+#include <mutex>
+
+#include "publish/publish.h"
+#include "publish/transport.h"
+#include "qt/curl_transport.h"
+#include "servers.h"
+
+namespace sb::test {
+namespace {
+
+using publish::Outcome;
+
+struct Published {
+    Outcome outcome;
+    std::vector<std::string> log;
+};
+
+std::ostream& operator<<(std::ostream& out, const Published& run) {
+    out << run.outcome.message;
+    for (const auto& line : run.log) out << "\n  " << line;
+    return out;
+}
+
+Published publishTo(const std::string& site, const std::string& address, publish::Credentials credentials = {},
+              publish::Questions questions = {}, std::function<void(const publish::Progress&)> progress = {}) {
+    const auto parsed = publish::parseAddress(address);
+    EXPECT_TRUE(parsed) << address;
+    auto transport = makeCurlTransport(*parsed, credentials, questions);
+    Published run;
+    std::mutex lock;
+    publish::Events events;
+    events.log = [&](const std::string& line) {
+        std::lock_guard guard(lock);
+        run.log.push_back(line);
+    };
+    events.progress = progress;
+    std::atomic<bool> cancel = false;
+    run.outcome = publish::publishSite(site + "/", *transport, events, cancel, true);
+    return run;
+}
+
+// The site's files, and what the server holds beside its hidden files: each
+// file's bytes, and its inode (a file sent again is a new one).
+std::map<std::string, std::string> filesUnder(const std::string& folder, bool withHidden = false) {
+    std::map<std::string, std::string> files;
+    for (auto it = fs::recursive_directory_iterator(folder); it != fs::recursive_directory_iterator(); ++it) {
+        const std::string name = it->path().filename();
+        if (name.starts_with('.') && !withHidden) {
+            if (it->is_directory()) it.disable_recursion_pending();
+            continue;
+        }
+        if (it->is_regular_file()) files[fs::relative(it->path(), folder)] = readFile(it->path());
+    }
+    return files;
+}
+
+std::map<std::string, ino_t> inodesUnder(const std::string& folder) {
+    std::map<std::string, ino_t> inodes;
+    for (const auto& [path, bytes] : filesUnder(folder)) {
+        struct stat info {};
+        ::stat((folder + "/" + path).c_str(), &info);
+        inodes[path] = info.st_ino;
+    }
+    return inodes;
+}
+
+std::vector<std::string> changedBetween(const std::map<std::string, ino_t>& before,
+                                        const std::map<std::string, ino_t>& after) {
+    std::vector<std::string> changed;
+    for (const auto& [path, inode] : after) {
+        const auto old = before.find(path);
+        if (old == before.end() || old->second != inode) changed.push_back(path);
+    }
+    return changed;
+}
+
+std::string bytes(int count, char seed) {
+    std::string text(count, ' ');
+    for (int i = 0; i < count; ++i) text[i] = char(seed + i * 7 + i / 251);
+    return text;
+}
+
+// A written site: its pages, scripts, pictures and thumbnails, names with
+// blanks, accents, '#', '%' and '&' among them.
+struct Site {
+    TempDir folder;
+    Site() {
+        put("index.htm", "<html>home</html>");
+        put("Parametri_by_Velmora.js", "var a=1;");
+        put("Immagini_by_Velmora.js", "var Gruppi_Immagini=[];");
+        put("galleria_by_Velmora.js", bytes(30000, 'g'));
+        put("Mare/Faro.jpg", bytes(400000, 'f'));
+        put("Mare/Scogli è #1 al 100% & più.jpg", bytes(300000, 's'));
+        put("Miniature_by_Velmora/0123456789abcdef_230x160.jpg", bytes(9000, 'm'));
+        put("Gite in montagna/Lago.png", bytes(250000, 'l'));
+    }
+    void put(const std::string& path, const std::string& text) { writeText(folder / path, text); }
+    std::string str() const { return folder.str(); }
+};
+
+class PublishSftp : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(servers.startSsh()) << "sshd did not start"; }
+    ServerHome servers;
+    Site site;
+};
+
+// The same publishing runs over SFTP and FTPS (whose certificate is accepted).
+class Publish : public ::testing::TestWithParam<bool> {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(GetParam() ? servers.startFtps() : servers.startSsh()) << "the server did not start";
+        questions.acceptCertificate = [](const std::string&, const std::string&) { return true; };
+    }
+    Published publish() { return publishTo(site.str(), address, {}, questions); }
+    ServerHome servers;
+    Site site;
+    std::string address = GetParam() ? servers.ftpsAddress() : servers.sftpAddress();
+    std::string served = GetParam() ? servers.ftpServed : servers.served;
+    publish::Questions questions;
+};
+INSTANTIATE_TEST_SUITE_P(Servers, Publish, ::testing::Values(false, true),
+                         [](const auto& info) { return info.param ? "Ftps" : "Sftp"; });
+
+TEST_P(Publish, KeepsTheServerInStepWithTheSiteSendingOnlyWhatChanged) {
+    auto run = publish();
+    ASSERT_TRUE(run.outcome.complete) << run;
+    EXPECT_EQ(filesUnder(served), filesUnder(site.str()));
+    EXPECT_EQ(run.log.back(), "Sent: index.htm");  // the home page last
+
+    auto before = inodesUnder(served);
+    run = publish();
+    ASSERT_TRUE(run.outcome.complete) << run;
+    EXPECT_EQ(run.outcome.message, "The site on the server is already up to date.");
+    EXPECT_EQ(changedBetween(before, inodesUnder(served)), std::vector<std::string>{});
+
+    site.put("Mare/Faro.jpg", bytes(400000, 'F'));
+    site.put("Immagini_by_Velmora.js", "var Gruppi_Immagini=[1];");
+    before = inodesUnder(served);
+    run = publish();
+    ASSERT_TRUE(run.outcome.complete) << run;
+    EXPECT_EQ(changedBetween(before, inodesUnder(served)),
+              (std::vector<std::string>{"Immagini_by_Velmora.js", "Mare/Faro.jpg"}));
+    EXPECT_EQ(filesUnder(served), filesUnder(site.str()));
+
+    // A picture taken out of the site goes; a file the user put there stays,
+    // and so does one the program never sent because it is hidden locally.
+    writeText(served + "/Mare/mine.txt", "the user's");
+    fs::remove(site.folder / "Mare/Scogli è #1 al 100% & più.jpg");
+    site.put(".hidden-notes", "not for the web");
+    run = publish();
+    ASSERT_TRUE(run.outcome.complete) << run;
+    EXPECT_FALSE(fs::exists(served + "/Mare/Scogli è #1 al 100% & più.jpg"));
+    EXPECT_EQ(readFile(served + "/Mare/mine.txt"), "the user's");
+    EXPECT_FALSE(fs::exists(served + "/.hidden-notes"));
+}
+
+TEST_F(PublishSftp, AServerKilledInTheMiddleLeavesWholeFilesAndTheNextRunCompletes) {
+    ASSERT_TRUE(publishTo(site.str(), servers.sftpAddress()).outcome.complete);
+    const auto old = filesUnder(servers.served);
+    for (const auto& [path, text] : old) site.put(path, text + "new");
+    site.put("Mare/Nuova.jpg", bytes(200000, 'n'));
+
+    bool killed = false;
+    const auto run = publishTo(site.str(), servers.sftpAddress(), {}, {}, [&](const publish::Progress& progress) {
+        if (!killed && progress.bytesDone > 500000) {
+            killed = true;
+            servers.ssh.kill();
+        }
+    });
+    ASSERT_TRUE(killed);
+    EXPECT_FALSE(run.outcome.complete);
+    EXPECT_NE(run.outcome.message.find("could not be reached, or the connection broke"), std::string::npos)
+        << run;
+    const auto fresh = filesUnder(site.str());
+    int newOnes = 0;
+    for (const auto& [path, text] : filesUnder(servers.served)) {
+        const bool whole = text == fresh.at(path) || (old.contains(path) && text == old.at(path));
+        EXPECT_TRUE(whole) << path;
+        newOnes += text == fresh.at(path);
+    }
+    EXPECT_LT(newOnes, int(fresh.size()));
+    EXPECT_EQ(readFile(servers.served + "/index.htm"), old.at("index.htm"));  // the home page waits for the rest
+
+    ASSERT_TRUE(servers.startSsh());
+    const auto again = publishTo(site.str(), servers.sftpAddress());
+    EXPECT_TRUE(again.outcome.complete) << again;
+    EXPECT_EQ(filesUnder(servers.served), fresh);
+}
+
+// Whom the program will not trust: each case refuses before a file is sent.
+TEST_F(PublishSftp, RefusesAWrongPasswordAndHostKeysItCannotTrust) {
+    const std::string knownHosts = servers.home / ".ssh/known_hosts";
+    const std::string theKey = readFile(knownHosts);
+    struct Case {
+        const char* name;
+        std::string knownHosts;
+        std::string password;
+        bool trust;
+        const char* said;  // in the outcome's message; empty: complete
+    } cases[] = {
+        {"wrong password", theKey, "wrong", false, "refused the login"},
+        {"unknown host, not trusted", "", "", false, "ssh-keyscan"},
+        // another key of the right type: the user's own
+        {"changed host key", "[127.0.0.1]:" + servers.sshPort + " " + readFile(servers.home / ".ssh/id_ed25519.pub"),
+         "", true, "differs from the one in ~/.ssh/known_hosts"},
+        {"unknown host, trusted", "", "", true, ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        writeText(knownHosts, c.knownHosts);
+        std::string asked;
+        publish::Questions questions;
+        questions.trustNewHost = [&](const std::string& host, const std::string& type, const std::string& print) {
+            asked = host + " " + type + " " + print;
+            return c.trust;
+        };
+        const auto run = publishTo(site.str(), servers.sftpAddress(), {"", c.password, ""}, questions);
+        if (c.said[0] == '\0') {
+            EXPECT_TRUE(run.outcome.complete) << run;
+            EXPECT_TRUE(asked.starts_with("127.0.0.1 ssh-ed25519 SHA256:")) << asked;
+            EXPECT_EQ(readFile(knownHosts), theKey);  // the key as ssh-keyscan gives it
+        } else {
+            EXPECT_FALSE(run.outcome.complete);
+            EXPECT_NE(run.outcome.message.find(c.said), std::string::npos) << run;
+            EXPECT_EQ(filesUnder(servers.served), (std::map<std::string, std::string>{}));
+        }
+    }
+}
+
+TEST(PublishFtps, AsksOnceAboutACertificateThatDoesNotVerifyAndPinsIt) {
+    ServerHome servers;
+    Site site;
+    ASSERT_TRUE(servers.startFtps());
+    int asked = 0;
+    std::string shown;
+    bool accept = false;
+    publish::Questions questions;
+    questions.acceptCertificate = [&](const std::string& host, const std::string& certificate) {
+        ++asked;
+        shown = host + "\n" + certificate;
+        return accept;
+    };
+    auto run = publishTo(site.str(), servers.ftpsAddress(), {}, questions);
+    EXPECT_FALSE(run.outcome.complete);
+    EXPECT_NE(run.outcome.message.find("could not be verified and was not accepted"), std::string::npos)
+        << run;
+    EXPECT_NE(shown.find("publish-test"), std::string::npos) << shown;
+    EXPECT_NE(shown.find("SHA-256: "), std::string::npos) << shown;
+    EXPECT_EQ(filesUnder(servers.ftpServed), (std::map<std::string, std::string>{}));
+
+    accept = true;
+    run = publishTo(site.str(), servers.ftpsAddress(), {}, questions);
+    EXPECT_TRUE(run.outcome.complete) << run;
+    EXPECT_EQ(asked, 2);
+    run = publishTo(site.str(), servers.ftpsAddress(), {}, questions);  // pinned: not asked again
+    EXPECT_TRUE(run.outcome.complete) << run;
+    EXPECT_EQ(asked, 2);
+}
+
+}  // namespace
+}  // namespace sb::test

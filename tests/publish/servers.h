@@ -1,0 +1,199 @@
+// Real servers for the publishing tests: an sshd and a vsftpd of the test's
+// own on 127.0.0.1, on free high ports, with keys and a certificate made in
+// a temporary folder that also serves as the user's home (known_hosts, the
+// SSH key, the cache and configuration folders).
+#pragma once
+
+#include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <signal.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <map>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "temp_dir.h"
+
+namespace sb::test {
+
+namespace fs = std::filesystem;
+
+inline int freePort() {
+    const int s = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    ::bind(s, reinterpret_cast<sockaddr*>(&address), sizeof address);
+    socklen_t length = sizeof address;
+    ::getsockname(s, reinterpret_cast<sockaddr*>(&address), &length);
+    ::close(s);
+    return ntohs(address.sin_port);
+}
+
+inline bool accepts(int port) {
+    const int s = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(std::uint16_t(port));
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    const bool ok = ::connect(s, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
+    ::close(s);
+    return ok;
+}
+
+inline int run(const std::string& command) { return std::system((command + " >/dev/null 2>&1").c_str()); }
+
+inline void writeText(const std::string& path, const std::string& text) {
+    fs::create_directories(fs::path(path).parent_path());
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << text;
+}
+
+// A server process of the test's own and every process it starts.
+class Server {
+public:
+    ~Server() { kill(); }
+
+    bool start(const std::vector<std::string>& arguments, int port, const std::string& log) {
+        pid_ = ::fork();
+        if (pid_ == 0) {
+            ::setpgid(0, 0);
+            std::freopen(log.c_str(), "a", stderr);
+            std::freopen("/dev/null", "w", stdout);
+            std::vector<char*> argv;
+            for (const auto& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
+            argv.push_back(nullptr);
+            ::execv(argv[0], argv.data());
+            ::_exit(127);
+        }
+        for (int i = 0; i < 200; ++i) {
+            if (accepts(port)) return true;
+            std::this_thread::sleep_for(std::chrono::milliseconds(25));
+        }
+        return false;
+    }
+
+    // Kills the server and the sessions it serves, at once.
+    void kill() {
+        if (pid_ <= 0) return;
+        for (pid_t child : descendants(pid_)) ::kill(child, SIGKILL);
+        ::kill(-pid_, SIGKILL);
+        ::kill(pid_, SIGKILL);
+        ::waitpid(pid_, nullptr, 0);
+        pid_ = -1;
+    }
+
+private:
+    static std::vector<pid_t> descendants(pid_t root) {
+        std::map<pid_t, pid_t> parents;
+        for (const auto& entry : fs::directory_iterator("/proc")) {
+            const std::string name = entry.path().filename();
+            if (name.find_first_not_of("0123456789") != std::string::npos) continue;
+            std::ifstream stat(entry.path() / "stat");
+            std::string text((std::istreambuf_iterator<char>(stat)), {});
+            const auto close = text.rfind(')');
+            if (close == std::string::npos) continue;
+            std::istringstream fields(text.substr(close + 2));
+            char state;
+            pid_t parent = 0;
+            fields >> state >> parent;
+            parents[std::stoi(name)] = parent;
+        }
+        std::vector<pid_t> found = {root};
+        for (std::size_t i = 0; i < found.size(); ++i)
+            for (const auto& [pid, parent] : parents)
+                if (parent == found[i]) found.push_back(pid);
+        return found;
+    }
+    pid_t pid_ = -1;
+};
+
+// The test's home, its servers and the folder they serve.
+class ServerHome {
+public:
+    TempDir home;  // first: the folders below are in it
+
+    ServerHome() {
+        ::setenv("HOME", home.str().c_str(), 1);
+        ::setenv("XDG_CACHE_HOME", (home / ".cache").c_str(), 1);
+        ::setenv("XDG_CONFIG_HOME", (home / ".config").c_str(), 1);
+        ::unsetenv("SSH_AUTH_SOCK");
+        fs::create_directories(home / ".ssh");
+        fs::create_directories(served);
+    }
+
+    std::string served = home / "www";  // what the server holds
+    std::string sshPort = std::to_string(freePort());
+    std::string ftpPort = std::to_string(freePort());
+
+    // An sshd that knows the test's key; known_hosts knows its host key
+    // unless `known` is false.
+    bool startSsh(bool known = true) {
+        fs::create_directories("/run/sshd");
+        const std::string keys = home / "keys";
+        fs::create_directories(keys);
+        if (!fs::exists(keys + "/host")) {
+            run("ssh-keygen -q -t ed25519 -N '' -f " + keys + "/host");
+            run("ssh-keygen -q -t ed25519 -N '' -f " + home / ".ssh/id_ed25519");
+            fs::copy_file(home / ".ssh/id_ed25519.pub", keys + "/authorized_keys");
+            writeText(keys + "/sshd_config",
+                      "Port " + sshPort + "\nListenAddress 127.0.0.1\nHostKey " + keys + "/host\nAuthorizedKeysFile " +
+                          keys + "/authorized_keys\nPidFile none\nPermitRootLogin yes\nStrictModes no\nUsePAM no\n"
+                          "PasswordAuthentication yes\nKbdInteractiveAuthentication no\nMaxStartups 20\n"
+                          "Subsystem sftp internal-sftp\n");
+        }
+        if (known) {
+            std::ifstream key(keys + "/host.pub");
+            std::string type, blob;
+            key >> type >> blob;
+            writeText(home / ".ssh/known_hosts", "[127.0.0.1]:" + sshPort + " " + type + " " + blob + "\n");
+        }
+        return ssh.start({"/usr/sbin/sshd", "-D", "-e", "-f", keys + "/sshd_config"}, std::stoi(sshPort),
+                         home / "sshd.log");
+    }
+
+    std::string sftpAddress() const { return "sftp://root@127.0.0.1:" + sshPort + served + "/"; }
+
+    // A vsftpd with explicit TLS on a self-signed certificate. Its users are
+    // anonymous ones allowed to write (no system user to make), in a root
+    // that only root may change, as vsftpd wants it.
+    std::string ftpServed = home / "ftproot/site";
+    bool startFtps() {
+        const std::string conf = home / "vsftpd";
+        fs::create_directories(conf);
+        if (!fs::exists(conf + "/cert.pem")) {
+            run("openssl req -x509 -newkey rsa:2048 -nodes -days 2 -subj /CN=publish-test -keyout " + conf +
+                "/key.pem -out " + conf + "/cert.pem");
+            fs::create_directories(ftpServed);
+            ::chmod(home.str().c_str(), 0755);
+            ::chmod((home / "ftproot").c_str(), 0755);
+            ::chmod(ftpServed.c_str(), 0777);
+            const int low = std::min(freePort(), 65000);
+            writeText(conf + "/vsftpd.conf",
+                      "listen=YES\nlisten_address=127.0.0.1\nlisten_port=" + ftpPort +
+                          "\nbackground=NO\nlocal_enable=NO\nwrite_enable=YES\nanonymous_enable=YES\n"
+                          "no_anon_password=YES\nanon_root=" + home / "ftproot" +
+                          "\nanon_upload_enable=YES\nanon_mkdir_write_enable=YES\nanon_other_write_enable=YES\n"
+                          "anon_umask=022\npasv_enable=YES\npasv_min_port=" + std::to_string(low) + "\npasv_max_port=" + std::to_string(low + 30) +
+                          "\nssl_enable=YES\nallow_anon_ssl=YES\nforce_anon_logins_ssl=YES\nforce_anon_data_ssl=YES\n"
+                          "require_ssl_reuse=NO\nrsa_cert_file=" + conf + "/cert.pem\nrsa_private_key_file=" + conf +
+                          "/key.pem\nseccomp_sandbox=NO\nsecure_chroot_dir=" + conf + "/empty\n"
+                          "xferlog_enable=NO\nmax_per_ip=0\nmax_clients=0\n");
+            fs::create_directories(conf + "/empty");
+        }
+        return ftp.start({"/usr/sbin/vsftpd", conf + "/vsftpd.conf"}, std::stoi(ftpPort), home / "vsftpd.log");
+    }
+
+    std::string ftpsAddress() const { return "ftps://anonymous@127.0.0.1:" + ftpPort + "/site/"; }
+
+    Server ssh, ftp;
+};
+
+}  // namespace sb::test
