@@ -175,7 +175,7 @@ const BadInput kBadInputs[] = {
     {"TargetNamesAFolder", [](Scene& s) { fs::create_directories(s.p.Cartella_Sito + "Image5.jpg"); }, All, 1},
     {"TargetNamesAPipe", [](Scene& s) { fs::create_directories(s.p.Cartella_Sito); ::mkfifo((s.p.Cartella_Sito + "blank.gif").c_str(), 0666); }, All, 1},
     {"TargetLinksToItsSource", [](Scene& s) { fs::create_directories(s.p.Cartella_Sito); fs::create_symlink(s.p.Nome_Immagine_Testata = s.picture("via.jpg"), s.p.Cartella_Sito + "via.jpg"); }},
-    {"BlankGifMissing", [](Scene& s) { s.app = s.sources; }, All, 1},
+    {"BlankGifMissing", [](Scene& s) { s.app = s.sources; }, All, 2},  // and the icon
     {"WorkingDirectoryWithoutIcons", [](Scene& s) { s.workingDirectory = s.sources; }, All, 14},
     {"GroupValuesNotNumbers", [](Scene& s) { s.p.POS_Y_GRUPPI = "40px"; s.p.ALT_GRUPPI = ""; }, All, 0, 2},
 };
