@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Draws the pictures that live in Site Builder's application folder:
 # page backgrounds, slide frames, buttons, headers, balloons, the sample
-# photo, navigation arrows, link tiles, the language flags and the icon.
+# photo, navigation arrows, link tiles, the language flags and the icon
+# (also as the icon every written site carries).
 #
 # Usage: assets/make_assets.sh OUTDIR [ICONDIR ICONNAME]
 #
@@ -397,6 +398,7 @@ make_icon() {
         -filter Lanczos \
         "${menu[@]}" \
         \( -clone 0 -resize 64x64 "${PNG[@]}" -write "$OUT/Site_Builder.png" +delete \) \
+        \( -clone 0 -resize 48x48 "${PNG[@]}" -write "$OUT/favicon_by_Velmora.png" +delete \) \
         \( -clone 0 -resize 32x32 "${GIF_ALPHA[@]}" -colors 16 \) \
         \( -clone 0 -resize 16x16 -unsharp 0x0.5 "${GIF_ALPHA[@]}" -colors 16 \) \
         -delete 0 "ICO:$OUT/Site_Builder.ico"

@@ -21,15 +21,29 @@ struct PixelSize {
 class WindowModel;
 
 // A thumbnail to make of a picture: turned upright by its orientation tag,
-// scaled to cover `size` and cut to it around its middle, as JPEG.
+// scaled to cover `size` and cut to it around its middle, as JPEG. With
+// `copySides`, also web-sized copies of the whole picture from the same
+// decoding: upright, scaled so that the long side is that many pixels (never
+// enlarged), JPEG with the picture's colour profile. A JPEG whose long side
+// is at most that already is its own copy: none is made. An empty `size`
+// asks for no thumbnail; an order for nothing only measures the picture.
 struct ThumbnailOrder {
     std::string picture;  // full path
     PixelSize size;
+    std::vector<int> copySides = {};
 };
 
-// Takes one made thumbnail: the order's index and the JPEG bytes, empty when
-// the picture could not be read.
-using ThumbnailDone = std::function<void(std::size_t, std::string)>;
+// What was made for one order: JPEG bytes, empty for anything not made; the
+// copies in the order's `copySides` order; the picture's upright size, 0 x 0
+// when it could not be read.
+struct MadePicture {
+    std::string thumbnail;
+    std::vector<std::string> copies;
+    PixelSize upright;
+};
+
+// Takes what was made for one order, with the order's index.
+using ThumbnailDone = std::function<void(std::size_t, MadePicture)>;
 
 class Platform {
 public:

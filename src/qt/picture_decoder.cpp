@@ -4,7 +4,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <QColorSpace>
 #include <QImageReader>
+#include <QTransform>
 
 #include <algorithm>
 #include <condition_variable>
@@ -262,8 +264,19 @@ std::optional<PictureDecoder::Picture> PictureDecoder::decode(const QString& pat
     // picture too large for a full decode still loads. The scaled size is
     // the picture's as stored, before it is turned.
     if (p->decoded != p->stored) reader.setScaledSize(p->decoded);
+    // Turned upright here rather than by the reader: Qt's turn by a quarter
+    // drops the colour profile, which the picture keeps.
+    const QImageIOHandler::Transformations turn = reader.transformation();
+    reader.setAutoTransform(false);
     QImage image = reader.read();
     if (image.isNull()) return std::nullopt;
+    if (turn != QImageIOHandler::TransformationNone) {
+        const QColorSpace space = image.colorSpace();
+        image = std::move(image).mirrored(turn.testFlag(QImageIOHandler::TransformationMirror),
+                                          turn.testFlag(QImageIOHandler::TransformationFlip));
+        if (turn.testFlag(QImageIOHandler::TransformationRotate90)) image = image.transformed(QTransform().rotate(90));
+        image.setColorSpace(space);
+    }
     if (request.fit == Fit::Cover) {
         const QSize room = request.room;
         const QSize cut = room.scaled(image.size(), Qt::KeepAspectRatio).expandedTo(QSize(1, 1));

@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QBuffer>
+#include <QColorSpace>
 #include <QCoreApplication>
 #include <QDesktopServices>
 #include <QDir>
@@ -216,22 +217,9 @@ std::atomic<bool> stopAsked{false};
 void QtPlatform::requestStop(bool stop) { stopAsked = stop; }
 bool QtPlatform::stopRequested() { return stopAsked; }
 
-QByteArray QtPlatform::thumbnail(const QString& path, QSize size, const std::atomic<bool>* cancelled) {
-    if (size.isEmpty()) return {};
-    // Covering the thumbnail and cut to it around the middle; decoded no
-    // larger than it needs: a JPEG then decodes only a fraction of its
-    // pixels, and a huge photo loads at all. A cut JPEG is refused before
-    // it is decoded, so that it costs nothing at each site write.
-    const PictureDecoder::Request request{size, PictureDecoder::Fit::Cover, kLongestDecodedSide, true};
-    const std::optional<PictureDecoder::Picture> picture = PictureDecoder::decode(path, request, cancelled);
-    if (!picture) return {};
-    QImage image = picture->image;
-    if (image.hasAlphaChannel()) {  // JPEG has no transparency: lay the picture on white
-        QImage flat(image.size(), QImage::Format_RGB32);
-        flat.fill(Qt::white);
-        QPainter(&flat).drawImage(0, 0, image);
-        image = flat;
-    }
+namespace {
+
+QByteArray jpegBytes(const QImage& image) {
     QByteArray bytes;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
@@ -240,24 +228,112 @@ QByteArray QtPlatform::thumbnail(const QString& path, QSize size, const std::ato
     return writer.write(image) ? bytes : QByteArray();
 }
 
+// JPEG has no transparency: the picture laid on white.
+QImage withoutTransparency(const QImage& image) {
+    if (!image.hasAlphaChannel()) return image;
+    QImage flat(image.size(), QImage::Format_RGB32);
+    flat.fill(Qt::white);
+    flat.setColorSpace(image.colorSpace());
+    QPainter(&flat).drawImage(0, 0, image);
+    return flat;
+}
+
+}  // namespace
+
+sb::MadePicture QtPlatform::thumbnail(const sb::ThumbnailOrder& order, const std::atomic<bool>* cancelled) {
+    sb::MadePicture made;
+    made.copies.resize(order.copySides.size());
+    const QString path = toQString(order.picture);
+    const QSize size(order.size.width, order.size.height);
+    bool jpeg = false;
+    if (const std::unique_ptr<QFile> file = PictureDecoder::open(path)) jpeg = file->peek(2) == "\xFF\xD8";
+    const std::optional<PictureDecoder::Header> header = PictureDecoder::inspect(path, {QSize(1, 1)});
+    if (!header) return made;
+    const QSize upright = header->natural;
+
+    // The copies' sizes (none where the picture is its own copy) and the
+    // size the thumbnail is cut from, never larger than the picture.
+    const int longSide = std::max(upright.width(), upright.height());
+    std::vector<QSize> copySizes(order.copySides.size());
+    for (std::size_t k = 0; k < copySizes.size(); ++k) {
+        const int side = order.copySides[k];
+        if (side <= 0 || (jpeg && longSide <= side)) continue;
+        copySizes[k] = longSide <= side ? upright
+                                        : QSize(qRound(double(upright.width()) * side / longSide),
+                                                qRound(double(upright.height()) * side / longSide))
+                                              .expandedTo(QSize(1, 1));
+    }
+    QSize cover;
+    if (!size.isEmpty()) {
+        cover = upright.scaled(size, Qt::KeepAspectRatioByExpanding);
+        if (cover.width() > upright.width()) cover = upright;
+        if (cover.width() > kLongestDecodedSide || cover.height() > kLongestDecodedSide) {
+            cover = cover.scaled(kLongestDecodedSide, kLongestDecodedSide, Qt::KeepAspectRatio);
+        }
+        cover = cover.expandedTo(QSize(1, 1));
+    }
+    // Decoded once, no larger than the largest output needs: a JPEG then
+    // decodes only a fraction of its pixels, and a huge photo loads at all.
+    QSize decoded = cover;
+    for (const QSize& copy : copySizes) {
+        if (copy.width() > decoded.width()) decoded = copy;
+    }
+    if (decoded.isEmpty()) {  // nothing to make: the picture measured
+        made.upright = {upright.width(), upright.height()};
+        return made;
+    }
+    // A cut JPEG is refused before it is decoded, so that it costs nothing
+    // at each site write.
+    const std::optional<PictureDecoder::Picture> picture =
+        PictureDecoder::decode(path, {decoded, PictureDecoder::Fit::Within, 0, true}, cancelled);
+    if (!picture || picture->natural != upright) return made;
+    const QImage image = withoutTransparency(picture->image);
+
+    // The copies from the largest down, each scaled from the one before; the
+    // thumbnail cut from the smallest that still covers it.
+    std::vector<std::size_t> largestFirst;
+    for (std::size_t k = 0; k < copySizes.size(); ++k) {
+        if (!copySizes[k].isEmpty()) largestFirst.push_back(k);
+    }
+    std::sort(largestFirst.begin(), largestFirst.end(),
+              [&](std::size_t a, std::size_t b) { return copySizes[a].width() > copySizes[b].width(); });
+    QImage source = image, smallest = image;
+    for (const std::size_t k : largestFirst) {
+        if (source.size() != copySizes[k]) {
+            source = source.scaled(copySizes[k], Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        }
+        made.copies[k] = jpegBytes(source).toStdString();
+        if (source.width() >= cover.width() && source.height() >= cover.height()) smallest = source;
+    }
+    if (!size.isEmpty()) {
+        const QSize cut = size.scaled(smallest.size(), Qt::KeepAspectRatio).expandedTo(QSize(1, 1));
+        const QImage thumbnail =
+            smallest.copy(QRect(QPoint((smallest.width() - cut.width()) / 2, (smallest.height() - cut.height()) / 2), cut))
+                .scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        made.thumbnail = jpegBytes(thumbnail).toStdString();
+        if (made.thumbnail.empty()) return {};
+    }
+    made.upright = {upright.width(), upright.height()};
+    return made;
+}
+
 bool QtPlatform::makeThumbnails(const std::vector<sb::ThumbnailOrder>& orders, const sb::ThumbnailDone& done) {
     if (orders.empty()) return true;
     // What the workers share with the calling thread. The workers hold it
     // too: after a cancel they may finish the picture in hand (one that is
     // slow to read) after this call has returned, and then only drop it.
     struct Shared {
-        std::vector<std::pair<QString, QSize>> orders;
+        std::vector<sb::ThumbnailOrder> orders;
         std::atomic<std::size_t> next{0};
         std::atomic<bool> cancelled{false};
         std::mutex mutex;
         std::condition_variable finished;
-        std::deque<std::pair<std::size_t, QByteArray>> ready;
+        std::deque<std::pair<std::size_t, sb::MadePicture>> ready;
         QEventLoop* waiting = nullptr;  // woken when something is ready; null once the call returned
         int workers = 0;
     };
     const auto shared = std::make_shared<Shared>();
-    for (const sb::ThumbnailOrder& order : orders)
-        shared->orders.emplace_back(toQString(order.picture), QSize(order.size.width, order.size.height));
+    shared->orders = orders;
 
     QEventLoop loop;
     QTimer wake;  // a safety net: the loop never waits long for a missed wake-up
@@ -276,13 +352,13 @@ bool QtPlatform::makeThumbnails(const std::vector<sb::ThumbnailOrder>& orders, c
 
     std::size_t handed = 0;
     auto handOver = [&] {
-        std::deque<std::pair<std::size_t, QByteArray>> batch;
+        std::deque<std::pair<std::size_t, sb::MadePicture>> batch;
         {
             const std::lock_guard lock(shared->mutex);
             batch.swap(shared->ready);
         }
-        for (auto& [index, jpeg] : batch) {
-            done(index, jpeg.toStdString());
+        for (auto& [index, made] : batch) {
+            done(index, std::move(made));
             ++handed;
         }
         return !batch.empty();
@@ -297,10 +373,10 @@ bool QtPlatform::makeThumbnails(const std::vector<sb::ThumbnailOrder>& orders, c
         PictureDecoder::enterBackground();
         std::thread([shared] {
             for (std::size_t i; !shared->cancelled && (i = shared->next++) < shared->orders.size();) {
-                QByteArray jpeg = thumbnail(shared->orders[i].first, shared->orders[i].second, &shared->cancelled);
+                sb::MadePicture made = thumbnail(shared->orders[i], &shared->cancelled);
                 const std::lock_guard lock(shared->mutex);
                 if (shared->cancelled) break;
-                shared->ready.emplace_back(i, std::move(jpeg));
+                shared->ready.emplace_back(i, std::move(made));
                 if (shared->waiting) QMetaObject::invokeMethod(shared->waiting, &QEventLoop::quit, Qt::QueuedConnection);
             }
             {

@@ -145,10 +145,10 @@ public:
     // The address in an embedded-browser form ("about:blank", file URL).
     static QUrl addressToUrl(const std::string& address);
 
-    // One thumbnail as JPEG bytes: the picture upright, covering `size` and
-    // cut to it around its middle; empty when the picture cannot be read
-    // whole. Safe on any thread.
-    static QByteArray thumbnail(const QString& path, QSize size, const std::atomic<bool>* cancelled = nullptr);
+    // What one order asks for, from a single decoding at the largest size
+    // it needs (see sb::ThumbnailOrder); nothing and no size when the
+    // picture cannot be read whole. Safe on any thread.
+    static sb::MadePicture thumbnail(const sb::ThumbnailOrder& order, const std::atomic<bool>* cancelled = nullptr);
 
     // Asked from a signal handler's notice (SIGTERM, SIGINT): a batch of
     // thumbnails under way stops as if cancelled.

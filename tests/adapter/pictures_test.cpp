@@ -4,6 +4,7 @@
 // none for a picture that cannot be read whole.
 #include <gtest/gtest.h>
 
+#include <QColorSpace>
 #include <QImageWriter>
 #include <QProgressDialog>
 #include <QTimer>
@@ -24,6 +25,7 @@
 #include "huge_pictures.h"
 #include "qt/picture_cache.h"
 #include "qt/picture_decoder.h"
+#include "site/gallery.h"
 
 namespace sbqt {
 namespace {
@@ -169,8 +171,9 @@ TEST(Thumbnails, EachPictureGivesAnUprightThumbnailOfTheSlidesProportionsOrNone)
     std::map<std::size_t, QImage> made;
     std::size_t calls = 0;
     QtPlatform platform(qpath(dir.str()));
-    EXPECT_TRUE(platform.makeThumbnails(orders, [&](std::size_t i, std::string jpeg) {
+    EXPECT_TRUE(platform.makeThumbnails(orders, [&](std::size_t i, sb::MadePicture picture) {
         ++calls;
+        const std::string& jpeg = picture.thumbnail;
         made[i] = jpeg.empty() ? QImage() : QImage::fromData(QByteArray::fromStdString(jpeg), "JPEG");
         EXPECT_TRUE(jpeg.empty() || !made[i].isNull()) << cases.at(i).name << ": not a JPEG";
     }));
@@ -191,6 +194,49 @@ TEST(Thumbnails, EachPictureGivesAnUprightThumbnailOfTheSlidesProportionsOrNone)
         for (const int x : {5, 115, 224}) {
             EXPECT_TRUE(near(image.pixel(x, 10), top)) << "top at " << x << ": " << std::hex << image.pixel(x, 10);
             EXPECT_TRUE(near(image.pixel(x, 150), bottom)) << "bottom at " << x << ": " << std::hex << image.pixel(x, 150);
+        }
+    }
+}
+
+// The web-sized copies come from the thumbnail's decoding: upright, the
+// long side 2048 or 1024 and never enlarged, none where a JPEG is its own,
+// in the picture's colour profile.
+TEST(Thumbnails, WebSizedCopiesAreUprightNeverEnlargedAndKeepTheColourProfile) {
+    QImage wide = QImage::fromData(halves({3000, 1500}, "JPEG", true));  // left red: on top once turned
+    wide.setColorSpace(QColorSpace(QColorSpace::DisplayP3));
+    struct Case { const char* name; QByteArray bytes; QSize thumbnail, large, small, upright; };
+    const Case cases[] = {
+        {"girata.jpg", withOrientation(encoded(wide, "JPEG"), 6), {230, 160}, {1024, 2048}, {512, 1024}, {1500, 3000}},
+        {"media.jpg", halves({1600, 1200}, "JPEG"), {}, {}, {1024, 768}, {1600, 1200}},
+        {"piccola.png", halves({800, 600}, "PNG"), {}, {800, 600}, {800, 600}, {800, 600}},
+        {"solo misurata.jpg", halves({3000, 2000}, "JPEG"), {}, {}, {}, {3000, 2000}},
+    };
+    TempDir dir;
+    std::vector<sb::ThumbnailOrder> orders;
+    for (const Case& c : cases) {
+        ASSERT_TRUE(writeBytes(dir / c.name, c.bytes));
+        const bool measured = std::string(c.name) == "solo misurata.jpg";
+        orders.push_back({dir / c.name, {c.thumbnail.width(), c.thumbnail.height()},
+                          measured ? std::vector<int>{} : std::vector<int>{sb::kLargeCopySide, sb::kSmallCopySide}});
+    }
+    std::map<std::size_t, sb::MadePicture> made;
+    QtPlatform platform(qpath(dir.str()));
+    EXPECT_TRUE(platform.makeThumbnails(orders, [&](std::size_t i, sb::MadePicture picture) { made[i] = std::move(picture); }));
+    for (std::size_t i = 0; i < std::size(cases); ++i) {
+        const Case& c = cases[i];
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(QSize(made[i].upright.width, made[i].upright.height), c.upright);
+        EXPECT_EQ(made[i].thumbnail.empty(), c.thumbnail.isEmpty());
+        const QSize sizes[] = {c.large, c.small};
+        for (std::size_t k = 0; k < made[i].copies.size(); ++k) {
+            const QImage copy = QImage::fromData(QByteArray::fromStdString(made[i].copies[k]), "JPEG");
+            EXPECT_EQ(copy.isNull() ? QSize() : copy.size(), sizes[k]) << "copy " << k;
+            if (copy.isNull()) continue;
+            EXPECT_TRUE(reddish(copy.pixelColor(copy.width() / 2, copy.height() / 8))) << "upright, copy " << k;
+            EXPECT_FALSE(reddish(copy.pixelColor(copy.width() / 2, copy.height() * 7 / 8))) << "upright, copy " << k;
+            if (i == 0) {
+                EXPECT_EQ(copy.colorSpace(), QColorSpace(QColorSpace::DisplayP3)) << "copy " << k;
+            }
         }
     }
 }
@@ -236,9 +282,9 @@ TEST(Thumbnails, CancelAndStopReturnAtOnceWhateverStandsInPlaceOfAPicture) {
         });
         std::size_t made = 0;
         QtPlatform platform(qpath(dir.str()));
-        const bool whole = platform.makeThumbnails(orders, [&](std::size_t i, const std::string& jpeg) {
+        const bool whole = platform.makeThumbnails(orders, [&](std::size_t i, const sb::MadePicture& picture) {
             ++made;
-            EXPECT_EQ(jpeg.empty(), i % 30 < 3) << i;
+            EXPECT_EQ(picture.thumbnail.empty(), i % 30 < 3) << i;
         });
         const qint64 returned = timer.elapsed();
         QtPlatform::requestStop(false);

@@ -91,7 +91,7 @@ expected=(
     Icona_Avanti_1.gif Icona_Avanti_2.gif Icona_Indietro_1.gif Icona_Indietro_2.gif
 )
 for i in 01 02 03 04 05 06 07 08 09 10; do expected+=("Pulsante_$i.gif"); done
-expected+=(galleria_by_Velmora.js Immagini_by_Velmora.js)
+expected+=(galleria_by_Velmora.js Immagini_by_Velmora.js favicon_by_Velmora.png)
 
 if [[ ! -d $site ]]; then
     fail "start-up did not create $site"

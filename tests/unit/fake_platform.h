@@ -92,13 +92,24 @@ public:
         return true;
     }
     std::optional<PixelSize> loadPicture(const std::string& path) override { return readPictureSize(path); }
-    // A thumbnail is a line naming its picture and size; a picture without a
-    // readable header has none.
+    // A thumbnail or copy is a line naming its picture and size; a picture
+    // without a readable header has none, and a JPEG is its own copy up to
+    // the copy's side.
     bool makeThumbnails(const std::vector<ThumbnailOrder>& orders, const ThumbnailDone& done) override {
         for (std::size_t i = 0; i < orders.size(); ++i) {
             if (thumbnailsBeforeCancel >= 0 && i >= static_cast<std::size_t>(thumbnailsBeforeCancel)) return false;
-            thumbnailsMade.push_back(orders[i].picture);
-            done(i, readPictureSize(orders[i].picture) ? thumbnailOf(orders[i].picture, orders[i].size) : "");
+            const ThumbnailOrder& order = orders[i];
+            thumbnailsMade.push_back(order.picture);
+            MadePicture made;
+            if (const auto size = readPictureSize(order.picture)) {
+                made.upright = *size;
+                if (order.size.width > 0) made.thumbnail = thumbnailOf(order.picture, order.size);
+                for (const int side : order.copySides) {
+                    const bool own = order.picture.ends_with(".jpg") && std::max(size->width, size->height) <= side;
+                    made.copies.push_back(own ? "" : thumbnailOf(order.picture, {side, side}));
+                }
+            }
+            done(i, std::move(made));
         }
         return true;
     }

@@ -32,11 +32,14 @@ std::string gif(int width, int height) {
 }
 
 TEST(Gallery, NamesGoInNaturalOrderAndPicturesAreKnownByTheirLastExtension) {
-    const std::vector<std::string> ordered = {"1", "02", "2", "10", "100", "Alba", "alba 2", "ALBA 10", "alba10b",
-                                              "Gruppo 2", "gruppo 10", "Gruppo 10 bis", "zeta", "Ècco"};
+    const std::vector<std::string> ordered = {"1", "02", "2", "002a", "2a", "10", "100", "Alba", "alba 2", "ALBA 10", "alba10b",
+                                              "Àrea", "città", "Città 2", "CITTÀ 10", "Cittadella", "Ecco", "Elitè", "Èlite", "élite",
+                                              "Gruppo 2", "gruppo 10", "Gruppo 10 bis", "Øre", "Ötzi", "Şule", "zeta", "Ωmega", "ωmega"};
     for (std::size_t i = 0; i < ordered.size(); ++i)  // every pair, both ways: a sort needs a consistent order
-        for (std::size_t j = 0; j < ordered.size(); ++j)
-            EXPECT_EQ(naturalCompare(ordered[i], ordered[j]), i < j ? -1 : i > j) << ordered[i] << " | " << ordered[j];
+        for (std::size_t j = 0; j < ordered.size(); ++j) {
+            const int c = naturalCompare(ordered[i], ordered[j]);
+            EXPECT_EQ((c > 0) - (c < 0), i < j ? -1 : i > j) << ordered[i] << " | " << ordered[j];
+        }
     for (const char* name : {"a.jpg", "a.JPG", "b.jpeg", "c.Png", "d.gif", "e.webp", "f.BMP", "x.txt.jpg"}) EXPECT_TRUE(isPictureName(name)) << name;
     for (const char* name : {"a.jpg.txt", "jpg", ".jpg", "a.tiff", "a.jpg ", "a.", ""}) EXPECT_FALSE(isPictureName(name)) << name;
 }
@@ -100,15 +103,23 @@ TEST(Gallery, GroupsAreTheSubfoldersHoldingPictures) {
 
 TEST(Gallery, TheListNamesEveryPictureAsTheParameterScriptWouldWriteIt) {
     const std::vector<GalleryGroup> groups = {
-        {"l'alba \\ è", {{"Mare #1 & \"Sole\" 100%.jpg", "0123456789abcdef_230x160.jpg"}, {"€ \U0001F600.png", ""}}},
-        {"Due", {{"x.gif", ""}}},
+        {"l'alba \\ è", {{"Mare #1 & \"Sole\" 100%.jpg", "0123456789abcdef_230x160.jpg", "0123456789abcdef_2048.jpg",
+                          "0123456789abcdef_1024.jpg", {4000, 3000}},
+                         {"€ \U0001F600.png", "", "", "", {}}}},
+        {"Due", {{"x.gif", "", "", "", {800, 600}}}},
     };
     const std::string rule(90, '=');
     EXPECT_EQ(test::crlf(composePictureList(groups)),
               test::crlf({"//" + rule, "//======== Gruppi e Immagini del Sito " + std::string(54, '='), "//" + rule, "",
-                          "var Cartella_Miniature='Miniature_by_Velmora';", "", "var Gruppi_Immagini=[", "['l\\'alba \\\\ \xE8',[",
-                          "['Mare #1 & \"Sole\" 100%.jpg','0123456789abcdef_230x160.jpg'],", "['\x80 \\ud83d\\ude00.png','']", "]],",
-                          "['Due',[", "['x.gif','']", "]]", "];", ""}));
+                          "var Cartella_Miniature='Miniature_by_Velmora';", "var Lingua_Galleria='it';",
+                          composePictureList({}).at(6), "", "var Gruppi_Immagini=[", "['l\\'alba \\\\ \xE8',[",
+                          "['Mare #1 & \"Sole\" 100%.jpg','0123456789abcdef_230x160.jpg','0123456789abcdef_2048.jpg','0123456789abcdef_1024.jpg',4000,3000],",
+                          "['\x80 \\ud83d\\ude00.png','','','',0,0]", "]],", "['Due',[", "['x.gif','','','',800,600]", "]]", "];", ""}));
+    // The engine's words in the program's language (the Italian ones are in the golden list).
+    EXPECT_EQ(composePictureList({}, true).at(5) + "\n" + composePictureList({}, true).at(6),
+              "var Lingua_Galleria='en';\nvar Parole_Galleria={home:'Home',page:'Page {k} of {n}',previous:'Previous',next:'Next',"
+              "close:'Close',download:'Download original',slideshow:'Slideshow',pause:'Pause',fullscreen:'Full screen',"
+              "loading:'Loading\\u2026',first:'First',last:'Last'};");
 }
 
 TEST(Gallery, ThumbnailsAreTwiceTheSlidesInsideWhateverTheEngineWouldUse) {
@@ -131,25 +142,45 @@ TEST(Gallery, ThumbnailsAreTwiceTheSlidesInsideWhateverTheEngineWouldUse) {
     }
 }
 
-// One site written again and again: only what changed costs a thumbnail.
-TEST(Gallery, ThumbnailsAreMadeOnceAndAgainOnlyWhenTheirPictureOrSizeChanges) {
+// One site written again and again: only what changed costs a thumbnail or
+// a web-sized copy, and only a JPEG larger than a copy has that copy.
+TEST(Gallery, ThumbnailsAndCopiesAreMadeOnceAndAgainOnlyWhenTheirPictureOrSizeChanges) {
     Site s;
-    const std::string a = s.picture("Mare/a.jpg"), b = s.picture("Mare/b.jpg"), c = s.picture("Monti/c.jpg");
+    const std::string a = s.picture("Mare/a.jpg", 4000, 3000), b = s.picture("Mare/b.jpg", 1500, 1000), c = s.picture("Monti/c.jpg");
     const Names users = {"mia nota.txt", "0123456789ABCDEF_230x160.jpg", "0123456789abcdef_230x160.jpg"};
     makeFile(s.thumbnails() + "/mia nota.txt", "mine");
     makeFile(s.thumbnails() + "/0123456789ABCDEF_230x160.jpg", "mine too");
     fs::create_directories(s.thumbnails() + "/0123456789abcdef_230x160.jpg");
-    auto listed = [&s] {
+    std::vector<std::string> lines;  // of the list, as the pictures now on disk want them
+    auto listed = [&s, &lines] {
         std::vector<std::string> names;
+        lines.clear();
         for (const GalleryGroup& group : findGroups(s.folder).groups) {
-            for (const GalleryPicture& picture : group.pictures) names.push_back(thumbnailName(group.name, picture, thumbnailSize(s.p)));
+            for (const GalleryPicture& picture : group.pictures) {
+                const PixelSize size = test::readPictureSize(s.folder + "/" + group.name + "/" + picture.file).value();
+                names.push_back(thumbnailName(group.name, picture, thumbnailSize(s.p)));
+                std::string line = "['" + picture.file + "','" + names.back() + "'";
+                for (const int side : {kLargeCopySide, kSmallCopySide}) {
+                    const bool copied = std::max(size.width, size.height) > side;
+                    if (copied) names.push_back(copyName(group.name, picture, side));
+                    line += ",'" + (copied ? names.back() : "") + "'";
+                }
+                lines.push_back(line + "," + std::to_string(size.width) + "," + std::to_string(size.height) + "]");
+            }
         }
         return names;
+    };
+    auto removeLarge = [&s] {
+        for (const auto& entry : fs::directory_iterator(s.thumbnails())) {
+            if (entry.path().string().ends_with("_2048.jpg")) fs::remove(entry.path());
+        }
     };
     const std::tuple<const char*, std::function<void()>, std::vector<std::string>> steps[] = {
         {"first write", [] {}, {a, b, c}},
         {"unchanged", [] {}, {}},
         {"one picture changed", [&] { makeFile(b, gif(800, 600)); }, {b}},
+        {"a copy removed by hand", removeLarge, {a}},
+        {"the list lost: each picture measured", [&] { fs::remove(s.folder + "/" + kPictureListFileName); }, {a, b, c}},
         {"one picture gone", [&] { fs::remove(a); }, {}},
         {"slides made wider", [&] { s.p.LARGH_X_DIA = 200; }, {b, c}},
         {"a picture added", [&] { s.picture("Mare/a2.jpg"); }, {s.folder + "/Mare/a2.jpg"}},
@@ -161,13 +192,14 @@ TEST(Gallery, ThumbnailsAreMadeOnceAndAgainOnlyWhenTheirPictureOrSizeChanges) {
         EXPECT_TRUE(report.complete()) << siteMessage(report);
         EXPECT_EQ(s.platform.thumbnailsMade, made);
         Names expected = users;
-        for (const std::string& name : listed()) {
-            expected.insert(name);
-            EXPECT_NE(s.list().find("','" + name + "']"), std::string::npos) << name;
-        }
+        for (const std::string& name : listed()) expected.insert(name);
+        for (const std::string& line : lines) EXPECT_NE(s.list().find(line), std::string::npos) << line;
         EXPECT_EQ(s.thumbnailFiles(), expected);
     }
     EXPECT_EQ(readFile(s.thumbnails() + "/" + listed().front()), test::FakePlatform::thumbnailOf(s.folder + "/Mare/a2.jpg", {360, 160}));
+    s.picture("Mare/a2.jpg", 3000, 2000);
+    EXPECT_TRUE(s.write().complete());
+    EXPECT_EQ(readFile(s.thumbnails() + "/" + listed().at(1)), test::FakePlatform::thumbnailOf(s.folder + "/Mare/a2.jpg", {2048, 2048}));
 
     // A list that cannot be written keeps every thumbnail the old one names.
     const Names before = s.thumbnailFiles();
@@ -189,6 +221,25 @@ TEST(Gallery, ThumbnailsAreMadeOnceAndAgainOnlyWhenTheirPictureOrSizeChanges) {
     for (const std::string& name : users) fs::remove(s.thumbnails() + "/" + name);
     s.write();
     EXPECT_FALSE(fs::exists(s.thumbnails())) << "an emptied folder of the program's own is removed";
+}
+
+// The site shows MAX_NUM_ARG groups: nothing is made for the others, and
+// the announced message names them and how to show them, in the program's
+// language.
+TEST(Gallery, GroupsBeyondTheNumberShownAreLeftOutAndNamed) {
+    const std::pair<bool, const char*> languages[] = {
+        {false, "Gruppi non mostrati (il sito ne mostra 2): C, D\r\nPer mostrarli, aumentare il numero dei gruppi nel tab 3 \"Gruppi\"."},
+        {true, "Groups not shown (the site shows 2): C, D\r\nTo show them, raise the number of groups on tab 3 \"Groups\"."},
+    };
+    for (const auto& [english, note] : languages) {
+        Site s;
+        for (const char* group : {"D", "A", "C", "B"}) s.picture(std::string(group) + "/x.jpg");
+        s.p.MAX_NUM_ARG = Value(" 2");
+        const SiteReport report = writeSite({s.p, "Titolo", "Descrizione", s.app, s.app, &s.platform, english});
+        EXPECT_EQ(siteMessage(report), "Registrazione Sito terminata ! \r\nCartella " + s.p.Cartella_Sito + "\r\n" + note);
+        EXPECT_EQ(s.platform.thumbnailsMade, (std::vector<std::string>{s.folder + "/A/x.jpg", s.folder + "/B/x.jpg"}));
+        EXPECT_EQ(s.list().find("['C'"), std::string::npos);
+    }
 }
 
 struct BadGallery {
@@ -250,12 +301,12 @@ TEST(Gallery, BadInputIsReportedAndTheRestOfTheGalleryWorks) {
                 expected += "\r\n" + line;
             }
             EXPECT_EQ(siteMessage(report), expected);
-            std::size_t pictures = 0, withThumbnail = 0;  // lines of the list "['name','thumbnail']"
+            std::size_t pictures = 0, withThumbnail = 0;  // lines of the list "['name','thumbnail',..."
             std::istringstream list(s.list());
             for (std::string line; std::getline(list, line);) {
                 if (!line.starts_with("['") || line.find("',[") != std::string::npos) continue;
                 ++pictures;
-                withThumbnail += line.find("','']") == std::string::npos;
+                withThumbnail += line.compare(line.find("','"), 5, "','',") != 0;
             }
             EXPECT_EQ(withThumbnail, c.withThumbnail);
             EXPECT_EQ(pictures, findGroups(s.folder).groups.at(0).pictures.size());

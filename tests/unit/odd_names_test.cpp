@@ -44,7 +44,7 @@ TEST_P(OddNames, EveryNameTheSiteGivesIsAFileOfTheSite) {
     const SiteReport report = writeSite({p, "Titolo", "Descrizione", SB_APP_DIR, SB_APP_DIR});
     ASSERT_TRUE(report.complete()) << siteMessage(report);
 
-    EXPECT_EQ(std::distance(fs::directory_iterator(p.Cartella_Sito), {}), 20) << "the script, the page, blank.gif, one picture, four arrows, ten buttons, the engine, its list";
+    EXPECT_EQ(std::distance(fs::directory_iterator(p.Cartella_Sito), {}), 21) << "the script, the page, blank.gif, one picture, four arrows, ten buttons, the engine, its list, the icon";
     EXPECT_EQ(readFile(p.Cartella_Sito + siteFileName(picture)), "the picture " + odd);
 
     const fs::path saved = fs::current_path();

@@ -40,7 +40,8 @@ TEST(SiteFiles, DefaultSiteIsTheGoldenFilesAndItsPictures) {
                                         "SFONDI/Tela_Vuota_Quadro_3_RID.jpg", "SFONDI_DIAPOSITIVE/Sfondo_Diapositiva_Oro_01.gif", "TESTATE/Image5.jpg",
                                         "TESTATE/Fumetto_01.gif", "PULSANTI/Pulsante_tondo_Annulla_thumbdown.gif",
                                         "PULSANTI/Pulsante_X_Chiudi_Finestra_by_Velmora_03.GIF", "blank.gif", "Icona_Avanti_1.gif",
-                                        "Icona_Avanti_2.gif", "Icona_Indietro_1.gif", "Icona_Indietro_2.gif", "galleria_by_Velmora.js"};
+                                        "Icona_Avanti_2.gif", "Icona_Indietro_1.gif", "Icona_Indietro_2.gif", "galleria_by_Velmora.js",
+                                        "favicon_by_Velmora.png"};
     for (int i = 1; i <= 10; ++i) sources.push_back((i < 10 ? "Pulsante_0" : "Pulsante_") + std::to_string(i) + ".gif");
     for (const std::string& source : sources) {
         const std::string name = fs::path(source).filename().string(), copy = readFile(p.Cartella_Sito + name);
@@ -156,12 +157,13 @@ struct BadInput {
     bool permissions = false;  // run where permissions bind (the root user ignores them)
 };
 
+// A site whose folder cannot be written lacks its 23 pictures and its icon.
 const BadInput kBadInputs[] = {
     {"FolderWithOldFiles", [](Scene& s) { makeFile(s.p.Cartella_Sito + "index.htm", "old"); makeFile(s.p.Cartella_Sito + "blank.gif", "old"); }},
-    {"ParentMissing", [](Scene& s) { s.p.Cartella_Sito = s.dir / "manca/nuovo/"; }, NoFolder, 23},
-    {"FolderIsAFile", [](Scene& s) { s.p.Cartella_Sito = makeFile(s.dir / "file.txt") + "/"; }, NoFolder, 23},
-    {"FolderUnderAFile", [](Scene& s) { s.p.Cartella_Sito = makeFile(s.dir / "file.txt") + "/sito/"; }, NoFolder, 23},
-    {"FolderReadOnly", [](Scene& s) { fs::create_directories(s.p.Cartella_Sito); ::chmod(s.p.Cartella_Sito.c_str(), 0555); }, NoFiles, 23, 0, true},
+    {"ParentMissing", [](Scene& s) { s.p.Cartella_Sito = s.dir / "manca/nuovo/"; }, NoFolder, 24},
+    {"FolderIsAFile", [](Scene& s) { s.p.Cartella_Sito = makeFile(s.dir / "file.txt") + "/"; }, NoFolder, 24},
+    {"FolderUnderAFile", [](Scene& s) { s.p.Cartella_Sito = makeFile(s.dir / "file.txt") + "/sito/"; }, NoFolder, 24},
+    {"FolderReadOnly", [](Scene& s) { fs::create_directories(s.p.Cartella_Sito); ::chmod(s.p.Cartella_Sito.c_str(), 0555); }, NoFiles, 24, 0, true},
     {"ScriptReadOnly", [](Scene& s) { ::chmod(makeFile(s.p.Cartella_Sito + kScriptFileName, "old").c_str(), 0444); }, NoScript, 0, 0, true},
     {"ImageMissing", [](Scene& s) { s.p.Nome_Immagine_Testata = s.sources + "/manca.jpg"; }, All, 1},
     {"ImageUnreadable", [](Scene& s) { ::chmod((s.p.Nome_Immagine_Testata = s.picture("chiusa.jpg")).c_str(), 0); }, All, 1, 0, true},
@@ -173,7 +175,7 @@ const BadInput kBadInputs[] = {
     {"TargetNamesAFolder", [](Scene& s) { fs::create_directories(s.p.Cartella_Sito + "Image5.jpg"); }, All, 1},
     {"TargetNamesAPipe", [](Scene& s) { fs::create_directories(s.p.Cartella_Sito); ::mkfifo((s.p.Cartella_Sito + "blank.gif").c_str(), 0666); }, All, 1},
     {"TargetLinksToItsSource", [](Scene& s) { fs::create_directories(s.p.Cartella_Sito); fs::create_symlink(s.p.Nome_Immagine_Testata = s.picture("via.jpg"), s.p.Cartella_Sito + "via.jpg"); }},
-    {"BlankGifMissing", [](Scene& s) { s.app = s.sources; }, All, 1},
+    {"BlankGifMissing", [](Scene& s) { s.app = s.sources; }, All, 2},  // and the icon
     {"WorkingDirectoryWithoutIcons", [](Scene& s) { s.workingDirectory = s.sources; }, All, 14},
     {"GroupValuesNotNumbers", [](Scene& s) { s.p.POS_Y_GRUPPI = "40px"; s.p.ALT_GRUPPI = ""; }, All, 0, 2},
 };

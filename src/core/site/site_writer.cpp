@@ -28,6 +28,27 @@ std::string landingFolder(const std::string& prefix) {
     return prefix.substr(0, pos == 1 ? 1 : pos - 1);
 }
 
+// The groups the site leaves out, the first few by name, and how to show
+// them: nothing the user put into the site folder goes missing unsaid.
+std::string leftOutNote(const SiteReport& report) {
+    const std::vector<std::string>& groups = report.gallery.leftOutGroups;
+    if (groups.empty()) return {};
+    constexpr std::size_t kNamed = 10;
+    const std::string shown = std::to_string(report.gallery.groupsShown);
+    std::string note = kLineBreak;
+    note += report.english ? "Groups not shown (the site shows " + shown + "): "
+                           : "Gruppi non mostrati (il sito ne mostra " + shown + "): ";
+    for (std::size_t i = 0; i < groups.size() && i < kNamed; ++i) note += (i > 0 ? ", " : "") + groups[i];
+    if (groups.size() > kNamed) {
+        const std::string more = std::to_string(groups.size() - kNamed);
+        note += report.english ? " and " + more + " more" : " e altri " + more;
+    }
+    note += kLineBreak;
+    note += report.english ? "To show them, raise the number of groups on tab 3 \"Groups\"."
+                           : "Per mostrarli, aumentare il numero dei gruppi nel tab 3 \"Gruppi\".";
+    return note;
+}
+
 }  // namespace
 
 std::string siteFileName(std::string_view picturePath) { return legibleUtf8(Separa_Percorso(picturePath).name); }
@@ -102,12 +123,18 @@ SiteReport writeSite(const SiteRequest& request) {
     report.engineCopied =
         files::copyFileOver(report.engineSource, p.Cartella_Sito + kEngineFileName, kKeepInPlace) !=
         files::CopyResult::Failed;
+    ImageCopy icon{inFolder(request.applicationFolder, kSiteIconFileName), p.Cartella_Sito + kSiteIconFileName};
+    if (files::copyFileOver(icon.source, icon.target, kKeepInPlace) == files::CopyResult::Failed) {
+        report.uncopiedImages.push_back(std::move(icon));
+    }
+    report.english = request.english;
+    const std::string listPath = p.Cartella_Sito + kPictureListFileName;
     GalleryUpdate gallery;
     if (!report.folderMissing) {
-        gallery = updateGallery(landingFolder(p.Cartella_Sito), thumbnailSize(p), request.platform, report.gallery);
+        gallery = updateGallery(landingFolder(p.Cartella_Sito), {thumbnailSize(p), groupsShown(p), listPath},
+                                request.platform, report.gallery);
     }
-    const std::string listPath = p.Cartella_Sito + kPictureListFileName;
-    report.pictureListWritten = files::writeLines(listPath, composePictureList(gallery.groups));
+    report.pictureListWritten = files::writeLines(listPath, composePictureList(gallery.groups, request.english));
     if (report.pictureListWritten) {
         removeStaleThumbnails(gallery);
     } else {
@@ -117,7 +144,9 @@ SiteReport writeSite(const SiteRequest& request) {
 }
 
 std::string siteMessage(const SiteReport& report) {
-    if (report.complete()) return "Registrazione Sito terminata ! " + std::string(kLineBreak) + "Cartella " + report.folder;
+    if (report.complete()) {
+        return "Registrazione Sito terminata ! " + std::string(kLineBreak) + "Cartella " + report.folder + leftOutNote(report);
+    }
 
     std::string message = report.written() ? "Registrazione Sito incompleta ! " : "Registrazione Sito non riuscita ! ";
     message += kLineBreak;
@@ -155,13 +184,15 @@ std::string siteMessage(const SiteReport& report) {
             ++unlisted;
         } else if (problem.problem == GalleryReport::Problem::UnreadablePicture) {
             line("Immagine non leggibile, senza miniatura: " + problem.picture);
-        } else {
+        } else if (problem.problem == GalleryReport::Problem::UnwrittenThumbnail) {
             line("Miniatura non scritta: " + problem.picture);
+        } else {
+            line("Copia per il web non scritta: " + problem.picture);
         }
     }
     if (unlisted > 0) line("... e altre " + std::to_string(unlisted) + " immagini senza miniatura");
     if (cancelled > 0) line("Miniature interrotte: " + std::to_string(cancelled) + " immagini senza miniatura");
-    return message;
+    return message + leftOutNote(report);
 }
 
 }  // namespace sb

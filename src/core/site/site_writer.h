@@ -24,6 +24,8 @@ struct SiteRequest {
     std::string workingDirectory;
     // Makes the thumbnails of the groups; without it none is made.
     Platform* platform = nullptr;
+    // The program's language: the gallery's words and the report's notes.
+    bool english = false;
 };
 
 // One picture the site needs: where it comes from and where it goes.
@@ -55,6 +57,7 @@ struct SiteReport {
     bool engineCopied = false;
     bool pictureListWritten = false;
     GalleryReport gallery;
+    bool english = false;  // the language of the notes in the message
 
     std::string homePage() const;
     // The folder exists and both files were written.
@@ -68,8 +71,9 @@ struct SiteReport {
 };
 
 // Creates the folder, writes both files and makes the copies; then copies
-// the gallery engine from the application folder, brings the thumbnails of
-// the groups up to date and writes the list of groups and pictures. Every
+// the gallery engine and the site's icon from the application folder,
+// brings the thumbnails and web-sized copies of the groups up to date and
+// writes the list of groups and pictures. Every
 // step is tried whatever happened before it; what failed is in the report.
 // A copy whose source already is its target (a picture taken from the site
 // folder itself) is left alone and is no failure; so is a copy an earlier
@@ -81,7 +85,8 @@ SiteReport writeSite(const SiteRequest& request);
 
 // The message that ends an announced run (Italian, UTF-8, lines joined by
 // CR LF): "Registrazione Sito terminata ! " and the folder when the site is
-// complete, otherwise a heading saying it is not and one line per failure.
+// complete, otherwise a heading saying it is not and one line per failure;
+// then, in the program's language, the groups the site leaves out.
 std::string siteMessage(const SiteReport& report);
 
 }  // namespace sb

@@ -62,7 +62,8 @@ void MainWindow::Pulsante_Conferma_Click() {
 SiteReport MainWindow::writeSiteNow() {
     Module1& s = state_;
     SiteReport report = writeSite(SiteRequest{
-        s.Parametri, text("Titolo_Sito"), text("Des_Sito"), Cartella_Applicazione(), platform_.workingDirectory(), &platform_});
+        s.Parametri, text("Titolo_Sito"), text("Des_Sito"), Cartella_Applicazione(), platform_.workingDirectory(), &platform_,
+        Lingua_Inglese(*this)});
     if (report.written()) {
         kept_ = {s.Parametri, trimBlanks(text("Titolo_Sito")), trimBlanks(text("Des_Sito"))};
         if (s.Caricamento_In_Corso == 0) platform_.setRecentSites(withRecentSite(platform_.recentSites(), s.Parametri.Cartella_Sito));
