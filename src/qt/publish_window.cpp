@@ -80,9 +80,7 @@ W* make(QWidget* parent, const char* name) {
 class Signature : public QWidget {
 public:
     explicit Signature(QWidget* parent) : QWidget(parent) {
-        QFont f = WindowView::windowFont();
-        f.setFamilies({QStringLiteral("Arial"), QStringLiteral("Liberation Sans"), QStringLiteral("Arimo"),
-                       QStringLiteral("DejaVu Sans")});
+        QFont f = WindowView::windowFont();  // the windows' one face
         f.setPixelSize(13);  // 9.75 points at 96 dots per inch
         f.setBold(true);
         setFont(f);
