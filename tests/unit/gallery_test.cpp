@@ -133,7 +133,7 @@ TEST(Gallery, ThumbnailsAreTwiceTheSlidesInsideWhateverTheEngineWouldUse) {
         p.ALT_DIA = height;
         EXPECT_EQ(thumbnailSize(p), size) << width.toText() << " x " << height.toText();
     }
-    EXPECT_NE(thumbnailName("ab", {"c.jpg", "", 0, 0, 0}, {230, 160}), thumbnailName("a", {"bc.jpg", "", 0, 0, 0}, {230, 160}))
+    EXPECT_NE(thumbnailName("ab", {.file = "c.jpg"}, {230, 160}), thumbnailName("a", {.file = "bc.jpg"}, {230, 160}))
         << "the parts run together";
     EXPECT_TRUE(isThumbnailName("0123456789abcdef_230x160.jpg"));
     for (const char* name : {"0123456789ABCDEF_230x160.jpg", "0123456789abcdef_230x160.JPG", "0123456789abcde_230x160.jpg",
