@@ -1,9 +1,14 @@
-// The adapter tests need a running QApplication (offscreen under CTest).
+// The adapter tests need a running QApplication (offscreen under CTest), and
+// a configuration folder of their own, where the program keeps its settings.
 #include <gtest/gtest.h>
 
 #include <QApplication>
 
+#include "temp_dir.h"
+
 int main(int argc, char** argv) {
+    const sb::test::TempDir config;
+    qputenv("XDG_CONFIG_HOME", QByteArray::fromStdString(config.str()));
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);

@@ -1,6 +1,6 @@
-// Helpers of the adapter tests: a platform whose dialogs answer at once, a
-// private copy of the application folder, user input sent as events, and
-// picture files made to order.
+// Helpers of the tests that drive the program's windows: a platform whose
+// dialogs answer at once, a private copy of the application folder, user
+// input sent as events, and picture files made to order.
 #pragma once
 
 #include <QApplication>
@@ -9,8 +9,14 @@
 #include <QFile>
 #include <QImage>
 #include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
 #include <QMouseEvent>
+#include <QPointer>
+#include <QPushButton>
 #include <QTabBar>
+#include <QTimer>
 
 #include <filesystem>
 #include <cstdlib>
@@ -58,32 +64,48 @@ inline QTabBar* tabBarOf(const QWidget* window) {
 // Where a control must stand on screen: twips / 15, worked out here on purpose.
 inline QRect pixels(const sb::Control& c) { return QRect(c.left / 15, c.top / 15, c.width / 15, c.height / 15); }
 
-// Types text as key presses; "\n" is Enter.
+// Presses and releases a key as a person does, unless the widget has gone
+// meanwhile; typing sends its text too.
+inline void pressKey(QWidget* widget, int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier, const QString& text = {}) {
+    const QPointer<QWidget> target(widget);
+    for (const QEvent::Type type : {QEvent::KeyPress, QEvent::KeyRelease}) {
+        QKeyEvent event(type, key, modifiers, text);
+        if (target) QApplication::sendEvent(target, &event);
+    }
+}
+// Types each character as a key with its text, as a keyboard of any layout
+// does; "\n" is Enter.
 inline void typeText(QWidget* widget, const QString& text) {
-    for (const QChar ch : text) {
-        const bool enter = ch == QLatin1Char('\n');
-        for (const QEvent::Type type : {QEvent::KeyPress, QEvent::KeyRelease}) {
-            QKeyEvent event(type, enter ? int(Qt::Key_Return) : int(ch.toUpper().unicode()), Qt::NoModifier, enter ? "\r" : QString(ch));
-            QApplication::sendEvent(widget, &event);
-        }
+    const QPointer<QWidget> target(widget);
+    for (qsizetype i = 0; i < text.size() && target; ++i) {
+        const QString character = text.mid(i, text[i].isHighSurrogate() ? 2 : 1);
+        i += character.size() - 1;
+        const char32_t code = character.toUcs4().value(0);
+        const int key = code == U'\n' ? int{Qt::Key_Return} : code == U'\t' ? int{Qt::Key_Tab} : code < 0x80 ? int{QChar(code).toUpper().unicode()} : int{Qt::Key_unknown};
+        pressKey(target, key, Qt::NoModifier, code == U'\n' ? QStringLiteral("\r") : character);
     }
 }
 
-inline void click(QWidget* widget, QPoint at) {
-    const QPointF local(at), global(widget->mapToGlobal(at));
-    QMouseEvent press(QEvent::MouseButtonPress, local, global, Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
-    QMouseEvent release(QEvent::MouseButtonRelease, local, global, Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
-    QApplication::sendEvent(widget, &press);
-    QApplication::sendEvent(widget, &release);
+inline void mouse(QWidget* widget, QEvent::Type type, QPointF at, Qt::MouseButton button, Qt::MouseButtons buttons) {
+    QMouseEvent event(type, at, widget->mapToGlobal(at), button, buttons, Qt::NoModifier);
+    QApplication::sendEvent(widget, &event);
+}
+inline void click(QWidget* widget, QPointF at) {
+    mouse(widget, QEvent::MouseButtonPress, at, Qt::LeftButton, Qt::LeftButton);
+    mouse(widget, QEvent::MouseButtonRelease, at, Qt::LeftButton, Qt::NoButton);
 }
 inline void click(QWidget* widget) { click(widget, widget->rect().center()); }
 
 inline bool isWithin(const QWidget* inner, const QWidget* outer) { return inner && (inner == outer || outer->isAncestorOf(inner)); }
 
-// Lets events run until `done` holds or 10 seconds are up.
-inline bool waitFor(const std::function<bool()>& done) {
+// Lets events run until `done` holds or the time is up.
+inline bool waitFor(const std::function<bool()>& done, int milliseconds = 10000) {
     QElapsedTimer timer;
-    for (timer.start(); !done() && timer.elapsed() < 10000;) QApplication::processEvents(QEventLoop::AllEvents, 20);
+    for (timer.start(); !done() && timer.elapsed() < milliseconds;) {
+        QEventLoop loop;
+        QTimer::singleShot(20, &loop, &QEventLoop::quit);
+        loop.exec();
+    }
     return done();
 }
 

@@ -1,19 +1,23 @@
 // Picture files as the real platform reads them: the natural size, decoded
 // no larger than shown and upright, at once however broken or extreme the
-// file; and thumbnails cut to the slide's proportions around the middle, or
-// none for a picture that cannot be read whole.
+// file; thumbnails cut to the slide's proportions around the middle, or none
+// for a picture that cannot be read whole. Pictures decoded ahead and kept:
+// bounded and never stale; and a step of the viewer shows the same whether
+// its picture was decoded ahead or not, and keeps what it shows when the next
+// picture cannot be shown.
 #include <gtest/gtest.h>
 
 #include <QColorSpace>
+#include <QDateTime>
 #include <QImageWriter>
 #include <QProgressDialog>
-#include <QTimer>
 
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <condition_variable>
+#include <filesystem>
 #include <fstream>
 #include <mutex>
 #include <map>
@@ -22,16 +26,20 @@
 #include <vector>
 
 #include "adapter_support.h"
+#include "app/state.h"
 #include "huge_pictures.h"
+#include "qt/main_window_view.h"
 #include "qt/picture_cache.h"
 #include "qt/picture_decoder.h"
 #include "site/gallery.h"
+#include "ui/main_window.h"
 
 namespace sbqt {
 namespace {
 
 using sb::test::TempDir;
 using namespace test;
+namespace fs = std::filesystem;
 
 bool reddish(QColor c) { return c.red() > 150 && c.blue() < 100; }
 
@@ -138,19 +146,30 @@ QByteArray halves(QSize size, const char* format, bool leftAndRight = false, boo
     return encoded(image, format, 60);
 }
 
-TEST(Thumbnails, EachPictureGivesAnUprightThumbnailOfTheSlidesProportionsOrNone) {
+// Each picture gives a thumbnail of the slide's proportions cut around the
+// middle, upright, or none; and the web-sized copies asked for: upright, the
+// long side 2048 or 1024 and never enlarged, none where a JPEG is its own, in
+// the picture's colour profile.
+TEST(Thumbnails, EachPictureGivesUprightThumbnailAndCopiesOrNone) {
     const QByteArray photo = halves({1200, 800}, "JPEG");
+    QImage wide = QImage::fromData(halves({3000, 1500}, "JPEG", true));  // left red: on top once turned
+    wide.setColorSpace(QColorSpace(QColorSpace::DisplayP3));
     const QRgb red = qRgb(255, 0, 0), blue = qRgb(0, 0, 255), green = qRgb(0, 255, 0), white = qRgb(255, 255, 255), none = 0;
-    struct Case { const char* name; QByteArray bytes; QRgb top, bottom; };  // the thumbnail's colours, none for no thumbnail
+    // The thumbnail's colours, none for no thumbnail; the copies' sizes
+    // (invalid: none made) when copies are asked for; the upright size.
+    struct Case { const char* name; QByteArray bytes; QRgb top, bottom; QSize thumbnail = {230, 160}; std::vector<QSize> copies = {}; QSize upright = {}; };
     std::vector<Case> cases = {
         {"paesaggio.jpg", photo, red, blue},
-        {"girata.jpg", withOrientation(halves({400, 200}, "JPEG", true), 6), red, blue},  // a quarter clockwise
+        {"girata.jpg", withOrientation(encoded(wide, "JPEG"), 6), red, blue, {230, 160}, {{1024, 2048}, {512, 1024}}, {1500, 3000}},  // a quarter clockwise
         {"ritratto.png", halves({300, 900}, "PNG", false, true), green, green},  // only its middle is shown
         {"piccola.gif", {}, red, blue},  // Qt writes no GIF: ImageMagick makes it below
         {"bitmap.bmp", halves({640, 480}, "BMP"), red, blue},
         {"panorama.jpg", halves({6000, 30}, "JPEG"), red, blue},
         {"48 megapixel.jpg", halves({8000, 6000}, "JPEG"), red, blue},
         {"trasparente.png", encoded(filled({64, 64}, Qt::transparent, QImage::Format_ARGB32), "PNG"), white, white},
+        {"media.jpg", halves({1600, 1200}, "JPEG"), none, none, {}, {{}, {1024, 768}}, {1600, 1200}},
+        {"piccola.png", halves({800, 600}, "PNG"), none, none, {}, {{800, 600}, {800, 600}}, {800, 600}},
+        {"solo misurata.jpg", halves({3000, 2000}, "JPEG"), none, none, {}, {}, {3000, 2000}},
         {"troncata.jpg", photo.left(photo.size() * 6 / 10), none, none},
         {"finta.jpg", "not a picture at all", none, none},
         {"vuota.png", {}, none, none},
@@ -162,81 +181,43 @@ TEST(Thumbnails, EachPictureGivesAnUprightThumbnailOfTheSlidesProportionsOrNone)
     TempDir dir;
     std::vector<sb::ThumbnailOrder> orders;
     for (const Case& c : cases) {
-        if (std::string(c.name) != "mancante.jpg") {
-            ASSERT_TRUE(writeBytes(dir / c.name, c.bytes));
-        }
-        orders.push_back({dir / c.name, {230, 160}});
+        ASSERT_TRUE(std::string(c.name) == "mancante.jpg" || writeBytes(dir / c.name, c.bytes));
+        orders.push_back({dir / c.name, {c.thumbnail.width(), c.thumbnail.height()},
+                          c.copies.empty() ? std::vector<int>{} : std::vector<int>{sb::kLargeCopySide, sb::kSmallCopySide}});
     }
     ASSERT_TRUE(magick("-size 40x15 xc:red xc:blue -append")(dir / "piccola.gif"));
-    std::map<std::size_t, QImage> made;
-    std::size_t calls = 0;
+    std::map<std::size_t, sb::MadePicture> made;
     QtPlatform platform(qpath(dir.str()));
     EXPECT_TRUE(platform.makeThumbnails(orders, [&](std::size_t i, sb::MadePicture picture) {
-        ++calls;
-        const std::string& jpeg = picture.thumbnail;
-        made[i] = jpeg.empty() ? QImage() : QImage::fromData(QByteArray::fromStdString(jpeg), "JPEG");
-        EXPECT_TRUE(jpeg.empty() || !made[i].isNull()) << cases.at(i).name << ": not a JPEG";
+        EXPECT_FALSE(made.contains(i)) << "each handed over once";
+        made[i] = std::move(picture);
     }));
-    EXPECT_EQ(calls, cases.size()) << "each thumbnail handed over once";
+    EXPECT_EQ(made.size(), cases.size());
 
     const auto near = [](QRgb a, QRgb b) {
         return std::abs(qRed(a) - qRed(b)) < 60 && std::abs(qGreen(a) - qGreen(b)) < 60 && std::abs(qBlue(a) - qBlue(b)) < 60;
     };
     for (std::size_t i = 0; i < cases.size(); ++i) {
-        SCOPED_TRACE(cases[i].name);
-        const QImage& image = made[i];
-        const QRgb top = cases[i].top, bottom = cases[i].bottom;
-        if (top == none) {
-            EXPECT_TRUE(image.isNull());
-            continue;
-        }
-        ASSERT_EQ(image.size(), QSize(230, 160));
-        for (const int x : {5, 115, 224}) {
-            EXPECT_TRUE(near(image.pixel(x, 10), top)) << "top at " << x << ": " << std::hex << image.pixel(x, 10);
-            EXPECT_TRUE(near(image.pixel(x, 150), bottom)) << "bottom at " << x << ": " << std::hex << image.pixel(x, 150);
-        }
-    }
-}
-
-// The web-sized copies come from the thumbnail's decoding: upright, the
-// long side 2048 or 1024 and never enlarged, none where a JPEG is its own,
-// in the picture's colour profile.
-TEST(Thumbnails, WebSizedCopiesAreUprightNeverEnlargedAndKeepTheColourProfile) {
-    QImage wide = QImage::fromData(halves({3000, 1500}, "JPEG", true));  // left red: on top once turned
-    wide.setColorSpace(QColorSpace(QColorSpace::DisplayP3));
-    struct Case { const char* name; QByteArray bytes; QSize thumbnail, large, small, upright; };
-    const Case cases[] = {
-        {"girata.jpg", withOrientation(encoded(wide, "JPEG"), 6), {230, 160}, {1024, 2048}, {512, 1024}, {1500, 3000}},
-        {"media.jpg", halves({1600, 1200}, "JPEG"), {}, {}, {1024, 768}, {1600, 1200}},
-        {"piccola.png", halves({800, 600}, "PNG"), {}, {800, 600}, {800, 600}, {800, 600}},
-        {"solo misurata.jpg", halves({3000, 2000}, "JPEG"), {}, {}, {}, {3000, 2000}},
-    };
-    TempDir dir;
-    std::vector<sb::ThumbnailOrder> orders;
-    for (const Case& c : cases) {
-        ASSERT_TRUE(writeBytes(dir / c.name, c.bytes));
-        const bool measured = std::string(c.name) == "solo misurata.jpg";
-        orders.push_back({dir / c.name, {c.thumbnail.width(), c.thumbnail.height()},
-                          measured ? std::vector<int>{} : std::vector<int>{sb::kLargeCopySide, sb::kSmallCopySide}});
-    }
-    std::map<std::size_t, sb::MadePicture> made;
-    QtPlatform platform(qpath(dir.str()));
-    EXPECT_TRUE(platform.makeThumbnails(orders, [&](std::size_t i, sb::MadePicture picture) { made[i] = std::move(picture); }));
-    for (std::size_t i = 0; i < std::size(cases); ++i) {
         const Case& c = cases[i];
         SCOPED_TRACE(c.name);
-        EXPECT_EQ(QSize(made[i].upright.width, made[i].upright.height), c.upright);
-        EXPECT_EQ(made[i].thumbnail.empty(), c.thumbnail.isEmpty());
-        const QSize sizes[] = {c.large, c.small};
-        for (std::size_t k = 0; k < made[i].copies.size(); ++k) {
+        EXPECT_EQ(made[i].thumbnail.empty(), c.top == none);
+        if (c.upright.isValid()) { EXPECT_EQ(QSize(made[i].upright.width, made[i].upright.height), c.upright); }
+        if (c.top != none) {
+            const QImage image = QImage::fromData(QByteArray::fromStdString(made[i].thumbnail), "JPEG");
+            ASSERT_EQ(image.size(), QSize(230, 160)) << "a JPEG of the slide's size";
+            for (const int x : {5, 115, 224}) {
+                EXPECT_TRUE(near(image.pixel(x, 10), c.top)) << "top at " << x << ": " << std::hex << image.pixel(x, 10);
+                EXPECT_TRUE(near(image.pixel(x, 150), c.bottom)) << "bottom at " << x << ": " << std::hex << image.pixel(x, 150);
+            }
+        }
+        ASSERT_EQ(made[i].copies.size(), c.copies.size());
+        for (std::size_t k = 0; k < c.copies.size(); ++k) {
             const QImage copy = QImage::fromData(QByteArray::fromStdString(made[i].copies[k]), "JPEG");
-            EXPECT_EQ(copy.isNull() ? QSize() : copy.size(), sizes[k]) << "copy " << k;
+            EXPECT_EQ(copy.isNull() ? QSize() : copy.size(), c.copies[k]) << "copy " << k;
             if (copy.isNull()) continue;
             EXPECT_TRUE(reddish(copy.pixelColor(copy.width() / 2, copy.height() / 8))) << "upright, copy " << k;
             EXPECT_FALSE(reddish(copy.pixelColor(copy.width() / 2, copy.height() * 7 / 8))) << "upright, copy " << k;
-            if (i == 0) {
-                EXPECT_EQ(copy.colorSpace(), QColorSpace(QColorSpace::DisplayP3)) << "copy " << k;
-            }
+            if (c.upright == QSize(1500, 3000)) { EXPECT_EQ(copy.colorSpace(), QColorSpace(QColorSpace::DisplayP3)) << "copy " << k; }
         }
     }
 }
@@ -262,12 +243,10 @@ TEST(Thumbnails, CancelAndStopReturnAtOnceWhateverStandsInPlaceOfAPicture) {
     enum Ending { Whole, Cancelled, Stopped };
     for (const Ending ending : {Whole, Cancelled, Stopped}) {
         SCOPED_TRACE(ending);
-        std::mutex mutex;
-        std::condition_variable over;
-        bool done = false;
-        std::thread unstick([&] {
-            std::unique_lock lock(mutex);
-            while (!over.wait_for(lock, std::chrono::seconds(5), [&] { return done; }))
+        std::jthread unstick([&fifos](std::stop_token stop) {  // stopped as it goes
+            std::mutex mutex;
+            std::condition_variable_any wake;
+            for (std::unique_lock lock(mutex); !wake.wait_for(lock, stop, std::chrono::seconds(5), [&stop] { return stop.stop_requested(); });)
                 for (const std::string& fifo : fifos) ::close(::open(fifo.c_str(), O_RDWR | O_NONBLOCK));
         });
         QElapsedTimer timer;
@@ -288,15 +267,177 @@ TEST(Thumbnails, CancelAndStopReturnAtOnceWhateverStandsInPlaceOfAPicture) {
         });
         const qint64 returned = timer.elapsed();
         QtPlatform::requestStop(false);
-        {
-            const std::lock_guard lock(mutex);
-            done = true;
-        }
-        over.notify_all();
-        unstick.join();
         EXPECT_EQ(whole, made == orders.size());
         EXPECT_TRUE(whole || ending != Whole);
         EXPECT_LT(returned - std::max<qint64>(askedAt, 0), ending == Whole ? 4000 : 1000);
+    }
+}
+
+// --- pictures decoded ahead and kept -----------------------------------------
+
+bool save(const QImage& image, const std::string& path, const char* format = nullptr) { return image.save(qpath(path), format, 90); }
+
+TEST(PictureCache, KeepsTheRecentPicturesWithinItsBound) {
+    TempDir dir;
+    for (const char* name : {"a.png", "b.png", "c.png"}) ASSERT_TRUE(save(filled({100, 100}, Qt::gray), dir / name));
+    ASSERT_TRUE(save(filled({300, 300}, Qt::gray), dir / "big.png"));
+    const qint64 one = filled({100, 100}, Qt::gray).sizeInBytes();
+    PictureCache cache(2 * one + one / 2);  // room for two
+    struct Step { const char* name; int decodes; };
+    const Step steps[] = {
+        {"a.png", 1}, {"b.png", 2}, {"a.png", 2},  // kept
+        {"c.png", 3},                              // b, used longest ago, goes
+        {"a.png", 3}, {"b.png", 4}, {"c.png", 5},  // a went for b, then c came back
+        {"big.png", 6}, {"big.png", 6},            // larger than the bound alone: kept all the same
+        {"c.png", 7},
+    };
+    for (const Step& s : steps) {
+        EXPECT_TRUE(cache.load(qpath(dir / s.name), {})) << s.name;
+        EXPECT_EQ(cache.decodes(), s.decodes) << s.name;
+        EXPECT_LE(cache.bytes(), std::max(cache.maxBytes(), 9 * one)) << s.name;
+    }
+    // A larger room decodes again; a smaller one takes the copy kept.
+    ASSERT_TRUE(save(filled({800, 600}, Qt::gray), dir / "photo.jpg"));
+    const std::pair<QSize, QSize> rooms[] = {{{400, 300}, {400, 300}}, {{800, 800}, {800, 600}}, {{200, 200}, {800, 600}}};
+    for (const auto& [room, decoded] : rooms) EXPECT_EQ(cache.load(qpath(dir / "photo.jpg"), room)->image.size(), decoded);
+}
+
+// A picture changed on disk since it was decoded, by any of the ways a file
+// changes, is decoded again; one gone is no picture.
+TEST(PictureCache, AChangedPictureIsDecodedAgain) {
+    TempDir dir;
+    const auto setTime = [](const std::string& path, const QDateTime& time) {
+        QFile file(qpath(path));
+        return file.open(QIODevice::ReadWrite) && file.setFileTime(time, QFileDevice::FileModificationTime);
+    };
+    const QDateTime then = QDateTime::fromSecsSinceEpoch(QDateTime::currentSecsSinceEpoch() - 100);  // on a whole second
+    struct Case { const char* what; Maker change; };  // turns the red picture green
+    const Case cases[] = {
+        {"rewritten, larger", [](const std::string& p) { return save(filled({64, 48}, Qt::green), p, "BMP"); }},
+        {"rewritten in place, same length, within the same second",
+         [&](const std::string& p) { return save(filled({32, 24}, Qt::green), p, "BMP") && setTime(p, then.addMSecs(500)); }},
+        {"replaced by another file, same length and time", [&](const std::string& p) {
+             return save(filled({32, 24}, Qt::green), p + ".new", "BMP") && setTime(p + ".new", then) && std::rename((p + ".new").c_str(), p.c_str()) == 0;
+         }},
+        {"removed", [](const std::string& p) { return fs::remove(p); }},
+    };
+    const std::string path = dir / "picture.bmp";
+    for (const bool preloaded : {false, true}) {
+        for (const Case& c : cases) {
+            SCOPED_TRACE(std::string(c.what) + (preloaded ? ", decoded ahead" : ""));
+            ASSERT_TRUE(save(filled({32, 24}, Qt::red), path, "BMP") && setTime(path, then));
+            PictureCache cache;
+            if (preloaded) {
+                cache.preload({qpath(path)}, {});
+                cache.waitForPreloads();
+                ASSERT_EQ(cache.decodes(), 1);
+            }
+            ASSERT_EQ(cache.load(qpath(path), {})->image.pixelColor(0, 0), QColor(Qt::red));
+            EXPECT_EQ(cache.decodes(), 1);  // the picture decoded ahead is taken
+            const std::uint64_t generation = cache.generation(qpath(path));
+            ASSERT_TRUE(c.change(path));
+            const auto again = cache.load(qpath(path), {});
+            if (!fs::exists(path)) {
+                EXPECT_FALSE(again || cache.kept(qpath(path), {}));
+                continue;
+            }
+            ASSERT_TRUE(again);
+            EXPECT_EQ(again->image.pixelColor(0, 0), QColor(Qt::green));
+            EXPECT_NE(cache.generation(qpath(path)), generation);
+        }
+    }
+}
+
+// Three photos of three colours.
+struct Photos : TempDir {
+    Photos() {
+        const QColor colours[] = {Qt::red, Qt::green, Qt::blue};
+        for (int i = 0; i < 3; ++i) EXPECT_TRUE(save(filled({600, 400}, colours[i]), *this / ("photo " + std::to_string(i) + ".jpg")));
+    }
+};
+
+// The real Main Window on the background tab, having browsed the folder of photos.
+struct Viewer {
+    ApplicationFolder app;
+    QuietPlatform platform{app.qstr()};
+    sb::Module1 state;
+    sb::MainWindow model{state, platform};
+    MainWindowView view{model, platform};
+
+    Viewer(const Photos& photos, bool preload) {
+        platform.setPreloading(preload);
+        view.run([this] { model.Form_Load(); });
+        view.resize(1000, 700);
+        view.show();
+        view.run([this] { model.selectTab(2); });
+        model.setText("Text1", 2, photos / "photo 0.jpg");
+        click("Command1");  // the dialog gives back the picture in the field: its folder is listed
+        EXPECT_EQ(state.N_Img, 3);
+        if (preload) platform.pictureCache().waitForPreloads();
+    }
+    void click(const char* button) { static_cast<QPushButton*>(named(&view, button))->click(); }
+    // What a person sees of the step and what the model holds.
+    struct Shown {
+        std::string picture, title, field;
+        QSize size;
+        QImage pixels;
+    };
+    Shown shown() {
+        // The picture on view is decoded off the main thread: taken once ready.
+        platform.pictureCache().waitForPreloads();
+        QApplication::processEvents();
+        const sb::Control& holder = model.control("Picture1");
+        return {holder.picture, model.title, model.text("Text1", 2), QSize(holder.width, holder.height),
+                static_cast<QLabel*>(named(&view, "Picture1"))->pixmap().toImage()};
+    }
+    std::string neighbour(int step) { return state.Cartella_Img + model.Lista_Immagini[std::size_t(state.Img_Corrente + step)]; }
+};
+
+TEST(ViewerStep, ShowsTheSameWhetherThePictureWasDecodedAhead) {
+    const Photos photos;
+    Viewer ahead(photos, true), plain(photos, false);
+    ahead.platform.setPreloading(false);  // nothing decoded after the step is counted
+    const int decodes = ahead.platform.pictureCache().decodes();
+    ahead.click("Command4");
+    plain.click("Command4");
+    EXPECT_EQ(ahead.platform.pictureCache().decodes(), decodes);  // the step took the picture decoded ahead
+    const Viewer::Shown a = ahead.shown(), p = plain.shown();
+    EXPECT_EQ(std::tie(a.picture, a.title, a.size, a.pixels), std::tie(p.picture, p.title, p.size, p.pixels));
+    EXPECT_FALSE(a.pixels.isNull());
+}
+
+// The next picture, decoded ahead, then changed on disk: one that cannot be
+// shown leaves the holders as they were, one that can is shown anew; the
+// field, the title and the sample page move on all the same. The picture on
+// view changed on disk: showing its tab again shows the new one.
+TEST(ViewerStep, ANeighbourChangedAfterItWasDecodedAhead) {
+    const QByteArray photo = encoded(filled({600, 400}, Qt::yellow), "JPEG");
+    struct Case { const char* what; Maker spoil; bool shown; int step = 1; };
+    const Case cases[] = {
+        {"deleted", [](const std::string& p) { return fs::remove(p); }, false},
+        {"no longer a picture", bytes("not a picture\n"), false},
+        {"a header claiming 100000 x 100000 pixels",
+         bytes(QByteArray::fromHex("89504e470d0a1a0a0000000d49484452000186a0000186a0080200000027309c9f")), false},
+        {"cut short", bytes(photo.left(photo.size() / 2)), true},
+        {"another photo", bytes(photo), true},
+        {"the picture on view, another photo", bytes(photo), true, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const Photos photos;
+        Viewer v(photos, true);
+        const std::string next = v.neighbour(c.step);
+        ASSERT_TRUE(v.platform.pictureCache().kept(qpath(next), v.platform.displayBound()));
+        const Viewer::Shown before = v.shown();
+        ASSERT_TRUE(c.spoil(next));
+        c.step ? v.click("Command4") : v.view.run([&v] { v.model.Vedo_Campi_TAB(); });
+        const Viewer::Shown after = v.shown();
+        EXPECT_EQ(after.picture, c.shown ? next : before.picture);
+        EXPECT_EQ(after.pixels == before.pixels, !c.shown);
+        EXPECT_EQ(after.field, next);
+        EXPECT_TRUE(!c.step || after.title.ends_with(" 2/3")) << after.title;
+        EXPECT_TRUE(fs::exists(next.substr(0, next.rfind('.')) + ".HTM"));
+        EXPECT_EQ(v.platform.messages, 0);
     }
 }
 

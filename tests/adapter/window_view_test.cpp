@@ -1,26 +1,30 @@
-// Both windows on screen follow their models, and their widgets reach the
-// models' handlers; the embedded browser loads the very file it is given,
-// once it is on view.
+// The windows on screen: the Main Window and the Copy Window follow their
+// models, and their widgets reach the models' handlers; the embedded browser
+// loads the very file it is given, once it is on view; the Publish window.
 #include <gtest/gtest.h>
 
+#include <QCheckBox>
 #include <QClipboard>
+#include <QDir>
+#include <QDirIterator>
+#include <QFileInfo>
 #include <QGroupBox>
-#include <QLabel>
-#include <QLineEdit>
 #include <QMimeData>
 #include <QPlainTextEdit>
-#include <QPushButton>
+#include <QProgressBar>
 #include <QStyleOptionButton>
 #include <QStyleOptionGroupBox>
-#include <QTimer>
 #include <QWebEngineView>
 
 #include <memory>
+#include <thread>
 
 #include "adapter_support.h"
 #include "app/state.h"
 #include "common/text.h"
+#include "publish/publish.h"
 #include "qt/main_window_view.h"
+#include "qt/publish_window.h"
 #include "ui/copy_window.h"
 #include "ui/main_window.h"
 
@@ -264,10 +268,7 @@ TEST(TextFields, APasteInsertsAPlainCopyAtTheCursorWhateverRunsMeanwhile) {
         int readsAfterReplaced = 0;
         const auto meanwhile = [&] { f.view.run([&] { f.model.setText(c.field, -1, sb::trimBlanks(c.before)); }); };
         QApplication::clipboard()->setMimeData(new ForeignClipboard(c.pasted, meanwhile, readsAfterReplaced));
-        for (const QEvent::Type type : {QEvent::KeyPress, QEvent::KeyRelease}) {
-            QKeyEvent key(type, Qt::Key_V, Qt::ControlModifier, QString());
-            QApplication::sendEvent(field, &key);
-        }
+        test::pressKey(field, Qt::Key_V, Qt::ControlModifier);
         QApplication::processEvents();
         EXPECT_EQ(readsAfterReplaced, 0);
         EXPECT_EQ(f.model.text(c.field), c.after);
@@ -325,24 +326,6 @@ TEST(MainWindowHandlers, ClicksAndEnterReachTheirHandlers) {
     }
 }
 
-// A file address reaches the browser as that very file, by its bytes: names
-// that are not UTF-8 or hold "#", "%", "?" or a line break included.
-TEST(QtPlatform, FileAddressesBecomeUrlsOfTheVeryFile) {
-    const std::pair<std::string, QByteArray> cases[] = {
-        {"/tmp/Site Builder/index_TMP.htm", "file:///tmp/Site%20Builder/index_TMP.htm"},
-        {"/tmp/caf\xE9 \x81.HTM", "file:///tmp/caf%E9%20%81.HTM"},
-        {"/tmp/a#b/c%20d?.HTM", "file:///tmp/a%23b/c%2520d%3F.HTM"},
-        {"/tmp/citt\xC3\xA0/ riga\nnuova.HTM", "file:///tmp/citt%C3%A0/%20riga%0Anuova.HTM"},
-    };
-    for (const auto& [path, encoded] : cases) {
-        const QUrl url = QtPlatform::addressToUrl("file://" + path);
-        EXPECT_TRUE(url.isLocalFile()) << path;
-        EXPECT_EQ(url.toEncoded(), encoded) << path;
-        EXPECT_EQ(QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1()), QByteArray::fromStdString(path));
-    }
-    EXPECT_EQ(QtPlatform::addressToUrl("about:blank").toString(), QStringLiteral("about:blank"));
-}
-
 // Out of sight only the last address waits and no browser is made; stopping keeps the address,
 // and it loads once on view, in the one browser then made.
 TEST(QtPlatform, DeferredNavigationKeepsItsAddress) {
@@ -359,6 +342,7 @@ TEST(QtPlatform, DeferredNavigationKeepsItsAddress) {
         return made.get();
     }, [&onView] { return onView; });
     platform.browserNavigate("about:blank");
+    EXPECT_EQ(QtPlatform::addressToUrl("about:blank").toString(), QStringLiteral("about:blank"));
     for (const char* page : {"first page.htm", "second page.htm"}) platform.browserNavigate("file://" + dir / page);
     const QUrl second = QUrl::fromLocalFile(test::qpath(dir / "second page.htm"));
     EXPECT_EQ(platform.pendingNavigation(), second);
@@ -377,6 +361,158 @@ TEST(QtPlatform, DeferredNavigationKeepsItsAddress) {
     ASSERT_TRUE(test::waitFor([&] { return !loaded.empty(); }));
     EXPECT_EQ(loaded.front(), second);  // the page asked for before it is never loaded
     platform.setBrowser(nullptr);
+}
+
+// --- the Publish window, with a publishing run of the test's own: its
+// captions fit in both languages, it opens once, it follows the Main
+// Window's language, it warns before publishing in clear, the run's
+// questions, progress and log reach it, a password is never written to a
+// file, and closing it cancels the run it waits for.
+
+using sb::publish::Address;
+
+// Does `act` to the next message box that comes up with `containing` in its text.
+void onNextBox(const QString& containing, std::function<void(QMessageBox*)> act) {
+    auto* poll = new QTimer;
+    QObject::connect(poll, &QTimer::timeout, [poll, containing, act] {
+        for (QWidget* w : QApplication::topLevelWidgets()) {
+            auto* box = qobject_cast<QMessageBox*>(w);
+            if (!box || !box->isVisible() || !box->text().contains(containing)) continue;
+            poll->deleteLater();
+            poll->stop();
+            act(box);
+            return;
+        }
+    });
+    poll->start(20);
+}
+// Clicks `answer` in it, keeping its text.
+void answerNextBox(QMessageBox::StandardButton answer, QString* text, const QString& containing = {}) {
+    onNextBox(containing, [answer, text](QMessageBox* box) {
+        if (text) *text = box->text();
+        box->button(answer)->click();
+    });
+}
+
+struct Publishing : ::testing::Test {
+    sb::test::TempDir site;
+    test::ApplicationFolder app;
+    test::QuietPlatform platform{app.qstr()};
+    bool mainEnglish = false;
+    std::atomic<int> runs{0};
+    std::atomic<bool> waitForCancel{false};
+    std::string trustAnswer;  // what the run was told about the unknown host
+
+    Publishing() {
+        sb::test::makeFile(site.str() + "/index.htm", "home");
+        platform.setLanguageSource([this] { return mainEnglish; });
+        platform.setPublishRunner({sb::publish::parseAddress, [this](const std::string&, const Address&, const sb::publish::Credentials&,
+                                                 const sb::publish::Questions& questions, const sb::publish::Events& events,
+                                                 const std::atomic<bool>& cancel, bool) {
+                                       ++runs;
+                                       const bool trusted = questions.trustNewHost("web.example", "ssh-ed25519", "SHA256:abc");
+                                       trustAnswer = trusted ? "yes" : "no";
+                                       events.log("sent photos/a.jpg");
+                                       events.progress({1, 3, 1000, 3000});
+                                       while (waitForCancel && !cancel) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+                                       if (cancel) return sb::publish::Outcome{false, "cancelled"};
+                                       events.progress({3, 3, 3000, 3000});
+                                       return sb::publish::Outcome{true, "the whole site is on the server"};
+                                   }});
+    }
+    PublishWindow* open(bool english = false) {
+        platform.openPublishWindow(site.str() + "/", english);
+        return platform.publishWindow();
+    }
+    template <typename W>
+    W* child(PublishWindow* w, const char* name) { return w->findChild<W*>(QString::fromLatin1(name)); }
+};
+
+TEST_F(Publishing, CaptionsFitInBothLanguagesAndTheWindowOpensOnce) {
+    PublishWindow* window = open();
+    ASSERT_TRUE(window && window->isVisible());
+    EXPECT_EQ(open(true), window) << "a second opening raises the same window";
+    int publishWindows = 0;
+    for (QWidget* w : QApplication::topLevelWidgets()) publishWindows += qobject_cast<PublishWindow*>(w) && w->isVisible();
+    EXPECT_EQ(publishWindows, 1);
+    for (const bool english : {true, false}) {
+        mainEnglish = english;
+        platform.syncViews();  // the Main Window's language switch
+        QApplication::processEvents();
+        EXPECT_EQ(window->english(), english);
+        EXPECT_EQ(child<QPushButton>(window, "Publish")->text(), english ? "Publish" : "Pubblica");
+        for (QWidget* w : window->findChildren<QWidget*>()) {
+            if (!w->isVisible()) continue;
+            const std::string what = w->objectName().toStdString() + (english ? " in English" : " in Italian");
+            const QFontMetrics m(w->font());
+            if (auto* group = qobject_cast<QGroupBox*>(w)) {
+                EXPECT_LE(m.horizontalAdvance(group->title()) + 16, w->width()) << what;
+            } else if (auto* edit = qobject_cast<QLineEdit*>(w)) {
+                EXPECT_LE(m.horizontalAdvance(edit->placeholderText()) + 8, w->width()) << what;
+            } else if (qobject_cast<QLabel*>(w) || qobject_cast<QAbstractButton*>(w)) {
+                EXPECT_GE(w->width(), w->sizeHint().width()) << what;  // the hint holds the whole text
+            }
+        }
+    }
+    EXPECT_EQ(window->windowTitle().toStdString(), "Pubblica il sito " + site.str() + "/");
+}
+
+TEST_F(Publishing, WarnsInClearThenShowsTheRunsQuestionsProgressAndLog) {
+    PublishWindow* window = open();
+    child<QLineEdit>(window, "Address")->setText("ftp://web.example/www/");
+    child<QLineEdit>(window, "User")->setText("anna");
+    child<QLineEdit>(window, "Password")->setText("segreto-42");
+    child<QCheckBox>(window, "Remember")->setChecked(true);
+    bool complete = false, ended = false;
+    QObject::connect(window, &PublishWindow::finished, [&](bool c, const QString&) { complete = c, ended = true; });
+
+    QString warning;
+    answerNextBox(QMessageBox::No, &warning);
+    child<QPushButton>(window, "Publish")->click();
+    EXPECT_TRUE(warning.contains("in chiaro")) << warning.toStdString();
+    EXPECT_EQ(runs, 0) << "No to the warning publishes nothing";
+
+    QString question;
+    child<QLineEdit>(window, "Address")->setText("sftp://web.example/www/");
+    child<QPushButton>(window, "Publish")->click();
+    answerNextBox(QMessageBox::Yes, &question);  // the run's question, asked from its own thread
+    ASSERT_TRUE(test::waitFor([&] { return ended; }));
+    EXPECT_EQ(runs, 1);
+    EXPECT_TRUE(question.contains("SHA256:abc") && question.contains("web.example")) << question.toStdString();
+    EXPECT_EQ(trustAnswer, "yes");
+    EXPECT_TRUE(complete);
+    EXPECT_EQ(child<QProgressBar>(window, "Bar")->value(), 1000);
+    EXPECT_TRUE(child<QLabel>(window, "Status")->text().startsWith("3 di 3 file")) << child<QLabel>(window, "Status")->text().toStdString();
+    // The keyring answers, or the user is told it did not: either way in the log.
+    ASSERT_TRUE(test::waitFor([&] { return window->logText().contains("portachiavi"); }));
+    for (const char* line : {"sent photos/a.jpg", "the whole site is on the server", "sftp://web.example/www/"})
+        EXPECT_TRUE(window->logText().contains(line)) << line;
+    // What is kept of the web space is kept without its password.
+    int settingsFiles = 0;
+    for (QDirIterator files(qEnvironmentVariable("XDG_CONFIG_HOME"), QDir::Files, QDirIterator::Subdirectories); files.hasNext();) {
+        QFile file(files.next());
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        const QByteArray content = file.readAll();
+        EXPECT_FALSE(content.contains("segreto-42")) << file.fileName().toStdString();
+        settingsFiles += content.contains("anna");
+    }
+    EXPECT_EQ(settingsFiles, 1);
+
+    const QString shot = QStringLiteral(SB_APP_DIR "/../artifacts/publish.png");
+    QDir().mkpath(QFileInfo(shot).path());
+    window->grab().save(shot);
+
+    // Closing while a run goes (here asking its question) cancels it; the
+    // window goes once the run has stopped.
+    waitForCancel = true;
+    bool stopping = false;
+    child<QLineEdit>(window, "Address")->setText("ftp://web.example/www/");
+    answerNextBox(QMessageBox::Yes, nullptr, "ftp://");  // in clear, after the warning
+    onNextBox("SHA256", [&](QMessageBox*) { window->close(), stopping = window->isVisible(); });
+    child<QPushButton>(window, "Publish")->click();
+    ASSERT_TRUE(test::waitFor([&] { return platform.publishWindow() == nullptr; }));
+    EXPECT_TRUE(stopping) << "the window stays until the run has stopped";
+    EXPECT_EQ(std::make_pair(int(runs), trustAnswer), std::make_pair(2, std::string("no")));
 }
 
 }  // namespace

@@ -2,7 +2,7 @@
 # A site the user made survives a restart, on a virtual screen: the first run
 # sets three numbers and the header picture and writes the site, the second
 # starts over the same folder and finds them in its fields; the second
-# start's own writing of the site changes no byte of it (site_kept_drive.cpp).
+# start's own writing of the site changes no byte of it (drive.cpp).
 #
 # Usage: site_kept.sh APP_DIR ARTIFACT_DIR
 set -euo pipefail
@@ -13,7 +13,7 @@ fi
 app_dir=$(cd "$1" && pwd)
 mkdir -p "$2"
 artifacts=$(cd "$2" && pwd)
-drive=${SB_BUILD_DIR:-$app_dir/..}/site_kept_drive
+drive=${SB_BUILD_DIR:-$app_dir/..}/e2e_drive
 [[ -x $drive ]] || { echo "no driver at $drive" >&2; exit 1; }
 here=$(cd "$(dirname "$0")" && pwd)
 . "$here/../../scripts/virtual_screen.sh"
@@ -40,7 +40,7 @@ status=0
 for mode in write check; do
     virtual_screen 1280x1024
     XDG_RUNTIME_DIR=$scratch/runtime XDG_CONFIG_HOME=$scratch/config \
-        timeout -k 10 120 "${screen[@]}" "$drive" "$scratch/app" "$mode" >>"$log" 2>&1 || status=$?
+        timeout -k 10 120 "${screen[@]}" "$drive" "$mode" "$scratch/app" >>"$log" 2>&1 || status=$?
     [[ $mode == write ]] && site_files >"$scratch/written"
 done
 cat "$log"

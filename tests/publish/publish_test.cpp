@@ -59,24 +59,19 @@ std::map<std::string, std::string> filesUnder(const std::string& folder, bool wi
     return files;
 }
 
-std::map<std::string, ino_t> inodesUnder(const std::string& folder) {
-    std::map<std::string, ino_t> inodes;
+// The files under `folder` that are new or sent again since `before`
+// (a file sent again is a new one: its inode changes); `before` becomes now.
+std::vector<std::string> sentSince(std::map<std::string, ino_t>& before, const std::string& folder) {
+    std::vector<std::string> sent;
+    std::map<std::string, ino_t> now;
     for (const auto& [path, bytes] : filesUnder(folder)) {
         struct stat info {};
         ::stat((folder + "/" + path).c_str(), &info);
-        inodes[path] = info.st_ino;
+        if (!before.contains(path) || before.at(path) != info.st_ino) sent.push_back(path);
+        now[path] = info.st_ino;
     }
-    return inodes;
-}
-
-std::vector<std::string> changedBetween(const std::map<std::string, ino_t>& before,
-                                        const std::map<std::string, ino_t>& after) {
-    std::vector<std::string> changed;
-    for (const auto& [path, inode] : after) {
-        const auto old = before.find(path);
-        if (old == before.end() || old->second != inode) changed.push_back(path);
-    }
-    return changed;
+    before = now;
+    return sent;
 }
 
 std::string bytes(int count, char seed) {
@@ -133,19 +128,18 @@ TEST_P(Publish, KeepsTheServerInStepWithTheSiteSendingOnlyWhatChanged) {
     EXPECT_EQ(filesUnder(served), filesUnder(site.str()));
     EXPECT_EQ(run.log.back(), "Sent: index.htm");  // the home page last
 
-    auto before = inodesUnder(served);
+    std::map<std::string, ino_t> inodes;
+    sentSince(inodes, served);
     run = publish();
     ASSERT_TRUE(run.outcome.complete) << run;
     EXPECT_EQ(run.outcome.message, "The site on the server is already up to date.");
-    EXPECT_EQ(changedBetween(before, inodesUnder(served)), std::vector<std::string>{});
+    EXPECT_EQ(sentSince(inodes, served), std::vector<std::string>{});
 
     site.put("Mare/Faro.jpg", bytes(400000, 'F'));
     site.put("Immagini_by_Velmora.js", "var Gruppi_Immagini=[1];");
-    before = inodesUnder(served);
     run = publish();
     ASSERT_TRUE(run.outcome.complete) << run;
-    EXPECT_EQ(changedBetween(before, inodesUnder(served)),
-              (std::vector<std::string>{"Immagini_by_Velmora.js", "Mare/Faro.jpg"}));
+    EXPECT_EQ(sentSince(inodes, served), (std::vector<std::string>{"Immagini_by_Velmora.js", "Mare/Faro.jpg"}));
     EXPECT_EQ(filesUnder(served), filesUnder(site.str()));
 
     // A picture taken out of the site goes; a file the user put there stays,

@@ -1,49 +1,29 @@
-// A written site with two groups of seven pictures and one of 75 with a long,
-// accented name, in the program's own browser engine, in a desktop window.
-// The home page names its background, shows its title and description,
-// carries its language, description and icon, and its group buttons stand
-// where the parameters put them, the long name whole; a group's pages hold
-// their slides and page buttons; a big picture opens with its caption, arrows
-// step on and one Back leaves the pictures, Escape closes; the last of 25
-// pages is reached by a key with the page bar inside the window; pictures
-// with accented and awkward names load. Saves screenshots of the home page, a
-// group page and a big picture. Then home pages whose background and site
-// folder bear awkward names: the background each page names is the picture
-// copied beside it, and it loads.
-// Then the same site on a phone (390 x 844 CSS pixels, three device pixels
-// each, the program run again for it): no sideways scrolling, captions of
-// 12 pixels at least, nothing to touch smaller than 44 pixels, the long name
-// whole, the page bar inside the window, a swipe to the next picture and one
-// Back out of it; screenshots of each view. Exit status 0 when all holds.
+// A written site in the program's own browser engine, used as a visitor
+// uses it: two groups of seven pictures and one of 75 with a long, accented
+// name, in a desktop window and on a phone (390 x 844 CSS pixels, three
+// device pixels each, the program run again for it); then home pages whose
+// background and site folder bear awkward names, and sample pages. Each part
+// says what must hold; screenshots of each view go to the artifacts folder.
+// Exit status 0 when all holds.
 #include <unistd.h>
 
-#include <QApplication>
-#include <QDir>
-#include <QElapsedTimer>
-#include <QEventLoop>
-#include <QImage>
 #include <QJsonArray>
 #include <QJsonDocument>
-#include <QKeyEvent>
-#include <QMouseEvent>
 #include <QPainter>
+#include <QDir>
 #include <QProcess>
 #include <QTemporaryDir>
-#include <QTimer>
-#include <QUrl>
-#include <QWebEnginePage>
 #include <QWebEngineScript>
 #include <QWebEngineView>
 
 #include <cstdio>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <optional>
 #include <string>
 
+#include "adapter_support.h"
 #include "common/files.h"
-#include "qt/qt_platform.h"
 #include "site/home_page.h"
 #include "site/site_writer.h"
 #include "viewer/sample_pages.h"
@@ -55,47 +35,56 @@ namespace {
     std::exit(1);
 }
 
-// Runs the event loop until `done` says so or 30 seconds are up.
-template <typename Done>
-bool waitFor(Done done) {
-    QElapsedTimer clock;
-    for (clock.start(); !done() && clock.elapsed() < 30000;) {
-        QEventLoop loop;
-        QTimer::singleShot(20, &loop, &QEventLoop::quit);
-        loop.exec();
-    }
-    return done();
-}
+using sbqt::test::waitFor;
+constexpr int kPatience = 30000;  // for the engine, on a busy machine
 
 // Runs a script in the page (or beside the page's own, in `world`) and
 // returns what it gives, as JSON.
 QJsonValue run(QWebEngineView& view, const QString& script, quint32 world = QWebEngineScript::MainWorld) {
     std::optional<QVariant> result;
     view.page()->runJavaScript("JSON.stringify((function(){" + script + "})())", world, [&](const QVariant& v) { result = v; });
-    if (!waitFor([&] { return result.has_value(); })) fail("the page did not answer " + script.toStdString());
+    if (!waitFor([&] { return result.has_value(); }, kPatience)) fail("the page did not answer " + script.toStdString());
     return QJsonDocument::fromJson("[" + result->toString().toUtf8() + "]").array().at(0);
-}
-
-void waitUntil(QWebEngineView& view, const QString& condition, const std::string& what) {
-    if (!waitFor([&] { return run(view, "return !!(" + condition + ");").toBool(); })) fail("never " + what);
 }
 
 std::string compact(const QJsonValue& value) {
     return QJsonDocument(QJsonArray{value}).toJson(QJsonDocument::Compact).toStdString();
 }
+// A text as a script's string literal.
+QString quoted(const QString& text) { return QString::fromStdString(compact(text)).mid(1).chopped(1); }
+
+void waitUntil(QWebEngineView& view, const QString& condition, const std::string& what) {
+    if (!waitFor([&] { return run(view, "return !!(" + condition + ");").toBool(); }, kPatience)) fail("never " + what);
+}
+// The big picture on view, loaded, with this caption (and `also` true).
+void waitForPicture(QWebEngineView& view, const QString& caption, const std::string& what, const QString& also = "true") {
+    waitUntil(view, "document.querySelector('.gv-foto.gv-pronta') && document.querySelector('.gv-fumetto').textContent == " +
+                        quoted(caption) + " && " + also, what);
+}
+// Fails with `what` and the facts unless they are `expected`.
+void expectFacts(QWebEngineView& view, const QString& facts, const QJsonValue& expected, const std::string& what) {
+    const QJsonValue found = run(view, "return " + facts + ";");
+    if (found != expected) fail(what + ": " + compact(found));
+}
+const QString kSlidesLoaded = "Array.from(document.querySelectorAll('.gv-mini')).every(i => i.complete && i.naturalWidth > 0)";
 
 // A click of the mouse on the middle of an element, as a person makes it (the
 // browser keeps Back entries only for what a person did).
 void click(QWebEngineView& view, const QString& selector) {
     const QJsonArray r = run(view, "const r = " + selector + ".getBoundingClientRect();"
                                    " return [r.left + r.width / 2, r.top + r.height / 2];").toArray();
-    const QPointF at(r.at(0).toDouble(), r.at(1).toDouble());
-    QWidget* target = view.focusProxy();
-    QMouseEvent press(QEvent::MouseButtonPress, at, target->mapToGlobal(at), Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
-    QMouseEvent release(QEvent::MouseButtonRelease, at, target->mapToGlobal(at), Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
-    QApplication::sendEvent(target, &press);
-    QApplication::sendEvent(target, &release);
+    sbqt::test::click(view.focusProxy(), QPointF(r.at(0).toDouble(), r.at(1).toDouble()));
 }
+// A drag of the mouse from one point to another, in steps, as a swipe.
+void drag(QWebEngineView& view, QPointF from, QPointF to) {
+    sbqt::test::mouse(view.focusProxy(), QEvent::MouseButtonPress, from, Qt::LeftButton, Qt::LeftButton);
+    for (int k = 1; k <= 8; ++k) {
+        waitFor([] { return false; }, 15);
+        sbqt::test::mouse(view.focusProxy(), QEvent::MouseMove, from + (to - from) * k / 8.0, Qt::NoButton, Qt::LeftButton);
+    }
+    sbqt::test::mouse(view.focusProxy(), QEvent::MouseButtonRelease, to, Qt::LeftButton, Qt::NoButton);
+}
+void key(QWebEngineView& view, Qt::Key which) { view.setFocus(), sbqt::test::pressKey(view.focusProxy(), which); }
 
 // A landscape of its own colours for each seed, so that screenshots show photos.
 QImage landscape(int seed) {
@@ -114,36 +103,33 @@ QImage landscape(int seed) {
 
 // Saved once the page has had half a second to settle (the big picture fades in).
 void screenshot(QWebEngineView& view, const char* name) {
-    QElapsedTimer clock;
-    clock.start();
-    waitFor([&clock] { return clock.elapsed() > 500; });
+    waitFor([] { return false; }, 500);
     const QString folder = QStringLiteral(SB_ARTIFACTS_DIR);
     QDir().mkpath(folder);
-    if (!view.grab().save(folder + "/" + name))
-        fail(std::string("could not save ") + name);
+    if (!view.grab().save(folder + "/" + name)) fail(std::string("could not save ") + name);
 }
 
-void key(QWebEngineView& view, Qt::Key which) {
-    view.setFocus();
-    for (const QEvent::Type type : {QEvent::KeyPress, QEvent::KeyRelease}) {
-        QKeyEvent event(type, which, Qt::NoModifier);
-        QApplication::sendEvent(view.focusProxy(), &event);
-    }
+// Loads a page as the program's `navigate` does; false when it did not load.
+template <typename Navigate>
+bool loaded(QWebEngineView& view, Navigate navigate) {
+    std::optional<bool> ok;
+    const auto connection = QObject::connect(&view, &QWebEngineView::loadFinished, [&ok](bool done) { ok = done; });
+    navigate();
+    waitFor([&] { return ok.has_value(); }, kPatience);
+    QObject::disconnect(connection);
+    return ok.value_or(false);
 }
 
-// A drag of the mouse from one point to another, in steps, as a swipe.
-void drag(QWebEngineView& view, QPointF from, QPointF to) {
-    QWidget* target = view.focusProxy();
-    auto send = [target](QEvent::Type type, QPointF at, Qt::MouseButton button, Qt::MouseButtons buttons) {
-        QMouseEvent event(type, at, target->mapToGlobal(at), button, buttons, Qt::NoModifier);
-        QApplication::sendEvent(target, &event);
-        QEventLoop loop;
-        QTimer::singleShot(15, &loop, &QEventLoop::quit);
-        loop.exec();
-    };
-    send(QEvent::MouseButtonPress, from, Qt::LeftButton, Qt::LeftButton);
-    for (int k = 1; k <= 8; ++k) send(QEvent::MouseMove, from + (to - from) * k / 8.0, Qt::NoButton, Qt::LeftButton);
-    send(QEvent::MouseButtonRelease, to, Qt::LeftButton, Qt::NoButton);
+// What the page makes of the background its body names: "none", "loaded"
+// or "error", seen from `world` (beside the page's own scripts, which may be off).
+QString background(QWebEngineView& view, quint32 world = QWebEngineScript::MainWorld) {
+    run(view, "window.__background = 'none'; const m = /url\\(\"(.*)\"\\)/.exec(getComputedStyle(document.body).backgroundImage);"
+              " if (!m) return; window.__background = 'pending'; const i = new Image();"
+              " i.onload = () => window.__background = i.naturalWidth > 0 ? 'loaded' : 'error';"
+              " i.onerror = () => window.__background = 'error'; i.src = m[1];", world);
+    QString outcome;
+    waitFor([&] { return (outcome = run(view, "return window.__background;", world).toString()) != "pending"; }, kPatience);
+    return outcome;
 }
 
 // What a visitor on a small screen must find in every view: no sideways
@@ -151,7 +137,7 @@ void drag(QWebEngineView& view, QPointF from, QPointF to) {
 // least 44 pixels each way, all of it inside the window. Fails naming what
 // does not hold.
 void checkFitsPhone(QWebEngineView& view, const std::string& where) {
-    const QJsonArray faults = run(view, R"(
+    expectFacts(view, R"((() => {
         const faults = [], w = innerWidth;
         const wide = Math.max(document.documentElement.scrollWidth, document.body.scrollWidth);
         if (wide > w) faults.push('scrolls sideways: ' + wide);
@@ -163,70 +149,65 @@ void checkFitsPhone(QWebEngineView& view, const std::string& where) {
           if (r.width < 44 || r.height < 44 || r.left < 0 || r.right > w)
             faults.push((e.textContent || e.title || e.className) + ' ' + [r.left, r.width, r.height].map(Math.round));
         }
-        return faults;)").toArray();
-    if (!faults.isEmpty()) fail("on the phone, " + where + ": " + compact(faults));
+        return faults; })())", QJsonArray{}, "on the phone, " + where);
 }
 
 // The group button of `name` shows the whole name inside the window.
 void checkWholeName(QWebEngineView& view, const QString& name) {
-    const QJsonValue whole = run(view, "const n = Array.from(document.querySelectorAll('.gv-nome span')).find(s => s.textContent == " +
-                                       QString::fromUtf8(QJsonDocument(QJsonArray{name}).toJson(QJsonDocument::Compact)) + "[0]);"
-                                       " if (!n) return 'missing'; const b = n.parentNode, r = n.getBoundingClientRect();"
-                                       " return b.scrollHeight <= b.clientHeight + 1 && n.scrollWidth <= n.clientWidth + 1 &&"
-                                       " r.left >= 0 && r.right <= innerWidth && parseFloat(getComputedStyle(n).fontSize) >= 8;");
-    if (whole != QJsonValue(true)) fail("the name " + name.toStdString() + " is not whole: " + compact(whole));
+    expectFacts(view, "(() => { const n = Array.from(document.querySelectorAll('.gv-nome span')).find(s => s.textContent == " + quoted(name) + ");"
+                      " if (!n) return 'missing'; const b = n.parentNode, r = n.getBoundingClientRect();"
+                      " return b.scrollHeight <= b.clientHeight + 1 && n.scrollWidth <= n.clientWidth + 1 &&"
+                      " r.left >= 0 && r.right <= innerWidth && parseFloat(getComputedStyle(n).fontSize) >= 8; })()",
+                true, "the name " + name.toStdString() + " is not whole");
 }
 
 // The page bar of the page on view stands inside the window, its current
 // page lit and its "Pagina k di n" on view.
 void checkPageBar(QWebEngineView& view, int page, int pages) {
-    const QString words = QStringLiteral("Pagina %1 di %2").arg(page).arg(pages);
-    waitUntil(view, QStringLiteral("document.querySelector('.gv-attuale') && document.querySelector('.gv-attuale').textContent.trim() == '%1' || "
-                                   "document.querySelector('.gv-attuale img') && document.querySelector('.gv-attuale img').alt == '%1'").arg(page),
+    const QString lit = "document.querySelector('.gv-attuale')";
+    waitUntil(view, QStringLiteral("%1 && (%1.textContent.trim() == '%2' || %1.querySelector('img') && %1.querySelector('img').alt == '%2')").arg(lit).arg(page),
               "page " + std::to_string(page) + " lit");
-    const QJsonValue inside = run(view, "const b = document.querySelector('.gv-barra').getBoundingClientRect(),"
-                                        " c = document.querySelector('.gv-conta'), r = c.getBoundingClientRect();"
-                                        " return b.left >= 0 && b.right <= innerWidth && r.right <= innerWidth && r.bottom <= innerHeight &&"
-                                        " c.textContent == '" + words + "';");
-    if (inside != QJsonValue(true)) fail("the page bar of page " + std::to_string(page) + " leaves the window or lacks " + words.toStdString());
+    expectFacts(view, "(() => { const b = document.querySelector('.gv-barra').getBoundingClientRect(), c = document.querySelector('.gv-conta'),"
+                      " r = c.getBoundingClientRect(); return b.left >= 0 && b.right <= innerWidth && r.right <= innerWidth &&"
+                      " r.bottom <= innerHeight && c.textContent; })()",
+                QStringLiteral("Pagina %1 di %2").arg(page).arg(pages), "the page bar of page " + std::to_string(page) + " leaves the window or lacks its count");
 }
 
-const char* const kLongGroup = "Citt\xC3\xA0 d'arte e borghi dell'Italia centrale";
+const QString kLongGroup = QString::fromUtf8("Citt\xC3\xA0 d'arte e borghi dell'Italia centrale");
 const char* const kAccented = "Caff\xC3\xA8 in piazza.jpg";
+QString groupAddress(const QString& group, const QString& rest) {
+    return "location.hash = '#gruppo=' + encodeURIComponent(" + quoted(group) + ") + " + quoted(rest) + ";";
+}
 
 // The phone's part, on the site the desktop part wrote: in a run of its own
 // at three device pixels to the CSS pixel, and in the desktop run's window
 // made as narrow, which saves the screenshots (a grab at a high density can
 // show the page as it was a while before).
-int phone(QWebEngineView& view, const QString& site, bool screenshots) {
+void phone(QWebEngineView& view, const QString& site, bool screenshots) {
     view.resize(390, 844);
     view.show();
     view.load(QUrl::fromLocalFile(site + QString::fromUtf8(sb::kHomePageFileName)));
-    const QString name = QString::fromUtf8(kLongGroup);
     waitUntil(view, "document.querySelectorAll('.gv-gruppo').length == 3 && document.documentElement.classList.contains('gv-stretta') && "
                     "Array.from(document.images).every(i => i.complete)", "the phone's home page");
     std::printf("gallery_render: phone window %s CSS pixels, %s device pixels each\n",
                 compact(run(view, "return [innerWidth, innerHeight];")).c_str(), compact(run(view, "return devicePixelRatio;")).c_str());
     checkFitsPhone(view, "the home page");
-    checkWholeName(view, name);
+    checkWholeName(view, kLongGroup);
     if (screenshots) screenshot(view, "gallery_phone_home.png");
 
-    run(view, "location.hash = '#gruppo=' + encodeURIComponent(" + QString::fromUtf8(QJsonDocument(QJsonArray{name}).toJson(QJsonDocument::Compact)) +
-                  "[0]) + '&pagina=12';");
-    const QString slidesLoaded = "Array.from(document.querySelectorAll('.gv-mini')).every(i => i.complete && i.naturalWidth > 0)";
-    waitUntil(view, "document.querySelectorAll('.gv-dia').length == 3 && " + slidesLoaded, "the long group's page 12");
+    run(view, groupAddress(kLongGroup, "&pagina=12"));
+    waitUntil(view, "document.querySelectorAll('.gv-dia').length == 3 && " + kSlidesLoaded, "the long group's page 12");
     checkPageBar(view, 12, 25);
     checkFitsPhone(view, "a group's page");
     if (screenshots) screenshot(view, "gallery_phone_group.png");
 
     click(view, "document.querySelectorAll('.gv-dia')[1]");
-    waitUntil(view, "document.querySelector('.gv-foto.gv-pronta') && document.querySelector('.gv-fumetto').textContent == 'Foto 35'",
-              "the big picture on the phone");
+    waitForPicture(view, "Foto 35", "the big picture on the phone");
     // As wide as the window or as its pixels, whichever is less, and centred.
-    const QJsonValue fills = run(view, "const i = document.querySelector('.gv-foto'), r = i.getBoundingClientRect(),"
-                                       " v = document.querySelector('.gv-velo').getBoundingClientRect();"
-                                       " return Math.abs(r.width - Math.min(v.width, i.naturalWidth)) < 1 && Math.abs(r.left + r.right - v.left - v.right) < 1;");
-    if (fills != QJsonValue(true)) fail("the big picture does not fill the phone's width, centred");
+    expectFacts(view, "(() => { const i = document.querySelector('.gv-foto'), r = i.getBoundingClientRect(),"
+                      " v = document.querySelector('.gv-velo').getBoundingClientRect();"
+                      " return Math.abs(r.width - Math.min(v.width, i.naturalWidth)) < 1 && Math.abs(r.left + r.right - v.left - v.right) < 1; })()",
+                true, "the big picture does not fill the phone's width, centred");
     checkFitsPhone(view, "a big picture");
     if (screenshots) screenshot(view, "gallery_phone_picture.png");
     drag(view, QPointF(320, 420), QPointF(60, 430));
@@ -235,11 +216,10 @@ int phone(QWebEngineView& view, const QString& site, bool screenshots) {
     view.back();
     waitUntil(view, "!document.querySelector('.gv-velo') && location.hash.endsWith('&pagina=12')", "the page again after one Back");
     std::printf("gallery_render: the phone's home page, group page, big picture, swipe and Back work\n");
-    return 0;
 }
 
 // Home pages whose background and site folder bear an awkward name: what
-// each page makes of its background ("loaded", "error", "none"), by name.
+// each page makes of its background, by name.
 // Made and removed by bytes: Qt's own folder helpers cannot remove a name
 // that is not UTF-8.
 int oddNamesFailing(QWebEngineView& view) {
@@ -255,21 +235,10 @@ int oddNamesFailing(QWebEngineView& view) {
         sb::Parametri_Sito p;
         p.Cartella_Sito = folder;
         p.Nome_Immagine_Sfondo_Sito = source;
-        std::optional<bool> loaded;
-        const auto connection = QObject::connect(&view, &QWebEngineView::loadFinished, [&loaded](bool ok) { loaded = ok; });
         QString outcome = "no site";
-        if (sb::writeSite({p, "Titolo", "Descrizione", SB_APP_DIR, SB_APP_DIR}).written()) {
-            view.load(sbqt::QtPlatform::addressToUrl("file://" + folder + sb::kHomePageFileName));
-            outcome = waitFor([&] { return loaded.has_value(); }) && *loaded ? "none" : "page not loaded";
-        }
-        QObject::disconnect(connection);
-        if (outcome == "none") {
-            run(view, "window.__background = 'none'; const m = /url\\(\"(.*)\"\\)/.exec(getComputedStyle(document.body).backgroundImage);"
-                      " if (!m) return; window.__background = 'pending'; const i = new Image();"
-                      " i.onload = () => window.__background = i.naturalWidth > 0 ? 'loaded' : 'error';"
-                      " i.onerror = () => window.__background = 'error'; i.src = m[1];");
-            waitFor([&] { return (outcome = run(view, "return window.__background;").toString()) != "pending"; });
-        }
+        if (sb::writeSite({p, "Titolo", "Descrizione", SB_APP_DIR, SB_APP_DIR}).written())
+            outcome = loaded(view, [&] { view.load(sbqt::QtPlatform::addressToUrl("file://" + folder + sb::kHomePageFileName)); })
+                          ? background(view) : "page not loaded";
         std::printf("gallery_render: background of \"%s\": %s\n", name.c_str(), qPrintable(outcome));
         failures += outcome != "loaded";
     }
@@ -300,33 +269,21 @@ int samplePagesFailing(QWebEngineView& view) {
     const std::string name = "<img src=x onerror=\"document.title='ran'\">.jpg", picture = dir + name;
     if (!landscape(1).save(QString::fromStdString(picture), "JPEG")) fail("no picture");
     sb::files::writeLines(*sb::viewer::backgroundPageName(picture), sb::viewer::backgroundPage(picture));
-    // What the page shows, seen from beside its own scripts (which may be off).
-    const QString seen = "window.__seen = 'pending'; const i = new Image();"
-                         " const show = l => window.__seen = [document.title, document.images.length, document.body.innerText.trim(), l];"
-                         " i.onload = () => show('background shown'); i.onerror = () => show('no background');"
-                         " const m = /url\\(\"(.*)\"\\)/.exec(getComputedStyle(document.body).backgroundImage); m ? i.src = m[1] : show('none');";
     const QString escapedName = QString::fromStdString(picture);
-    const std::pair<std::string, QJsonArray> steps[] = {  // seen, and whether the frame shows
-        {*sb::viewer::backgroundPageName(picture), {escapedName, 0, escapedName, "background shown", false}},
+    const std::pair<std::string, QJsonArray> steps[] = {  // title, pictures, text, background, whether the frame shows
+        {*sb::viewer::backgroundPageName(picture), {escapedName, 0, escapedName, "loaded", false}},
         {dir + "pagina.htm", {"pagina", 0, "", "none", false}},
         {"site " + dir + "pagina.htm", {"SEGRETO", 0, "", "none", true}},
         {dir + "pagina.htm", {"pagina", 0, "", "none", false}},
     };
     int failures = 0;
     for (const auto& [page, expected] : steps) {
-        std::optional<bool> loaded;
-        const auto connection = QObject::connect(&view, &QWebEngineView::loadFinished, [&loaded](bool ok) { loaded = ok; });
-        page.starts_with("site ") ? platform.browserNavigateSite("file://" + page.substr(5)) : platform.browserNavigate("file://" + page);
-        waitFor([&] { return loaded.has_value(); });
-        QObject::disconnect(connection);
-        QJsonValue shown;
-        run(view, seen, QWebEngineScript::ApplicationWorld);
-        waitFor([&] { return (shown = run(view, "return window.__seen;", QWebEngineScript::ApplicationWorld)) != QJsonValue("pending"); });
-        QElapsedTimer clock;
-        clock.start();
+        loaded(view, [&] { page.starts_with("site ") ? platform.browserNavigateSite("file://" + page.substr(5)) : platform.browserNavigate("file://" + page); });
+        const QJsonValue text = run(view, "return [document.title, document.images.length, document.body.innerText.trim()];",
+                                    QWebEngineScript::ApplicationWorld);
         bool red = false;  // the frame, given the time to show
-        waitFor([&] { return (red = view.grab().toImage().pixelColor(100, 100) == Qt::red) || clock.elapsed() > 1000; });
-        shown = QJsonValue(shown.toArray() + red);
+        waitFor([&] { return (red = view.grab().toImage().pixelColor(100, 100) == Qt::red); }, 1000);
+        const QJsonArray shown = text.toArray() + background(view, QWebEngineScript::ApplicationWorld) + red;
         std::printf("gallery_render: %s: %s\n", page.c_str(), compact(shown).c_str());
         failures += shown != expected;
     }
@@ -340,10 +297,8 @@ int main(int argc, char** argv) {
     // The engine refuses to start as root with its sandbox on.
     if (::geteuid() == 0 && qEnvironmentVariableIsEmpty("QTWEBENGINE_DISABLE_SANDBOX")) qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
     QApplication application(argc, argv);
-    if (argc == 3 && std::string(argv[1]) == "--phone") {
-        QWebEngineView view;
-        return phone(view, QString::fromLocal8Bit(argv[2]), false);
-    }
+    QWebEngineView view;
+    if (argc == 3 && std::string(argv[1]) == "--phone") return phone(view, QString::fromLocal8Bit(argv[2]), false), 0;
 
     QTemporaryDir temporary;
     if (!temporary.isValid()) fail("no temporary folder");
@@ -359,12 +314,11 @@ int main(int argc, char** argv) {
             if (!landscape(7 * g + i).save(folder + "/" + QString::fromUtf8(groups[g][i]), "JPEG", 85)) fail("no picture");
     }
     // The long group: 75 pictures, 25 pages of 3; the accented one first.
-    const QString longFolder = site + QString::fromUtf8(kLongGroup);
-    QDir().mkpath(longFolder);
+    QDir().mkpath(site + kLongGroup);
     const QImage small = landscape(3).scaled(300, 200);
     for (int i = 1; i <= 75; ++i) {
         const QString file = i == 1 ? QString::fromUtf8(kAccented) : QStringLiteral("Foto %1.jpg").arg(i, 2, 10, QLatin1Char('0'));
-        if (!small.save(longFolder + "/" + file, "JPEG", 80)) fail("no picture");
+        if (!small.save(site + kLongGroup + "/" + file, "JPEG", 80)) fail("no picture");
     }
 
     sb::Parametri_Sito p = sb::defaultParameters(SB_APP_DIR);
@@ -376,7 +330,6 @@ int main(int argc, char** argv) {
     const sb::SiteReport report = sb::writeSite({p, "Fotografie", "Mare e montagna, estate 2024", SB_APP_DIR, SB_APP_DIR, &platform});
     if (!report.complete()) fail("the site was not written whole: " + sb::siteMessage(report));
 
-    QWebEngineView view;
     view.resize(1280, 800);
     view.show();
     view.load(QUrl::fromLocalFile(site + QString::fromUtf8(sb::kHomePageFileName)));
@@ -386,59 +339,48 @@ int main(int argc, char** argv) {
     // per group where POS_Y_GRUPPI and ALT_GRUPPI put them.
     waitUntil(view, "document.querySelectorAll('.gv-gruppo').length == 3 && "
                     "Array.from(document.images).every(i => i.complete && i.naturalWidth > 0)", "three group buttons");
-    const QString background = QString::fromStdString(std::filesystem::path(p.Nome_Immagine_Sfondo_Sito).filename().string());
-    const QJsonArray home = run(view, "return [document.body.background, getComputedStyle(document.body).backgroundImage,"
-                                      " document.title, document.body.innerText.includes('Mare e montagna, estate 2024'),"
-                                      " document.documentElement.lang, document.querySelector('meta[name=description]').content,"
-                                      " document.querySelector('meta[name=viewport]').content, document.querySelector('link[rel=icon]').href,"
-                                      " getComputedStyle(document.body).backgroundSize];").toArray();
-    if (home.at(0).toString() != background || !home.at(1).toString().contains(background) ||
-        home.at(2).toString() != "Fotografie - Layout creato da Velmora(c)" || !home.at(3).toBool() || home.at(4) != "it" ||
-        home.at(5) != "Mare e montagna, estate 2024" || !home.at(6).toString().contains("width=device-width") ||
-        !home.at(7).toString().endsWith("/favicon_by_Velmora.png") || home.at(8) != "cover")
-        fail("the home page's background, title, description, language or icon: " + compact(home));
-    const QJsonArray buttons = run(view, "return Array.from(document.querySelectorAll('.gv-gruppo'), b => {"
-                                         " const r = b.getBoundingClientRect(); return [r.left, r.top, b.textContent]; });").toArray();
-    const QString names[] = {QString::fromUtf8(kLongGroup), "Mare", "Montagna"};
-    for (int k = 0; k < 3; ++k) {
-        const QJsonArray b = buttons.at(k).toArray();
-        if (b.at(0).toDouble() != 100 || b.at(1).toDouble() != 60 + 170 * k || b.at(2).toString() != names[k])
-            fail("group button " + std::to_string(k + 1) + " at " + compact(b));
-    }
-    checkWholeName(view, names[0]);
+    const QString backdrop = QString::fromStdString(std::filesystem::path(p.Nome_Immagine_Sfondo_Sito).filename().string());
+    expectFacts(view, "[document.body.background, getComputedStyle(document.body).backgroundImage.includes(" + quoted(backdrop) + "),"
+                      " document.title, document.body.innerText.includes('Mare e montagna, estate 2024'),"
+                      " document.documentElement.lang, document.querySelector('meta[name=description]').content,"
+                      " document.querySelector('meta[name=viewport]').content.includes('width=device-width'),"
+                      " document.querySelector('link[rel=icon]').href.endsWith('/favicon_by_Velmora.png'), getComputedStyle(document.body).backgroundSize]",
+                QJsonArray{backdrop, true, "Fotografie - Layout creato da Velmora(c)", true, "it", "Mare e montagna, estate 2024", true, true, "cover"},
+                "the home page's background, title, description, language or icon");
+    expectFacts(view, "Array.from(document.querySelectorAll('.gv-gruppo'), b => [b.getBoundingClientRect().left, b.getBoundingClientRect().top, b.textContent])",
+                QJsonArray{QJsonArray{100, 60, kLongGroup}, QJsonArray{100, 230, "Mare"}, QJsonArray{100, 400, "Montagna"}}, "the group buttons");
+    checkWholeName(view, kLongGroup);
     screenshot(view, "gallery_home.png");
 
     // The second group: three slides, three page buttons, then its next page.
     click(view, "document.querySelectorAll('.gv-gruppo')[2]");
-    const QString slidesLoaded = "Array.from(document.querySelectorAll('.gv-mini')).every(i => i.complete && i.naturalWidth > 0)";
     waitUntil(view, "location.hash == '#gruppo=Montagna' && document.querySelectorAll('.gv-dia').length == 3 && "
-                    "document.querySelectorAll('.gv-numero').length == 3 && " + slidesLoaded, "the second group's page");
-    const QJsonArray first = run(view, "const r = document.querySelector('.gv-telaio').getBoundingClientRect();"
-                                       " return [r.left, r.top, r.width, r.height];").toArray();
-    if (first != QJsonArray{400, 200, 220, 160}) fail("the first slide is at " + compact(first));
+                    "document.querySelectorAll('.gv-numero').length == 3 && " + kSlidesLoaded, "the second group's page");
+    expectFacts(view, "(r => [r.left, r.top, r.width, r.height])(document.querySelector('.gv-telaio').getBoundingClientRect())",
+                QJsonArray{400, 200, 220, 160}, "the first slide's place");
     screenshot(view, "gallery_group.png");
     click(view, "document.querySelector('.gv-attuale').nextElementSibling.nextElementSibling.nextElementSibling");
     waitUntil(view, "location.hash == '#gruppo=Montagna&pagina=2' && document.querySelector('.gv-attuale img').alt == '2' && "
                     "Array.from(document.querySelectorAll('.gv-didascalia'), c => c.textContent).join() == "
-                    "'Ghiacciaio,Neve,Rifugio' && " + slidesLoaded, "the next page");
+                    "'Ghiacciaio,Neve,Rifugio' && " + kSlidesLoaded, "the next page");
 
     // A big picture with its caption; arrows step on, and one Back leaves the
     // pictures for the page it was opened from; Escape closes it.
     click(view, "document.querySelectorAll('.gv-dia')[1]");
-    waitUntil(view, "document.querySelector('.gv-foto.gv-pronta') && document.querySelector('.gv-foto').naturalWidth == 1200 && "
-                    "document.querySelector('.gv-fumetto').textContent == 'Neve' && document.querySelector('.gv-foto').alt == 'Neve'",
-              "the big picture with its caption");
+    waitForPicture(view, "Neve", "the big picture with its caption",
+                   "document.querySelector('.gv-foto').naturalWidth == 1200 && document.querySelector('.gv-foto').alt == 'Neve'");
     screenshot(view, "gallery_picture.png");
-    key(view, Qt::Key_Right);
-    waitUntil(view, "document.querySelector('.gv-fumetto') && document.querySelector('.gv-fumetto').textContent == 'Rifugio'", "the next picture");
-    key(view, Qt::Key_Right);
-    waitUntil(view, "document.querySelector('.gv-fumetto') && document.querySelector('.gv-fumetto').textContent == 'Vetta'", "the last picture");
+    for (const char* next : {"Rifugio", "Vetta"}) {
+        key(view, Qt::Key_Right);
+        waitForPicture(view, next, std::string("the next picture, ") + next);
+    }
+    const QString onPage2 = "!document.querySelector('.gv-velo') && location.hash == '#gruppo=Montagna&pagina=2'";
     view.back();
-    waitUntil(view, "!document.querySelector('.gv-velo') && location.hash == '#gruppo=Montagna&pagina=2'", "the page after one Back");
+    waitUntil(view, onPage2, "the page after one Back");
     click(view, "document.querySelectorAll('.gv-dia')[0]");
-    waitUntil(view, "document.querySelector('.gv-foto.gv-pronta') && document.querySelector('.gv-foto').alt == 'Ghiacciaio'", "a picture again");
+    waitForPicture(view, "Ghiacciaio", "a picture again");
     key(view, Qt::Key_Escape);
-    waitUntil(view, "!document.querySelector('.gv-velo') && location.hash == '#gruppo=Montagna&pagina=2'", "closed by Escape");
+    waitUntil(view, onPage2, "closed by Escape");
 
     // The long group: its last page by a key, the bar inside the window; its
     // accented picture shown and addressed.
@@ -451,17 +393,14 @@ int main(int argc, char** argv) {
     key(view, Qt::Key_End);
     waitUntil(view, "location.hash.endsWith('&pagina=25') && document.querySelectorAll('.gv-dia').length == 3", "the last page by a key");
     checkPageBar(view, 25, 25);
-    if (run(view, "return Math.max(document.documentElement.scrollWidth, document.body.scrollWidth) <= innerWidth;") != QJsonValue(true))
-        fail("the desktop page scrolls sideways");
-    run(view, "location.hash = '#gruppo=' + encodeURIComponent(" + QString::fromUtf8(QJsonDocument(QJsonArray{names[0]}).toJson(QJsonDocument::Compact)) +
-                  "[0]) + '&foto=Caff%C3%A8%20in%20piazza.jpg';");
-    waitUntil(view, "document.querySelector('.gv-foto.gv-pronta') && document.querySelector('.gv-foto').naturalWidth == 300 && "
-                    "document.querySelector('.gv-fumetto').textContent == 'Caff\\u00e8 in piazza'", "the accented picture");
+    expectFacts(view, "Math.max(document.documentElement.scrollWidth, document.body.scrollWidth) <= innerWidth", true,
+                "the desktop page scrolls sideways");
+    run(view, groupAddress(kLongGroup, "&foto=Caff%C3%A8%20in%20piazza.jpg"));
+    waitForPicture(view, QString::fromUtf8("Caff\xC3\xA8 in piazza"), "the accented picture", "document.querySelector('.gv-foto').naturalWidth == 300");
 
     // The picture with blanks, quotes, "#", "&" and "%" in its name.
-    run(view, "location.hash = '#gruppo=Mare&foto=' + encodeURIComponent('Mare #1 & \"Sole\" 100%.jpg');");
-    waitUntil(view, "document.querySelector('.gv-foto.gv-pronta') && document.querySelector('.gv-foto').naturalWidth > 0 && "
-                    "document.querySelector('.gv-fumetto').textContent == 'Mare #1 & \"Sole\" 100%'", "the odd name loaded");
+    run(view, groupAddress("Mare", "&foto=" + QUrl::toPercentEncoding("Mare #1 & \"Sole\" 100%.jpg")));
+    waitForPicture(view, "Mare #1 & \"Sole\" 100%", "the odd name loaded", "document.querySelector('.gv-foto').naturalWidth > 0");
 
     // The phone, on the same site.
     QProcess phoneRun;

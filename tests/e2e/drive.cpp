@@ -1,0 +1,188 @@
+// The real program's windows on a real X server, driven as a user does:
+//
+//   e2e_drive copy APP_DIR ARTIFACT_DIR   (copy_window.sh) "Copia Img." opens
+//       the Copy Window, which copies the image on view into a fresh folder,
+//       then moves it into another one, the move's question answered Yes in
+//       its real message box. The source must go only once its copy is in
+//       place; the window opens at its design size with the copy button
+//       focused, and its close box closes it. Saves pictures of the Copy
+//       Window and of the screen.
+//   e2e_drive write APP_DIR               (site_kept.sh, run twice over one
+//   e2e_drive check APP_DIR                application folder as a user starts
+//       the program twice) changes three numbers and the header picture,
+//       writes the site, closes; then the fields show what was set, and the
+//       folder written is a recent site.
+#include <sys/inotify.h>
+#include <unistd.h>
+
+#include <QScreen>
+#include <QWindow>
+
+#include <algorithm>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "adapter_support.h"
+#include "app/state.h"
+#include "qt/main_window_view.h"
+#include "ui/main_window.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using sbqt::test::named, sbqt::test::waitFor;
+
+int failures = 0;
+void check(bool ok, const std::string& what) {
+    std::printf("%s: %s\n", ok ? "ok" : "FAIL", what.c_str());
+    failures += !ok;
+}
+
+// The program's own platform, but a written home page is not opened in a browser.
+class Platform : public sbqt::QtPlatform {
+public:
+    using QtPlatform::QtPlatform;
+    bool openInUserBrowser(const std::string&) override { return true; }
+};
+
+// The real Main Window on screen over an application folder. Message boxes
+// are read out and a question is answered `answer` (and counted); any other
+// box is closed.
+struct Program {
+    Platform platform;
+    sb::Module1 state;
+    sb::MainWindow model{state, platform};
+    sbqt::MainWindowView view{model, platform};
+    QTimer answerer;
+    int questions = 0;
+
+    Program(const std::string& folder, QMessageBox::StandardButton answer) : platform((fs::current_path(folder), QString::fromStdString(folder))) {
+        QObject::connect(&answerer, &QTimer::timeout, [this, answer] {
+            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                std::printf("message: %s\n", qPrintable(box->text()));
+                if (QAbstractButton* button = box->button(answer)) ++questions, button->click();
+                else box->accept();
+            }
+        });
+        answerer.start(50);
+        view.run([this] { model.Form_Load(); });
+        view.show();
+        check(waitFor([this] { return view.windowHandle() && view.windowHandle()->isExposed(); }), "the Main Window is on screen");
+    }
+};
+
+// What happened in the watched folders, in order: "+name" for a name that
+// appeared, "-name" for one that went.
+std::vector<std::string> changes(int watch) {
+    std::vector<std::string> seen;
+    alignas(inotify_event) char buffer[64 * 1024];
+    for (ssize_t n; (n = ::read(watch, buffer, sizeof buffer)) > 0;) {
+        for (char* p = buffer; p < buffer + n;) {
+            const auto* e = reinterpret_cast<const inotify_event*>(p);
+            if (e->len > 0) seen.push_back(((e->mask & (IN_DELETE | IN_MOVED_FROM)) ? "-" : "+") + std::string(e->name));
+            p += sizeof(inotify_event) + e->len;
+        }
+    }
+    return seen;
+}
+
+void copyAndMove(const char* appDir, const QString& artifacts) {
+    // The program's pictures in a folder of this run's own: the move takes one away.
+    sb::test::TempDir appFolder, first, second;
+    sb::test::copyPictures(appDir, appFolder.str());
+    Program program(appFolder.str(), QMessageBox::Yes);
+    sb::MainWindow& model = program.model;
+    const auto copyWindow = [&] { return model.Form2() ? program.platform.windowView(*model.Form2()) : nullptr; };
+    const auto closed = [&] { return !copyWindow() && !model.Form2()->isOpen(); };
+    const auto openCopyWindow = [&]() -> QWidget* {
+        auto* launcher = static_cast<QPushButton*>(named(&program.view, QStringLiteral("Command5")));
+        check(launcher->text() == "Copia Img.", "the launcher reads \"Copia Img.\"");
+        sbqt::test::click(launcher);
+        const bool shown = waitFor([&] { return copyWindow() && copyWindow()->windowHandle() && copyWindow()->windowHandle()->isExposed(); });
+        check(shown, "the Copy Window is on screen");
+        return shown ? copyWindow() : nullptr;
+    };
+    const auto press = [&](QWidget* window, const std::string& folder, const char* button) {
+        auto* field = static_cast<QLineEdit*>(named(window, QStringLiteral("Text1")));
+        field->clear();
+        sbqt::test::typeText(field, QString::fromStdString(folder));
+        sbqt::test::click(named(window, QString::fromLatin1(button)));
+        check(waitFor(closed), std::string(button) + " closed the window");
+    };
+
+    QWidget* window = openCopyWindow();
+    if (!window) return;
+    const std::string source = program.state.copySourcePath, name = program.state.Nome_Img_Copia;
+    const std::string bytes = sb::test::readFile(source);
+    check(!bytes.empty() && window->windowTitle().toStdString() == "Copia Immagine " + source, "the title names the image on view");
+    check(window->focusWidget() == named(window, QStringLiteral("Command2")), "the copy button has the focus");
+    check(window->size() == QSize(10875 / 15, 1260 / 15), "the Copy Window opens at the size its controls were laid out for");
+    window->grab().save(artifacts + "copy_window.png");
+    QGuiApplication::primaryScreen()->grabWindow(0).save(artifacts + "screen_with_copy_window.png");
+
+    press(window, first.str() + "/", "Command2");
+    check(sb::test::readFile(first / name) == bytes && fs::exists(source), "the copy is byte-equal to the image on view, the source kept");
+
+    const int watch = ::inotify_init1(IN_NONBLOCK);
+    ::inotify_add_watch(watch, fs::path(source).parent_path().c_str(), IN_DELETE | IN_MOVED_FROM);
+    ::inotify_add_watch(watch, second.str().c_str(), IN_CREATE | IN_MOVED_TO);
+    if (!(window = openCopyWindow())) return;
+    press(window, second.str() + "/", "Command3");
+    const std::vector<std::string> seen = changes(watch);
+    for (const auto& change : seen) std::printf("  %s\n", change.c_str());
+    const auto landed = std::find(seen.begin(), seen.end(), "+" + name), gone = std::find(seen.begin(), seen.end(), "-" + name);
+    check(landed != seen.end() && gone != seen.end() && landed < gone, "the source went only after its copy had its name");
+    check(sb::test::readFile(second / name) == bytes && !fs::exists(source), "the move left the whole image and no source");
+    if ((window = openCopyWindow())) window->close();
+    check(waitFor(closed), "the close box closes the Copy Window");
+}
+
+void keepSite(const std::string& folder, bool write) {
+    const std::string layout = folder + "/LAYOUT_01/", picture = folder + "/foto/testata mia.gif";
+    Program program(folder, QMessageBox::No);  // a question is not expected
+    sbqt::MainWindowView& view = program.view;
+    const auto field = [&view](const char* key) { return static_cast<QLineEdit*>(named(&view, QString::fromLatin1(key))); };
+    const auto tab = [&view](int number) { sbqt::test::click(sbqt::test::tabBarOf(&view), sbqt::test::tabBarOf(&view)->tabRect(number - 1).center()); };
+    const std::pair<const char*, std::string> set[] = {{"Text3", "7"}, {"Text7", "150"}, {"Text8", "90"}, {"Text1(9)", picture}};
+    if (write) {
+        const std::pair<int, int> tabs[] = {{3, 4}, {5, 6}, {5, 6}, {9, 10}};  // the field's tab, the tab clicked after
+        for (std::size_t i = 0; i < std::size(set); ++i) {
+            tab(tabs[i].first);
+            QLineEdit* edit = field(set[i].first);
+            edit->setFocus();
+            edit->selectAll();
+            sbqt::test::typeText(edit, QString::fromStdString(set[i].second));
+            tab(tabs[i].second);
+        }
+        // Back on each tab the typed values are committed; the confirm button on tab 10 writes the site.
+        for (int number : {3, 5, 9, 10}) tab(number);
+        sbqt::test::click(named(&view, QStringLiteral("Pulsante_Conferma")));
+        check(waitFor([&] { return sb::test::readFile(layout + "Parametri_by_Velmora.js").find("var MAX_NUM_ARG= 7;") != std::string::npos; }),
+              "the site is written with the numbers set");
+        check(sb::test::readFile(layout + "testata mia.gif") == sb::test::readFile(picture), "the header picture is copied into the site");
+    } else {
+        for (const auto& [key, text] : set) {
+            const std::string shown = field(key)->text().toStdString();
+            const std::string expected = std::string(key) == "Text1(9)" ? layout + "testata mia.gif" : text;
+            check(shown == expected, std::string(key) + " shows " + expected + " (" + shown + ")");
+        }
+        const auto recent = program.model.recentSiteFolders();
+        check(!recent.empty() && recent.front() == layout, "the site folder is the first recent site");
+    }
+    view.close();
+    check(waitFor([&] { return !view.isVisible(); }) && program.questions == 0, "the window closes without a question");
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    QApplication app(argc, argv);
+    const std::string mode = argc > 2 ? argv[1] : "";
+    if (mode == "copy" && argc == 4) copyAndMove(argv[2], QString::fromLocal8Bit(argv[3]) + "/");
+    else if ((mode == "write" || mode == "check") && argc == 3) keepSite(argv[2], mode == "write");
+    else return std::fprintf(stderr, "usage: %s copy APP_DIR ARTIFACT_DIR | write APP_DIR | check APP_DIR\n", argv[0]), 2;
+    std::printf("%d failure(s)\n", failures);
+    return failures == 0 ? 0 : 1;
+}
