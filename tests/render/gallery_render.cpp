@@ -211,8 +211,7 @@ void phone(QWebEngineView& view, const QString& site, bool screenshots) {
     checkFitsPhone(view, "a big picture");
     if (screenshots) screenshot(view, "gallery_phone_picture.png");
     drag(view, QPointF(320, 420), QPointF(60, 430));
-    waitUntil(view, "document.querySelector('.gv-fumetto') && document.querySelector('.gv-fumetto').textContent == 'Foto 36' && "
-                    "location.hash.endsWith('foto=Foto%2036.jpg')", "the next picture after a swipe");
+    waitForPicture(view, "Foto 36", "the next picture after a swipe", "location.hash.endsWith('foto=Foto%2036.jpg')");
     view.back();
     waitUntil(view, "!document.querySelector('.gv-velo') && location.hash.endsWith('&pagina=12')", "the page again after one Back");
     std::printf("gallery_render: the phone's home page, group page, big picture, swipe and Back work\n");
