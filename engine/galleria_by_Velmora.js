@@ -761,7 +761,10 @@
     shown = view;
     builtWidth = root.innerWidth;
     bigPicture = null;
-    box.textContent = '';
+    // Each view is a new page for the browser: nothing of the last one moves.
+    var fresh = el('main', { id: 'galleria' });
+    box.parentNode.replaceChild(fresh, box);
+    box = fresh;
     if (view.group < 0) homePage();
     else groupPage(view.group, view.page);
     if (view.picture >= 0) bigPage(view.group, view.picture);
@@ -903,10 +906,16 @@
     document.documentElement.classList.toggle('gv-pagine', group);
     if (group) head.appendChild(el('style', { text: 'html.gv-pagine body{background-image:' + cssUrl(segment(settings.Nome_Sfondo_Pagina_Immagini)) + '}' }));
     setLayout();
-    var name = group ? settings.Nome_Immagine_Testata : settings.Nome_Immagine_Pulsanti_Argomenti, image = new root.Image();
-    image.fetchPriority = 'high';
-    image.src = segment(name);
-    fetched[name] = image;
+    fetchPicture(group ? settings.Nome_Immagine_Testata : settings.Nome_Immagine_Pulsanti_Argomenti, 'high');
+  }
+
+  function fetchPicture(name, priority) {
+    if (!fetched[name]) {
+      fetched[name] = new root.Image();
+      if (priority) fetched[name].fetchPriority = priority;
+      fetched[name].src = segment(name);
+    }
+    return fetched[name];
   }
 
   function start() {
@@ -934,6 +943,8 @@
     document.addEventListener('pointercancel', function () { press = null; });
     document.addEventListener('dragstart', function (event) { if (bigPicture) event.preventDefault(); });
     render();
+    // The header's size is known by the time a group is opened from the home page.
+    fetchPicture(settings.Nome_Immagine_Testata);
   }
 
   // The list is a script beside this one (file:// allows no other way to
