@@ -952,14 +952,20 @@
   // pages are built once it and the page are both there.
   var self = document.currentScript, waiting = 2;
   function ready() { if (--waiting === 0) start(); }
-  // A group's page shows its header as soon as the page is read, while the
-  // list is still on its way.
+  // A group's page shows its header as soon as the page is read and its
+  // picture is there (so that its name never moves), while the list is
+  // still on its way.
   function pageRead() {
-    var named = readFragment(root.location.hash).group;
-    if (waiting === 2 && named != null) {
+    var named = readFragment(root.location.hash).group, header = fetched[settings.Nome_Immagine_Testata];
+    function sketch() {
+      if (box || waiting !== 1 || !header.naturalWidth) return;
       document.body.appendChild(box = el('main', { id: 'galleria' }));
       setLayout();
       groupHeader(named);
+    }
+    if (waiting === 2 && named != null && header) {
+      if (header.complete) root.setTimeout(sketch, 0);
+      else header.addEventListener('load', sketch);
     }
     ready();
   }
