@@ -388,12 +388,14 @@ Outcome publishSite(const std::string& siteFolder, Transport& transport, const E
     auto sendOne = [&](const std::string& path, const std::string& source, std::int64_t size,
                        bool replacing) -> Result {
         const std::string temporary = temporaryName(path);
-        Result result = transport.send(source, temporary, [&](std::int64_t bytes) {
+        const auto sentSoFar = [&](std::int64_t bytes) {
             std::lock_guard guard(lock);
             Progress now = progress;
             now.bytesDone = bytesOfDone + bytes;
             if (events.progress) events.progress(now);
-        }, cancel);
+        };
+        if (auto put = transport.put(source, size, temporary, path, replacing, sentSoFar, cancel)) return *put;
+        Result result = transport.send(source, temporary, sentSoFar, cancel);
         if (!result.ok()) return result;
         std::int64_t there = -1;
         result = transport.size(temporary, there);

@@ -7,6 +7,7 @@
 #include <atomic>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 
 namespace sb::publish {
@@ -57,6 +58,17 @@ public:
     // says `to` is there (a hint for speed; a wrong one costs only time).
     virtual Result replace(const std::string& from, const std::string& to, bool replacing) = 0;
     virtual Result remove(const std::string& path) = 0;
+    // Sends a local file of `size` bytes to `temporary` and puts it in the
+    // place of `path` in one exchange, only once the server has taken every
+    // byte of it and the local file gave exactly `size` bytes. Nothing: the
+    // transport has no such way, and the run does it in steps (send, size,
+    // replace), a round trip each.
+    virtual std::optional<Result> put(const std::string& localFile, std::int64_t size, const std::string& temporary,
+                                      const std::string& path, bool replacing,
+                                      const std::function<void(std::int64_t)>& sent, const std::atomic<bool>& cancel) {
+        (void)localFile, (void)size, (void)temporary, (void)path, (void)replacing, (void)sent, (void)cancel;
+        return std::nullopt;
+    }
 };
 
 }  // namespace sb::publish
