@@ -500,7 +500,10 @@ private:
             handle.code = curl_easy_perform(handle.curl);
         }
         handle.detail = handle.error[0] != '\0' ? handle.error : curl_easy_strerror(handle.code);
-        if (handle.code == CURLE_OK) return {};
+        if (handle.code == CURLE_OK) {
+            loggedIn_ = true;
+            return {};
+        }
         Result result{Problem::Failed, handle.detail};
         switch (handle.code) {
         case CURLE_REMOTE_FILE_NOT_FOUND:
@@ -543,6 +546,9 @@ private:
         default:
             break;
         }
+        // The same login went through before: the server went away while a
+        // new connection was logging in (SSH tells the two apart no better).
+        if (result.problem == Problem::Login && loggedIn_) result.problem = Problem::Connection;
         return result;
     }
 
@@ -621,6 +627,7 @@ private:
     Slot slots_[2];
     std::mutex questionLock_;  // one question at a time; guards what the answers change
     std::string trustedKey_, pin_;
+    std::atomic<bool> loggedIn_ = false;  // a call went through with these credentials
 };
 
 }  // namespace
