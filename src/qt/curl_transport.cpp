@@ -444,30 +444,45 @@ private:
         Source source{file, size};
         curl_slist* list = nullptr;
         for (const auto& line : after) list = curl_slist_append(list, line.c_str());
-        Handle handle(*this);
-        Watch watch{&sent, &cancel};
-        curl_easy_setopt(handle.curl, CURLOPT_URL, url(path).c_str());
-        curl_easy_setopt(handle.curl, CURLOPT_UPLOAD, 1L);
-        curl_easy_setopt(handle.curl, CURLOPT_READFUNCTION, &CurlTransport::readExactly);
-        curl_easy_setopt(handle.curl, CURLOPT_READDATA, &source);
-        curl_easy_setopt(handle.curl, CURLOPT_INFILESIZE_LARGE, curl_off_t(size));
-        curl_easy_setopt(handle.curl, CURLOPT_FTP_CREATE_MISSING_DIRS, long(CURLFTP_CREATE_DIR_RETRY));
-        // Large writes let SFTP keep many packets in flight: several times
-        // the speed of the default on a fast link.
-        curl_easy_setopt(handle.curl, CURLOPT_UPLOAD_BUFFERSIZE, 1L << 20);
-        curl_easy_setopt(handle.curl, CURLOPT_NOPROGRESS, 0L);
-        curl_easy_setopt(handle.curl, CURLOPT_XFERINFOFUNCTION, &CurlTransport::watchTransfer);
-        curl_easy_setopt(handle.curl, CURLOPT_XFERINFODATA, &watch);
-        if (list != nullptr) curl_easy_setopt(handle.curl, CURLOPT_POSTQUOTE, list);
-        Result result = perform(handle);
+        Result result;
+        CURLcode failed = CURLE_OK;
+        bool saidWhy = false;
+        {
+            Handle handle(*this);
+            Watch watch{&sent, &cancel};
+            curl_easy_setopt(handle.curl, CURLOPT_URL, url(path).c_str());
+            curl_easy_setopt(handle.curl, CURLOPT_UPLOAD, 1L);
+            curl_easy_setopt(handle.curl, CURLOPT_READFUNCTION, &CurlTransport::readExactly);
+            curl_easy_setopt(handle.curl, CURLOPT_READDATA, &source);
+            curl_easy_setopt(handle.curl, CURLOPT_INFILESIZE_LARGE, curl_off_t(size));
+            curl_easy_setopt(handle.curl, CURLOPT_FTP_CREATE_MISSING_DIRS, long(CURLFTP_CREATE_DIR_RETRY));
+            // Large writes let SFTP keep many packets in flight: several
+            // times the speed of the default on a fast link.
+            curl_easy_setopt(handle.curl, CURLOPT_UPLOAD_BUFFERSIZE, 1L << 20);
+            curl_easy_setopt(handle.curl, CURLOPT_NOPROGRESS, 0L);
+            curl_easy_setopt(handle.curl, CURLOPT_XFERINFOFUNCTION, &CurlTransport::watchTransfer);
+            curl_easy_setopt(handle.curl, CURLOPT_XFERINFODATA, &watch);
+            if (list != nullptr) curl_easy_setopt(handle.curl, CURLOPT_POSTQUOTE, list);
+            result = perform(handle);
+            failed = handle.code;
+            saidWhy = handle.error[0] != '\0';
+        }
         std::fclose(file);
         curl_slist_free_all(list);
-        if (code != nullptr) *code = handle.code;
+        if (code != nullptr) *code = failed;
         if (source.changed) return {Problem::Failed, "the file changed while it was sent"};
         if (result.problem == Problem::Failed &&
-            (handle.code == CURLE_REMOTE_DISK_FULL || handle.detail.find("space") != std::string::npos ||
-             handle.detail.find("quota") != std::string::npos))
+            (failed == CURLE_REMOTE_DISK_FULL || result.detail.find("space") != std::string::npos ||
+             result.detail.find("quota") != std::string::npos))
             result.problem = Problem::NoSpace;
+        // An SFTP server that stops taking a file it opened says no more
+        // than "failure", and so does a connection that breaks: when the
+        // connection still works, the server's disk or quota is full.
+        if (address_.scheme == Address::Scheme::Sftp && failed == CURLE_SSH && !saidWhy && !cancel &&
+            remove(path).problem != Problem::Connection) {
+            result.problem = Problem::NoSpace;
+            result.detail = "the server stopped taking the file";
+        }
         return result;
     }
 

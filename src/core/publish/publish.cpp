@@ -394,14 +394,23 @@ Outcome publishSite(const std::string& siteFolder, Transport& transport, const E
             now.bytesDone = bytesOfDone + bytes;
             if (events.progress) events.progress(now);
         };
-        if (auto put = transport.put(source, size, temporary, path, replacing, sentSoFar, cancel)) return *put;
-        Result result = transport.send(source, temporary, sentSoFar, cancel);
-        if (!result.ok()) return result;
-        std::int64_t there = -1;
-        result = transport.size(temporary, there);
-        if (!result.ok()) return result;
-        if (there != size) return {Problem::Failed, words("dimensione sbagliata sul server", "wrong size on the server")};
-        return transport.replace(temporary, path, replacing);
+        auto inSteps = [&]() -> Result {
+            Result result = transport.send(source, temporary, sentSoFar, cancel);
+            if (!result.ok()) return result;
+            std::int64_t there = -1;
+            result = transport.size(temporary, there);
+            if (!result.ok()) return result;
+            if (there != size)
+                return {Problem::Failed, words("dimensione sbagliata sul server", "wrong size on the server")};
+            return transport.replace(temporary, path, replacing);
+        };
+        auto put = transport.put(source, size, temporary, path, replacing, sentSoFar, cancel);
+        const Result result = put ? *put : inSteps();
+        // What went up of it goes: on a full disk it holds the room that the
+        // other files need. (A broken connection cannot take it away; the
+        // next run's upload of the file overwrites it.)
+        if (result.problem == Problem::Failed || result.problem == Problem::NoSpace) transport.remove(temporary);
+        return result;
     };
 
     for (const auto& phase : plan.phases) {
