@@ -172,6 +172,28 @@ public:
         return upload(localFile, info.st_size, path, {}, sent, cancel);
     }
 
+    Result list(const std::string& folder, std::vector<std::string>& names) override {
+        // FTP servers leave hidden files out of their listings.
+        if (address_.scheme != Address::Scheme::Sftp) return {Problem::Failed, "no listing"};
+        std::string text;
+        Result result;
+        {
+            Handle handle(*this);
+            curl_easy_setopt(handle.curl, CURLOPT_URL, url(folder).c_str());
+            curl_easy_setopt(handle.curl, CURLOPT_DIRLISTONLY, 1L);
+            curl_easy_setopt(handle.curl, CURLOPT_WRITEFUNCTION, &CurlTransport::collect);
+            curl_easy_setopt(handle.curl, CURLOPT_WRITEDATA, &text);
+            result = perform(handle);
+        }
+        names.clear();
+        std::istringstream lines(text);
+        for (std::string line; std::getline(lines, line);) {
+            if (line.ends_with('\r')) line.pop_back();
+            if (!line.empty() && line != "." && line != "..") names.push_back(line);
+        }
+        return result;
+    }
+
     std::optional<Result> put(const std::string& localFile, std::int64_t size, const std::string& temporary,
                               const std::string& path, bool replacing, const std::function<void(std::int64_t)>& sent,
                               const std::atomic<bool>& cancel) override {

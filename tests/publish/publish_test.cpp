@@ -202,10 +202,13 @@ TEST_F(PublishSftp, AServerKilledInTheMiddleLeavesWholeFilesAndTheNextRunComplet
     EXPECT_LT(newOnes, int(fresh.size()));
     EXPECT_EQ(readFile(servers.served + "/index.htm"), old.at("index.htm"));  // the home page waits for the rest
 
+    // The picture cut short is no longer in the site: what went up of it
+    // goes all the same.
     ASSERT_TRUE(servers.startSsh());
+    fs::remove(site.folder / "Mare/Grande.jpg");
     const auto again = publishTo(site.str(), servers.sftpAddress());
     EXPECT_TRUE(again.outcome.complete) << again;
-    EXPECT_EQ(filesUnder(servers.served), fresh);
+    EXPECT_EQ(expectWholeOldOrNew(servers.served, {}, filesUnder(site.str())), int(fresh.size()) - 1);
 }
 
 // A small file system of the test's own under the server's folder, so that
