@@ -6,12 +6,13 @@
 # (installed through scripts/deps.sh --bench) and Lighthouse from the npm
 # registry (npx, pinned).
 #
-#   bench/lighthouse.sh [--engine FILE] [--build DIR] [--keep DIR]
+#   bench/lighthouse.sh [--engine FILE] [--build DIR] [--keep DIR] [--reports DIR]
 #
 # --engine FILE  measures another gallery engine (e.g. an older one:
 #                git show main:engine/galleria_by_Velmora.js > /tmp/old.js)
 # --build DIR    the build folder holding lighthouse_site_qt (default: build)
 # --keep DIR     makes the site in DIR and keeps it (made once, reused)
+# --reports DIR  keeps Lighthouse's JSON reports there (page-preset.json)
 #
 # Where the picture list carries no web-sized copies yet, the script makes
 # them itself (ImageMagick, long sides 2048 and 1024) under the names the
@@ -20,12 +21,13 @@
 set -euo pipefail
 
 here=$(cd "$(dirname "$0")/.." && pwd)
-engine="" build="$here/build" keep=""
+engine="" build="$here/build" keep="" reports=""
 while [ $# -gt 0 ]; do
   case "$1" in
     --engine) engine=$(realpath "$2"); shift 2 ;;
     --build) build=$(realpath "$2"); shift 2 ;;
     --keep) keep="$2"; shift 2 ;;
+    --reports) reports="$2"; shift 2 ;;
     *) echo "unknown argument: $1" >&2; exit 2 ;;
   esac
 done
@@ -111,6 +113,7 @@ for page in home group; do
     flags=()
     [ "$preset" = desktop ] && flags=(--preset=desktop)
     out="$work/$page-$preset.json"
+    [ -n "$reports" ] && mkdir -p "$reports" && out="$reports/$page-$preset.json"
     npx -y lighthouse@12.2.3 "$url" "${flags[@]}" --quiet --output=json --output-path="$out" \
       --only-categories=performance,accessibility,best-practices,seo \
       --chrome-flags="--headless=new --no-sandbox --disable-gpu" >"$work/lighthouse.log" 2>&1 ||
@@ -122,7 +125,7 @@ for page in home group; do
       console.log([process.argv[2].padEnd(8), process.argv[3].padEnd(8), String(s("performance")).padStart(12),
         String(s("accessibility")).padStart(14), String(s("best-practices")).padStart(15), String(s("seo")).padStart(4),
         " failing: " + (failing.join(", ") || "none")].join(" "));
-      console.log("                  FCP " + m("first-contentful-paint") + ", LCP " + m("largest-contentful-paint") +
+      console.log("                  load " + require("fs").readFileSync("/proc/loadavg", "utf8").split(" ").slice(0, 3).join(" ") + ", FCP " + m("first-contentful-paint") + ", LCP " + m("largest-contentful-paint") +
         ", TBT " + m("total-blocking-time") + ", CLS " + m("cumulative-layout-shift") + ", " + m("total-byte-weight"));' "$out" "$page" "$preset"
   done
 done

@@ -78,6 +78,7 @@
   var THUMB_INSET = 10;      // the thumbnail's left inside its slide
   var BAR_HEIGHT = 40;       // the page bar: arrows and numbered buttons
   var NUMBERED_PAGES = 10;   // Pulsante_01.gif to Pulsante_10.gif
+  var NUMBERED_SIZE = [110, 40];  // their pixels
   var MARGIN = 30;           // around the big picture, room for its close button
   var SMALLEST_BIG = 160;    // a big picture is never squeezed below this
   var EDGE = 10;             // the least room kept between the slides and the window's right edge
@@ -357,6 +358,11 @@
   var layout = null, bigPicture = null, shown = null, slideshow = null, openedFrom = null;
 
   var STYLE = [
+    // The home page keeps its own background, made to cover the window; a
+    // group's pages stretch theirs over the whole window, as a wall for the
+    // slides. The home page's own content stays out of a group's pages.
+    'body{background-size:cover;background-repeat:no-repeat;background-attachment:fixed;background-position:center}',
+    'html.gv-pagine body>:not(#galleria){display:none!important}',
     '#galleria{font-family:"DejaVu Sans",Verdana,Arial,sans-serif}',
     '#galleria a{outline-offset:3px}',
     '#galleria a:focus-visible,#galleria button:focus-visible{outline:3px solid #ffd54a}',
@@ -373,7 +379,7 @@
     '.gv-dia .gv-mini{position:absolute;object-fit:cover}',
     '.gv-didascalia{display:block;margin-top:4px;padding:1px 6px;border-radius:9px;font-size:12px;line-height:14px;',
     'text-align:center;color:#222;background:rgba(255,255,255,.85);overflow-wrap:anywhere}',
-    '.gv-testata img{display:block;width:auto;max-width:100%;box-shadow:0 4px 12px rgba(0,0,0,.35)}',
+    '.gv-testata img{display:block;width:auto;height:auto;max-width:100%;box-shadow:0 4px 12px rgba(0,0,0,.35)}',
     '.gv-testata .gv-titolo{position:absolute;right:18px;top:8px;bottom:8px;max-width:60%;display:flex;align-items:flex-end;overflow:hidden;',
     'margin:0;color:#fff;font-size:26px;font-weight:bold;line-height:1.1;text-align:right;text-shadow:0 2px 4px rgba(0,0,0,.8)}',
     '.gv-titolo span{display:block;max-width:100%;overflow-wrap:anywhere}',
@@ -471,8 +477,14 @@
   function cssUrl(address) { return 'url("' + address.replace(/["\\\n\r]/g, function (c) { return encodeURIComponent(c); }) + '")'; }
 
   // A picture of the site (one of the parameter script's), by file name.
-  function sitePicture(name, alt, style, className) {
-    return el('img', { src: segment(name), alt: alt || '', 'class': className || '' }, style);
+  function sitePicture(name, alt, style, className, size) {
+    var image = el('img', { src: segment(name), alt: alt || '', 'class': className || '' }, style), early = fetched[name];
+    if (!size && early && early.complete && early.naturalWidth > 0) size = [early.naturalWidth, early.naturalHeight];
+    if (size) {  // the room it takes is known before it is drawn: nothing below it moves
+      image.setAttribute('width', size[0]);
+      image.setAttribute('height', size[1]);
+    }
+    return image;
   }
 
   // A link drawn as a picture that changes under the pointer; its name is
@@ -497,16 +509,10 @@
     return image;
   }
 
-  // The home page keeps its own background, made to cover the window; a
-  // group's pages stretch theirs over the whole window, as a wall for the slides.
   function showHome(on) {
-    var body = document.body.style;
     homeChildren.forEach(function (node) { node.style.display = on ? node.dataset.gvDisplay : 'none'; });
-    body.backgroundImage = on ? homeBackground : cssUrl(segment(settings.Nome_Sfondo_Pagina_Immagini));
-    body.backgroundSize = 'cover';
-    body.backgroundRepeat = 'no-repeat';
-    body.backgroundAttachment = 'fixed';
-    body.backgroundPosition = 'center';
+    document.documentElement.classList.toggle('gv-pagine', !on);
+    document.body.style.backgroundImage = on ? homeBackground : cssUrl(segment(settings.Nome_Sfondo_Pagina_Immagini));
   }
 
   // A name shown whole: wrapped, and made smaller while it still overflows its box.
@@ -538,7 +544,7 @@
     // The button's picture gives the buttons their size (the program's own
     // picture's until it is there): as high as the parameters allow, never
     // larger than its pixels, nor wider than a narrow window.
-    var frame = new root.Image();
+    var frame = fetched[settings.Nome_Immagine_Pulsanti_Argomenti] || new root.Image();
     function size(width, height) {
       buttons.forEach(function (b) {
         var h = Math.min(height, layout.narrow ? height : b.height);
@@ -547,12 +553,14 @@
         b.button.style.height = h + 'px';
       });
     }
-    size(200, 152);
-    frame.onload = frame.onerror = function () {
+    function sized() {
       if (frame.naturalWidth > 0) size(frame.naturalWidth, frame.naturalHeight);
       buttons.forEach(function (b) { fitName(b.name, b.nameBox, layout.narrow ? 12 : 8); });
-    };
-    frame.src = segment(settings.Nome_Immagine_Pulsanti_Argomenti);
+    }
+    size(200, 152);
+    if (frame.complete && frame.src) return sized();
+    frame.onload = frame.onerror = sized;
+    if (!frame.src) frame.src = segment(settings.Nome_Immagine_Pulsanti_Argomenti);
   }
 
   function pageBarElement(group, page, pages, left, top) {
@@ -571,11 +579,21 @@
       if (n === page) attributes['aria-current'] = 'page';
       if (n === 1) attributes.title = words.first;
       else if (n === pages) attributes.title = words.last;
-      bar.appendChild(el('a', attributes, null, [pictured ? sitePicture(numberedButton(n), String(n)) : document.createTextNode(String(n))]));
+      bar.appendChild(el('a', attributes, null, [pictured ? sitePicture(numberedButton(n), String(n), null, '', NUMBERED_SIZE) : document.createTextNode(String(n))]));
     });
     if (page < pages) bar.appendChild(hoverLink(fragment(group.name, page + 1), 'Icona_Avanti_1.gif', 'Icona_Avanti_2.gif', words.next));
     if (pages > 1) bar.appendChild(el('span', { 'class': 'gv-conta', text: pageWords(words, page, pages) }));
     return bar;
+  }
+
+  // A group's header: the parameters' picture with the group's name on it.
+  function groupHeader(name) {
+    var place = pageLayout(settings), left = layout.narrow ? 0 : gridPlace(settings, root.innerWidth).left;
+    var title = el('span', { text: name }), titleBox = el('h1', { 'class': 'gv-titolo' }, null, [title]);
+    box.appendChild(el('div', { 'class': 'gv-testata' }, layout.narrow ? null : { left: left, top: place.headerTop }, [
+      sitePicture(settings.Nome_Immagine_Testata, '', layout.narrow ? { maxHeight: 100 } : { maxHeight: place.headerHeight }), titleBox
+    ]));
+    if (!layout.narrow) fitName(title, titleBox, 12);
   }
 
   function groupPage(g, page) {
@@ -584,11 +602,7 @@
     var grid = gridPlace(settings, root.innerWidth), left = layout.narrow ? 0 : grid.left;
     showHome(false);
     document.title = group.name + ' - ' + homeTitle;
-    var title = el('span', { text: group.name }), titleBox = el('h1', { 'class': 'gv-titolo' }, null, [title]);
-    box.appendChild(el('div', { 'class': 'gv-testata' }, layout.narrow ? null : { left: left, top: place.headerTop }, [
-      sitePicture(settings.Nome_Immagine_Testata, '', layout.narrow ? { maxHeight: 100 } : { maxHeight: place.headerHeight }), titleBox
-    ]));
-    if (!layout.narrow) fitName(title, titleBox, 12);
+    groupHeader(group.name);
     var bar = pageBarElement(group, page, pages, left, place.barTop);
 
     var t = grid.thumbnail, w = layout.slideWidth, h = layout.slideHeight;
@@ -747,7 +761,10 @@
     shown = view;
     builtWidth = root.innerWidth;
     bigPicture = null;
-    box.textContent = '';
+    // Each view is a new page for the browser: nothing of the last one moves.
+    var fresh = el('main', { id: 'galleria' });
+    box.parentNode.replaceChild(fresh, box);
+    box = fresh;
     if (view.group < 0) homePage();
     else groupPage(view.group, view.page);
     if (view.picture >= 0) bigPage(view.group, view.picture);
@@ -864,19 +881,44 @@
   function describePage() {
     var head = document.head, html = document.documentElement;
     html.setAttribute('lang', lang);
-    if (!document.querySelector('meta[name="viewport"]')) {
-      head.appendChild(el('meta', { name: 'viewport', content: 'width=device-width, initial-scale=1' }));
-    }
     var said = document.getElementById('Scritta_Testata_01');
     homeDescription = (said ? said.textContent : '').replace(/\s+/g, ' ').trim();
     if (!document.querySelector('meta[name="description"]')) {
       head.appendChild(el('meta', { name: 'description', content: homeDescription || homeTitle }));
     }
+  }
+
+  // Before the browser reads the home page's body: the viewport, the icon
+  // and the styles are in place, so that a phone lays the page out once at
+  // its own width and the home page's content never shows on a group's
+  // page; the largest picture of the view the address names starts loading
+  // now rather than once the list is read.
+  var fetched = {};
+  function prepare() {
+    settings = readSettings(root);
+    var head = document.head || document.documentElement;
+    if (!document.querySelector('meta[name="viewport"]')) {
+      head.appendChild(el('meta', { name: 'viewport', content: 'width=device-width, initial-scale=1' }));
+    }
     if (!document.querySelector('link[rel~="icon"]')) head.appendChild(el('link', { rel: 'icon', href: FAVICON }));
+    head.appendChild(el('style', { text: STYLE }));
+    var group = readFragment(root.location.hash).group != null;
+    document.documentElement.classList.toggle('gv-pagine', group);
+    if (group) head.appendChild(el('style', { text: 'html.gv-pagine body{background-image:' + cssUrl(segment(settings.Nome_Sfondo_Pagina_Immagini)) + '}' }));
+    setLayout();
+    fetchPicture(group ? settings.Nome_Immagine_Testata : settings.Nome_Immagine_Pulsanti_Argomenti, 'high');
+  }
+
+  function fetchPicture(name, priority) {
+    if (!fetched[name]) {
+      fetched[name] = new root.Image();
+      if (priority) fetched[name].fetchPriority = priority;
+      fetched[name].src = segment(name);
+    }
+    return fetched[name];
   }
 
   function start() {
-    settings = readSettings(root);
     groups = readGroups(root.Gruppi_Immagini, settings);
     var chosen = readWords(root);
     words = chosen.words;
@@ -884,14 +926,12 @@
     homeTitle = document.title;
     homeBackground = document.body.style.backgroundImage;
     Array.prototype.forEach.call(document.body.children, function (node) {
-      if (node.tagName === 'SCRIPT' || node.tagName === 'NOSCRIPT') return;
+      if (node.tagName === 'SCRIPT' || node.tagName === 'NOSCRIPT' || node === box) return;
       node.dataset.gvDisplay = node.style.display;
       homeChildren.push(node);
     });
     describePage();
-    document.head.appendChild(el('style', { text: STYLE }));
-    box = el('main', { id: 'galleria' });
-    document.body.appendChild(box);
+    if (!box) document.body.appendChild(box = el('main', { id: 'galleria' }));
     setLayout();
     root.addEventListener('hashchange', render);
     root.addEventListener('resize', onResize);
@@ -903,6 +943,8 @@
     document.addEventListener('pointercancel', function () { press = null; });
     document.addEventListener('dragstart', function (event) { if (bigPicture) event.preventDefault(); });
     render();
+    // The header's size is known by the time a group is opened from the home page.
+    fetchPicture(settings.Nome_Immagine_Testata);
   }
 
   // The list is a script beside this one (file:// allows no other way to
@@ -910,11 +952,30 @@
   // pages are built once it and the page are both there.
   var self = document.currentScript, waiting = 2;
   function ready() { if (--waiting === 0) start(); }
+  // A group's page shows its header as soon as the page is read and its
+  // picture is there (so that its name never moves), while the list is
+  // still on its way.
+  function pageRead() {
+    var named = readFragment(root.location.hash).group, header = fetched[settings.Nome_Immagine_Testata];
+    function sketch() {
+      if (box || waiting !== 1 || !header.naturalWidth) return;
+      document.body.appendChild(box = el('main', { id: 'galleria' }));
+      setLayout();
+      groupHeader(named);
+    }
+    if (waiting === 2 && named != null && header) {
+      if (header.complete) root.setTimeout(sketch, 0);
+      else header.addEventListener('load', sketch);
+    }
+    ready();
+  }
   var list = document.createElement('script');
   list.setAttribute('charset', 'windows-1252');
+  list.fetchPriority = 'high';
   list.src = self && self.src ? new URL(LIST_FILE, self.src).href : LIST_FILE;
   list.onload = list.onerror = ready;
   document.head.appendChild(list);
-  if (document.readyState === 'loading') document.addEventListener('DOMContentLoaded', ready);
+  prepare();
+  if (document.readyState === 'loading') document.addEventListener('DOMContentLoaded', pageRead);
   else ready();
 })(this);

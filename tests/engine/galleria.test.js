@@ -215,9 +215,10 @@ test('the big picture starts where the parameters say, fitted to the window', ()
 
 test('the picture list is read as the Windows-1252 it is written in', () => {
   const made = [];
-  const document = { head: { appendChild() {} }, readyState: 'loading', addEventListener() {},
-    createElement: () => { const e = { setAttribute(k, v) { e[k] = v; } }; made.push(e); return e; } };
-  require('node:vm').runInNewContext(require('node:fs').readFileSync(engine, 'utf8'), { document, URL });
+  const document = { head: { appendChild() {} }, readyState: 'loading', addEventListener() {}, querySelector: () => null,
+    documentElement: { classList: { toggle() {} } },
+    createElement: () => { const e = { style: {}, setAttribute(k, v) { e[k] = v; } }; made.push(e); return e; } };
+  require('node:vm').runInNewContext(require('node:fs').readFileSync(engine, 'utf8'), { document, URL, location: {}, Image: Object });
   const list = made.find((e) => e.src === 'Immagini_by_Velmora.js');
   assert.equal(new TextDecoder(list.charset).decode(Uint8Array.of(0x43, 0x69, 0x74, 0x74, 0xE0)), 'Citt\u00e0');
 });

@@ -358,11 +358,14 @@ bool writeLines(const std::string& path, const std::vector<std::string>& lines) 
 }
 
 std::optional<std::string> readPrefix(const std::string& path, std::size_t limit) {
-    if (!statRegular(path)) return std::nullopt;
+    // Room for what the file holds, not for the limit: a generous limit
+    // costs nothing for a small file.
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return std::nullopt;
     std::ifstream in(path, std::ios::binary);
     if (!in) return std::nullopt;
-    std::string data(limit, '\0');
-    in.read(data.data(), static_cast<std::streamsize>(limit));
+    std::string data(std::min(limit, static_cast<std::size_t>(std::max<off_t>(st.st_size, 0))), '\0');
+    in.read(data.data(), static_cast<std::streamsize>(data.size()));
     data.resize(static_cast<std::size_t>(in.gcount()));
     return data;
 }
