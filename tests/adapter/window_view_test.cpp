@@ -386,10 +386,10 @@ void onNextBox(const QString& containing, std::function<void(QMessageBox*)> act)
     });
     poll->start(20);
 }
-// Clicks `answer` in it, keeping its text.
+// Clicks `answer` in it, keeping its text and the words of its Yes and No.
 void answerNextBox(QMessageBox::StandardButton answer, QString* text, const QString& containing = {}) {
     onNextBox(containing, [answer, text](QMessageBox* box) {
-        if (text) *text = box->text();
+        if (text) *text = box->text() + "\n" + box->button(QMessageBox::Yes)->text() + "/" + box->button(QMessageBox::No)->text();
         box->button(answer)->click();
     });
 }
@@ -412,12 +412,12 @@ struct Publishing : ::testing::Test {
                                        ++runs;
                                        const bool trusted = questions.trustNewHost("web.example", "ssh-ed25519", "SHA256:abc");
                                        trustAnswer = trusted ? "yes" : "no";
-                                       events.log("sent photos/a.jpg");
+                                       events.log("Inviato: photos/a.jpg");
                                        events.progress({1, 3, 1000, 3000});
                                        while (waitForCancel && !cancel) std::this_thread::sleep_for(std::chrono::milliseconds(5));
                                        if (cancel) return sb::publish::Outcome{false, "cancelled"};
                                        events.progress({3, 3, 3000, 3000});
-                                       return sb::publish::Outcome{true, "the whole site is on the server"};
+                                       return sb::publish::Outcome{true, "Sito pubblicato: 3 file inviati, 0 tolti."};
                                    }});
     }
     PublishWindow* open(bool english = false) {
@@ -469,7 +469,7 @@ TEST_F(Publishing, WarnsInClearThenShowsTheRunsQuestionsProgressAndLog) {
     QString warning;
     answerNextBox(QMessageBox::No, &warning);
     child<QPushButton>(window, "Publish")->click();
-    EXPECT_TRUE(warning.contains("in chiaro")) << warning.toStdString();
+    EXPECT_TRUE(warning.contains("in chiaro") && warning.endsWith("\nSì/No")) << warning.toStdString();
     EXPECT_EQ(runs, 0) << "No to the warning publishes nothing";
 
     QString question;
@@ -485,7 +485,7 @@ TEST_F(Publishing, WarnsInClearThenShowsTheRunsQuestionsProgressAndLog) {
     EXPECT_TRUE(child<QLabel>(window, "Status")->text().startsWith("3 di 3 file")) << child<QLabel>(window, "Status")->text().toStdString();
     // The keyring answers, or the user is told it did not: either way in the log.
     ASSERT_TRUE(test::waitFor([&] { return window->logText().contains("portachiavi"); }));
-    for (const char* line : {"sent photos/a.jpg", "the whole site is on the server", "sftp://web.example/www/"})
+    for (const char* line : {"Inviato: photos/a.jpg", "Sito pubblicato", "sftp://web.example/www/"})
         EXPECT_TRUE(window->logText().contains(line)) << line;
     // What is kept of the web space is kept without its password.
     int settingsFiles = 0;
