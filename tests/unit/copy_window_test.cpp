@@ -1,5 +1,5 @@
 // The Copy Window: copying and moving the image handed over, never losing it;
-// its folder button and language; the Main Window's copy button and links.
+// its folder button and language; the Main Window's copy button.
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
@@ -14,7 +14,6 @@
 #include "common/text.h"
 #include "cramped_folder.h"
 #include "fake_platform.h"
-#include "site/addresses.h"
 
 // Every flush to disk of the test program passes here and is counted.
 static int flushes = 0;
@@ -142,11 +141,6 @@ TEST(CopyWindow, CopyAndMoveKeepTheSourceUnlessAVerifiedCopyIsInPlace) {
 TEST(CopyWindow, TakesTheMainWindowsLanguageAtOpeningAndChangesOnlyItselfByItsFlags) {
     const std::tuple<bool, int, bool, std::string> cases[] = {  // Main Window in English, flag clicked after opening, English, title
         {false, -1, false, "Copia Immagine +"}, {true, -1, true, "Copy Image +"}, {false, 1, true, "Site Builder "}, {true, 0, false, "Site Builder "}};
-    const char* const texts[2][4] = {
-        {"Confermi la copia e la cancellazione dell'immagine selezionata (S/N) ?", "Sposta file (Copia e cancella file originale)",
-         "Per la copia normale di un'immagine utilizzare altro pulsante !", "Non c'è nessuna immagine da copiare !"},
-        {"Confirmation copying and deletion of the selected image (Y/N) ?", "Move file (copy and delete original file)",
-         "For the normal copy of a file using another button !", "There is no image to copy !"}};
     for (const auto& [mainEnglish, flag, english, title] : cases) {
         SCOPED_TRACE(title + (mainEnglish ? " from English" : " from Italian"));
         Rig r;
@@ -162,12 +156,12 @@ TEST(CopyWindow, TakesTheMainWindowsLanguageAtOpeningAndChangesOnlyItselfByItsFl
         r.press(w, 3, "@nuova/", false);
         ASSERT_EQ(r.platform.questions.size(), 1u);
         EXPECT_EQ(r.platform.questions[0].text + "|" + r.platform.questions[0].title + "|" + r.platform.messages.back().text,
-                  std::string(texts[english][0]) + "|" + texts[english][1] + "|" + texts[english][2]);
+                  std::string(kMoveQuestion.in(english)) + "|" + kMoveQuestionTitle.in(english) + "|" + kMoveRefused.in(english));
         EXPECT_TRUE(fs::exists(r.source) && !fs::exists(r.path("@nuova")) && w.isOpen());
         EXPECT_EQ(r.state.Cartella_Copia, remembered);
         r.state.Nome_Img_Copia.clear();
         r.press(w, 2, "@");
-        EXPECT_EQ(r.platform.messages.back().text, texts[english][3]);
+        EXPECT_EQ(r.platform.messages.back().text, kNoImageToCopy.in(english));
     }
 }
 
@@ -244,19 +238,6 @@ TEST(CopyWindow, FolderButtonOffersTheRememberedFolderThenAChooser) {
         for (const auto& e : fs::recursive_directory_iterator(r.dest.str())) found.push_back(e.path().string());
         for (const auto& m : made) expected.push_back(r.path(m));
         EXPECT_EQ(found, expected);
-    }
-}
-
-// The link icons (laid out as the windows' golden list shows) open their site in the user's language.
-TEST(LinkIcons, OpenTheirSiteInTheUsersLanguage) {
-    test::Program p;
-    p.load();
-    for (int i = 0; i < 7; ++i) {
-        for (bool english : {false, true}) {
-            p.window.Image2_Click(english ? 1 : 0);
-            p.window.Picture2_Click(i);
-            EXPECT_EQ(p.platform.openedPages.back(), std::string(kLinkIcons[i].address) + (english ? "index_en.htm" : "index.htm"));
-        }
     }
 }
 
