@@ -165,11 +165,20 @@ TEST(CopyWindow, TakesTheMainWindowsLanguageAtOpeningAndChangesOnlyItselfByItsFl
     }
 }
 
+// The copy button hands over the image on view to one window, which copies
+// that image whatever the viewer shows since.
 TEST(CopyLauncher, HandsOverTheImageOnViewAndKeepsOneWindowOpen) {
     Rig r;
+    r.load();
+    const std::vector<std::string> names = {"1.jpg", "2.jpg", "3.jpg", "4.jpg", "5.jpg", "6.jpg"};
+    for (const auto& n : names) makeFile(r.photo(n), "bytes of " + n);
+    r.platform.listings[r.photos.str() + "/"] = names;
+    r.platform.dialogAnswers = {r.photo("1.jpg")};
+    r.window.Command1_Click();
+    r.window.setText("Text2", -1, "5");
+    r.window.Command6_Click();
     CopyWindow& w = r.open();
-    EXPECT_EQ(w.text("Text1"), r.app.str() + "/copia/");
-    EXPECT_EQ(r.state.Nome_Img_Copia, r.name);
+    EXPECT_EQ(w.text("Text1") + "|" + w.title, r.app.str() + "/copia/|Copia Immagine " + r.photo("5.jpg"));
     EXPECT_EQ(r.platform.onScreen, std::vector<const WindowModel*>{&w});
     // Opened again while open: brought forward with what it holds.
     w.setText("Text1", "scritto");
@@ -181,34 +190,15 @@ TEST(CopyLauncher, HandsOverTheImageOnViewAndKeepsOneWindowOpen) {
     EXPECT_TRUE(r.platform.onScreen.empty());
     CopyWindow& fresh = r.open();
     EXPECT_EQ(fresh.text("Text1") + "|" + fresh.text("Command1"), r.app.str() + "/copia/|Sfoglia...");
-    // Later launches offer the folder the window last copied into.
-    r.press(fresh, 2, "@altrove/");
-    EXPECT_FALSE(fresh.isOpen());
-    EXPECT_EQ(r.open().text("Text1"), r.dest / "altrove/");
-}
-
-TEST(CopyLauncher, CopiesTheImageHandedOverWhateverTheViewerShowsSince) {
-    test::Program p;
-    p.load();
-    test::TempDir dest, others;
-    const std::vector<std::string> names = {"1.jpg", "2.jpg", "3.jpg", "4.jpg", "5.jpg", "6.jpg"};
-    for (const auto& n : names) makeFile(p.photo(n), "bytes of " + n);
-    p.platform.listings[p.photos.str() + "/"] = names;
-    p.platform.dialogAnswers = {p.photo("1.jpg")};
-    p.window.Command1_Click();
-    p.window.setText("Text2", -1, "5");
-    p.window.Command6_Click();
-    p.window.Command5_Click();
-    EXPECT_EQ(p.state.Nome_Img_Copia, "5.jpg");
-    EXPECT_EQ(p.window.Form2()->title, "Copia Immagine " + p.photo("5.jpg"));
     // The viewer steps on, then lists another folder, while the window is open.
-    p.window.Command4_Click();
-    p.platform.dialogAnswers = {makeFile(others / "5.jpg", "another photo")};
-    p.window.Command1_Click();
-    p.window.Form2()->setText("Text1", dest.str() + "/");
-    p.window.Form2()->Command2_Click();
-    EXPECT_EQ(readFile(dest / "5.jpg"), "bytes of 5.jpg");
-    EXPECT_FALSE(fs::exists(dest / "6.jpg"));
+    r.window.Command4_Click();
+    r.platform.dialogAnswers = {makeFile(r.dest / "altrove/5.jpg", "another photo")};
+    r.window.Command1_Click();
+    r.press(fresh, 2, "@");
+    EXPECT_EQ(readFile(r.dest / "5.jpg"), "bytes of 5.jpg");
+    EXPECT_FALSE(fs::exists(r.dest / "6.jpg") || fresh.isOpen());
+    // Later launches offer the folder the window last copied into.
+    EXPECT_EQ(r.open().text("Text1"), r.dest.str() + "/");
 }
 
 TEST(CopyWindow, FolderButtonOffersTheRememberedFolderThenAChooser) {

@@ -20,17 +20,8 @@ namespace {
 namespace fs = std::filesystem;
 using test::Program;
 
-// The name and index of a control's key such as "Text4(3)".
-std::pair<std::string, int> split(const std::string& key) {
-    const auto open = key.find('(');
-    return {key.substr(0, open), open == std::string::npos ? -1 : std::stoi(key.substr(open + 1))};
-}
-
-const Control& at(const WindowModel& w, const std::string& key) { return w.control(split(key).first, split(key).second); }
-
-bool onView(const MainWindow& w, const std::string& key) {
-    return at(w, key).visible && w.isAbove(split(key).first, split(key).second, "TabStrip1", -1);
-}
+// A control of the page on view: shown, and drawn above the tab strip.
+bool onView(const MainWindow& w, const std::string& name) { return w.control(name).visible && w.isAbove(name, -1, "TabStrip1", -1); }
 
 // A window as a list: title, size, tabs, then every control back to front
 // with its place, container, focus order, visibility, picture and caption.
@@ -198,37 +189,6 @@ TEST(TabPages, PreviewShowsAFreshCopyOfTheHomePage) {
         EXPECT_EQ(std::make_tuple(browser.left, browser.top, browser.width, browser.height),
                   std::make_tuple(2655, 1800, std::get<2>(enlarged), std::get<3>(enlarged)));
     }
-}
-
-// The flags and the signature are drawn beneath every windowed control: on
-// each tab page and in the Copy Window nothing drawn above them covers them.
-// The publish button, where it is on view, stands clear of every other control.
-TEST(Layout, NothingCoversTheFlagsNorTheSignature) {
-    Program p(true);
-    p.load(1);
-    const auto clear = [](const Control& a, const Control& b) {
-        return a.left >= b.left + b.width || b.left >= a.left + a.width || a.top >= b.top + b.height || b.top >= a.top + a.height;
-    };
-    const auto uncovered = [&clear](const WindowModel& w, const std::string& where) {
-        for (const char* key : {"Image2(0)", "Image2(1)", "Label6(0)", "Label6(1)"}) {
-            const Control& mark = at(w, key);
-            for (const Control& c : w.controls()) {
-                const bool above = c.visible && c.name != mark.name && c.container == mark.container && w.isAbove(c.name, c.index, mark.name, mark.index);
-                EXPECT_TRUE(!above || clear(c, mark)) << c.key() << " covers " << key << " on " << where;
-            }
-        }
-    };
-    for (int tab = 1; tab <= 11; ++tab) {
-        p.showTab(tab);
-        uncovered(p.window, "tab " + std::to_string(tab));
-        const Control& publish = p.window.control("PublishSite");
-        for (const Control& c : p.window.controls()) {
-            const bool shown = publish.visible && c.visible && &c != &publish && c.width > 0 && c.height > 0;
-            EXPECT_TRUE(!shown || clear(c, publish)) << "the publish button covers " << c.key() << " on tab " << tab;
-        }
-    }
-    p.window.Command5_Click();
-    uncovered(*p.window.Form2(), "the Copy Window");
 }
 
 // The publish button opens the Publish window on the site's folder, and the
