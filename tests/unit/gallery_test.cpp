@@ -274,11 +274,11 @@ const BadGallery kBadGalleries[] = {
      {"Cartella non leggibile, esclusa dalla galleria: {}/H"}, 1, true},
     {"GroupFolderNotSearchable", [](Site& s) { s.picture("G/a.jpg"); fs::permissions(fs::path(s.picture("H/b.jpg")).parent_path(), fs::perms::owner_read); },
      {"Cartella non leggibile, esclusa dalla galleria: {}/H"}, 1, true},
-    {"ThousandsBroken", [](Site& s) { for (int i = 0; i < 3000; ++i) makeFile(s.folder + "/G/" + std::to_string(i) + ".jpg", "x"); },
+    {"ManyBroken", [](Site& s) { for (int i = 0; i < 13; ++i) makeFile(s.folder + "/G/" + std::to_string(i) + ".jpg", "x"); },
      [] {  // the first ten, then how many more
          std::vector<std::string> lines;
          for (int i = 0; i < 10; ++i) lines.push_back("Immagine non leggibile, senza miniatura: {}/G/" + std::to_string(i) + ".jpg");
-         lines.push_back("... e altre 2990 immagini senza miniatura");
+         lines.push_back("... e altre 3 immagini senza miniatura");
          return lines;
      }()},
 };

@@ -9,6 +9,7 @@
 #include <sstream>
 #include <string>
 #include <tuple>
+#include <variant>
 
 #include "fake_platform.h"
 #include "site/addresses.h"
@@ -92,49 +93,34 @@ TEST(Windows, AsDesignedInBothLanguagesAndOnEachTab) {
 // A field's text reaches its parameter only when its tab is committed.
 TEST(Conferma, CommitsTheFieldsOfTheCurrentTab) {
     using P = Parametri_Sito;
-    const std::tuple<int, const char*, std::string, Value P::*, Value> cases[] = {
-        {3, "Text3", "7", &P::MAX_NUM_ARG, 7},          {3, "Text14", " abc ", &P::POS_Y_GRUPPI, "abc"},
-        {3, "Text15", " 95 ", &P::ALT_GRUPPI, "95"},    {4, "Text5", "3", &P::MAX_NUM_RIGHE, 3},
-        {4, "Text6", "2x", &P::MAX_NUM_IMG_RIGA, 2},    {5, "Text7", "  150px  ", &P::LARGH_X_DIA, 150},
-        {5, "Text8", "1,5", &P::ALT_DIA, 1},            {6, "Text9", "-0", &P::POS_X_DIA, 0},
-        {6, "Text10", "1e999", &P::POS_Y_DIA, 0},       {6, "Text11", "-20", &P::POS_Y_IMG, -20},
-        {7, "Text12", "0.5", &P::POS_X_IMG_GRANDE, 0.5}, {7, "Text13", "è", &P::POS_Y_IMG_GRANDE, 0},
+    using Parameter = std::variant<Value P::*, std::string P::*>;
+    const std::tuple<int, const char*, int, std::string, Parameter, Value> cases[] = {  // tab, field, typed, parameter, expected
+        {3, "Text3", -1, "7", &P::MAX_NUM_ARG, 7},          {3, "Text14", -1, " abc ", &P::POS_Y_GRUPPI, "abc"},
+        {3, "Text15", -1, " 95 ", &P::ALT_GRUPPI, "95"},    {4, "Text5", -1, "3", &P::MAX_NUM_RIGHE, 3},
+        {4, "Text6", -1, "2x", &P::MAX_NUM_IMG_RIGA, 2},    {5, "Text7", -1, "  150px  ", &P::LARGH_X_DIA, 150},
+        {5, "Text8", -1, "1,5", &P::ALT_DIA, 1},            {6, "Text9", -1, "-0", &P::POS_X_DIA, 0},
+        {6, "Text10", -1, "1e999", &P::POS_Y_DIA, 0},       {6, "Text11", -1, "-20", &P::POS_Y_IMG, -20},
+        {7, "Text12", -1, "0.5", &P::POS_X_IMG_GRANDE, 0.5}, {7, "Text13", -1, "è", &P::POS_Y_IMG_GRANDE, 0},
+        {1, "Text1", 1, "  /tmp/sito nuovo/ ", &P::Cartella_Sito, "/tmp/sito nuovo/"},
+        {8, "Text1", 8, "C:\\img\\x.gif", &P::Nome_Immagine_Pulsante_X_1, "C:\\img\\x.gif"},
+        {8, "Text1", 8, "C:\\img\\x.gif", &P::Nome_Immagine_Pulsante_X_2, "C:\\img\\x.gif"},
+        {10, "Text1", 10, " /img/balloon.gif", &P::Nome_Immagine_Sfondo_Fumetto_1, "/img/balloon.gif"},
+        {11, "Text1", 10, " /img/balloon.gif", &P::Nome_Immagine_Sfondo_Fumetto_1, "/img/balloon.gif"},
     };
-    for (const auto& [tab, field, typed, parameter, expected] : cases) {
+    for (const auto& [tab, field, index, typed, parameter, expected] : cases) {
         Program p;
         p.load();
-        Parametri_Sito& s = p.state.Parametri;
-        p.window.setText(field, -1, typed);
-        const Value before = s.*parameter;
-        p.state.Tab_Corrente = 1;  // committing another tab leaves the parameter alone
+        const auto stored = [&p, parameter] { return std::visit([&p](auto m) { return Value(p.state.Parametri.*m); }, parameter); };
+        p.window.setText(field, index, typed);
+        p.window.setText("Titolo_Sito", -1, "  Le mie foto  ");
+        const Value before = stored();
+        p.state.Tab_Corrente = tab == 1 ? 2 : 1;  // committing another tab leaves the parameter alone
         p.window.Conferma_Variazione_Parametri();
-        EXPECT_EQ(s.*parameter, before) << field;
+        EXPECT_EQ(stored(), before) << field << " " << tab;
         p.state.Tab_Corrente = static_cast<std::int16_t>(tab);
         p.window.Conferma_Variazione_Parametri();
-        EXPECT_EQ(s.*parameter, expected) << field << " \"" << typed << "\"";
-    }
-}
-
-TEST(Conferma, CommitsPathsAndTrimsTitleAndDescription) {
-    Program p;
-    p.load();
-    MainWindow& w = p.window;
-    Parametri_Sito& s = p.state.Parametri;
-    w.setText("Text1", 1, "  /tmp/sito nuovo/ ");
-    w.setText("Titolo_Sito", -1, "  Le mie foto  ");
-    p.state.Tab_Corrente = 1;
-    w.Conferma_Variazione_Parametri();
-    EXPECT_EQ(s.Cartella_Sito + "|" + w.text("Titolo_Sito"), "/tmp/sito nuovo/|Le mie foto");
-    w.setText("Text1", 8, "C:\\img\\x.gif");
-    p.state.Tab_Corrente = 8;
-    w.Conferma_Variazione_Parametri();
-    EXPECT_EQ(s.Nome_Immagine_Pulsante_X_1 + s.Nome_Immagine_Pulsante_X_2, "C:\\img\\x.gifC:\\img\\x.gif");
-    for (int tab : {10, 11}) {
-        const std::string path = "/img/balloon" + std::to_string(tab) + ".gif";
-        w.setText("Text1", 10, " " + path);
-        p.state.Tab_Corrente = static_cast<std::int16_t>(tab);
-        w.Conferma_Variazione_Parametri();
-        EXPECT_EQ(s.Nome_Immagine_Sfondo_Fumetto_1, path);
+        EXPECT_EQ(stored(), expected) << field << " \"" << typed << "\" on tab " << tab;
+        EXPECT_EQ(p.window.text("Titolo_Sito"), "Le mie foto") << "trimmed when tab 1 is committed";
     }
 }
 
