@@ -323,14 +323,6 @@ TEST_F(ConfirmButton, OneClickByTab) {
     }
 }
 
-TEST_F(ConfirmButton, AdvancingCommitsTheTabEnteredNotTheTabLeft) {
-    window.setText("Text3", -1, "7");  // tab 3: number of groups
-    window.setText("Text5", -1, "3");  // tab 4: rows
-    clickOn(3);
-    const std::string script = readFile(site + "Parametri_by_Velmora.js");
-    EXPECT_NE(script.find("\r\nvar MAX_NUM_ARG= 5;\r\nvar MAX_NUM_RIGHE= 3;\r\n"), std::string::npos) << script;
-}
-
 // A failed run also stays in the working directory it had: the next site
 // still finds its arrows and group buttons there.
 TEST_F(ConfirmButton, AnnouncedFailureNamesWhatFailedAndOpensNothing) {
