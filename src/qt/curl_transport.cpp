@@ -12,6 +12,7 @@
 #include <filesystem>
 #include <fstream>
 #include <mutex>
+#include <optional>
 #include <sstream>
 #include <vector>
 
@@ -166,29 +167,45 @@ public:
 
     Result send(const std::string& localFile, const std::string& path,
                 const std::function<void(std::int64_t)>& sent, const std::atomic<bool>& cancel) override {
-        std::FILE* file = std::fopen(localFile.c_str(), "rb");
-        if (file == nullptr) return {Problem::Failed, "cannot read " + localFile};
         struct stat info {};
-        ::fstat(::fileno(file), &info);
-        Handle handle(*this);
-        Watch watch{&sent, &cancel};
-        curl_easy_setopt(handle.curl, CURLOPT_URL, url(path).c_str());
-        curl_easy_setopt(handle.curl, CURLOPT_UPLOAD, 1L);
-        curl_easy_setopt(handle.curl, CURLOPT_READDATA, file);
-        curl_easy_setopt(handle.curl, CURLOPT_INFILESIZE_LARGE, curl_off_t(info.st_size));
-        curl_easy_setopt(handle.curl, CURLOPT_FTP_CREATE_MISSING_DIRS, long(CURLFTP_CREATE_DIR_RETRY));
-        // Large writes let SFTP keep many packets in flight: several times
-        // the speed of the default on a fast link.
-        curl_easy_setopt(handle.curl, CURLOPT_UPLOAD_BUFFERSIZE, 1L << 20);
-        curl_easy_setopt(handle.curl, CURLOPT_NOPROGRESS, 0L);
-        curl_easy_setopt(handle.curl, CURLOPT_XFERINFOFUNCTION, &CurlTransport::watchTransfer);
-        curl_easy_setopt(handle.curl, CURLOPT_XFERINFODATA, &watch);
-        Result result = perform(handle);
-        std::fclose(file);
-        if (result.problem == Problem::Failed &&
-            (handle.code == CURLE_REMOTE_DISK_FULL || handle.detail.find("space") != std::string::npos ||
-             handle.detail.find("quota") != std::string::npos))
-            result.problem = Problem::NoSpace;
+        if (::stat(localFile.c_str(), &info) != 0) return {Problem::Failed, "cannot read " + localFile};
+        return upload(localFile, info.st_size, path, {}, sent, cancel);
+    }
+
+    Result list(const std::string& folder, std::vector<std::string>& names) override {
+        // FTP servers leave hidden files out of their listings.
+        if (address_.scheme != Address::Scheme::Sftp) return {Problem::Failed, "no listing"};
+        std::string text;
+        Result result;
+        {
+            Handle handle(*this);
+            curl_easy_setopt(handle.curl, CURLOPT_URL, url(folder).c_str());
+            curl_easy_setopt(handle.curl, CURLOPT_DIRLISTONLY, 1L);
+            curl_easy_setopt(handle.curl, CURLOPT_WRITEFUNCTION, &CurlTransport::collect);
+            curl_easy_setopt(handle.curl, CURLOPT_WRITEDATA, &text);
+            result = perform(handle);
+        }
+        names.clear();
+        std::istringstream lines(text);
+        for (std::string line; std::getline(lines, line);) {
+            if (line.ends_with('\r')) line.pop_back();
+            if (!line.empty() && line != "." && line != "..") names.push_back(line);
+        }
+        return result;
+    }
+
+    std::optional<Result> put(const std::string& localFile, std::int64_t size, const std::string& temporary,
+                              const std::string& path, bool replacing, const std::function<void(std::int64_t)>& sent,
+                              const std::atomic<bool>& cancel) override {
+        // SFTP acknowledges every write and the closing of the file, so an
+        // upload that ends well proves the server holds all of it: the
+        // rename follows in the same exchange, saving a size query and a
+        // round of the connection per file.
+        if (address_.scheme != Address::Scheme::Sftp) return std::nullopt;
+        CURLcode code = CURLE_OK;
+        Result result = upload(localFile, size, temporary, placing(temporary, path, replacing), sent, cancel, &code);
+        // Sent whole, but a file of that name was there after all.
+        if (code == CURLE_QUOTE_ERROR && !replacing) return replace(temporary, path, true);
         return result;
     }
 
@@ -208,18 +225,10 @@ public:
             return commands(folderOf(to), {"RNFR " + nameOf(from), "RNTO " + nameOf(to)});
         // A new file: one rename, which fails if a file is there after all.
         if (!replacing) {
-            Result result = commands("", {"rename " + quoted(absolute(from)) + " " + quoted(absolute(to))});
+            Result result = commands("", placing(from, to, false));
             if (result.ok() || publish::stopsRun(result.problem)) return result;
         }
-        // The SFTP servers most web spaces run (OpenSSH's among them) will
-        // not rename over an existing file, and libcurl cannot ask for their
-        // extension that does: the old file steps aside under a hidden name
-        // for the moment of the rename, then goes. A connection cut just
-        // then leaves it whole under that name and the next run sends the
-        // file again.
-        const std::string old = absolute(folderOf(to) + "." + nameOf(to) + ".sitebuilder-old");
-        return commands("", {"*rm " + quoted(old), "*rename " + quoted(absolute(to)) + " " + quoted(old),
-                             "rename " + quoted(absolute(from)) + " " + quoted(absolute(to)), "*rm " + quoted(old)});
+        return commands("", placing(from, to, true));
     }
 
     Result remove(const std::string& path) override {
@@ -329,6 +338,11 @@ private:
         curl_easy_setopt(curl, CURLOPT_LOW_SPEED_LIMIT, 1L);
         curl_easy_setopt(curl, CURLOPT_LOW_SPEED_TIME, 30L);
         curl_easy_setopt(curl, CURLOPT_SERVER_RESPONSE_TIMEOUT, 30L);
+        // A day for one call, far beyond any file's upload; and with a time
+        // limit set, libcurl's SFTP waits for the server's replies instead of
+        // asking the socket over and over, which took the CPU the server
+        // needed (half the time of a first publish on a busy machine).
+        curl_easy_setopt(curl, CURLOPT_TIMEOUT, 86400L);
         curl_easy_setopt(curl, CURLOPT_USERNAME, credentials_.user.c_str());
         if (address_.scheme == Address::Scheme::Sftp) {
             if (!credentials_.password.empty()) {
@@ -409,6 +423,91 @@ private:
         return text + "\"";
     }
 
+    // The SFTP commands that put `from` in the place of `to`. The SFTP
+    // servers most web spaces run (OpenSSH's among them) will not rename over
+    // an existing file, and libcurl cannot ask for their extension that does:
+    // the old file steps aside under a hidden name for the moment of the
+    // rename, then goes. A connection cut just then leaves it whole under
+    // that name and the next run sends the file again.
+    std::vector<std::string> placing(const std::string& from, const std::string& to, bool replacing) const {
+        const std::string rename = "rename " + quoted(absolute(from)) + " " + quoted(absolute(to));
+        if (!replacing) return {rename};
+        const std::string old = absolute(folderOf(to) + "." + nameOf(to) + ".sitebuilder-old");
+        return {"*rm " + quoted(old), "*rename " + quoted(absolute(to)) + " " + quoted(old), rename,
+                "*rm " + quoted(old)};
+    }
+
+    // The local file read for an upload: exactly the bytes planned, or the
+    // upload stops (a file that changes on its way is not put in place).
+    struct Source {
+        std::FILE* file = nullptr;
+        std::int64_t left = 0;
+        bool changed = false;
+    };
+
+    static std::size_t readExactly(char* buffer, std::size_t size, std::size_t count, void* data) {
+        auto* source = static_cast<Source*>(data);
+        const std::size_t read = std::fread(buffer, 1, size * count, source->file);
+        source->left -= std::int64_t(read);
+        if (source->left < 0 || (read == 0 && source->left != 0) || std::ferror(source->file)) {
+            source->changed = true;
+            return CURL_READFUNC_ABORT;
+        }
+        return read;
+    }
+
+    // Sends `size` bytes of a local file to `path`, making the folders it
+    // needs, then runs `after` (SFTP commands) when the server has it all.
+    Result upload(const std::string& localFile, std::int64_t size, const std::string& path,
+                  const std::vector<std::string>& after, const std::function<void(std::int64_t)>& sent,
+                  const std::atomic<bool>& cancel, CURLcode* code = nullptr) {
+        std::FILE* file = std::fopen(localFile.c_str(), "rb");
+        if (file == nullptr) return {Problem::Failed, "cannot read " + localFile};
+        Source source{file, size};
+        curl_slist* list = nullptr;
+        for (const auto& line : after) list = curl_slist_append(list, line.c_str());
+        Result result;
+        CURLcode failed = CURLE_OK;
+        bool saidWhy = false;
+        {
+            Handle handle(*this);
+            Watch watch{&sent, &cancel};
+            curl_easy_setopt(handle.curl, CURLOPT_URL, url(path).c_str());
+            curl_easy_setopt(handle.curl, CURLOPT_UPLOAD, 1L);
+            curl_easy_setopt(handle.curl, CURLOPT_READFUNCTION, &CurlTransport::readExactly);
+            curl_easy_setopt(handle.curl, CURLOPT_READDATA, &source);
+            curl_easy_setopt(handle.curl, CURLOPT_INFILESIZE_LARGE, curl_off_t(size));
+            curl_easy_setopt(handle.curl, CURLOPT_FTP_CREATE_MISSING_DIRS, long(CURLFTP_CREATE_DIR_RETRY));
+            // Large writes let SFTP keep many packets in flight: several
+            // times the speed of the default on a fast link.
+            curl_easy_setopt(handle.curl, CURLOPT_UPLOAD_BUFFERSIZE, 1L << 20);
+            curl_easy_setopt(handle.curl, CURLOPT_NOPROGRESS, 0L);
+            curl_easy_setopt(handle.curl, CURLOPT_XFERINFOFUNCTION, &CurlTransport::watchTransfer);
+            curl_easy_setopt(handle.curl, CURLOPT_XFERINFODATA, &watch);
+            if (list != nullptr) curl_easy_setopt(handle.curl, CURLOPT_POSTQUOTE, list);
+            result = perform(handle);
+            failed = handle.code;
+            saidWhy = handle.error[0] != '\0';
+        }
+        std::fclose(file);
+        curl_slist_free_all(list);
+        if (code != nullptr) *code = failed;
+        if (source.changed) return {Problem::Failed, "the file changed while it was sent"};
+        if (result.problem == Problem::Failed &&
+            (failed == CURLE_REMOTE_DISK_FULL || result.detail.find("space") != std::string::npos ||
+             result.detail.find("quota") != std::string::npos))
+            result.problem = Problem::NoSpace;
+        // An SFTP server that stops taking a file it opened says no more
+        // than "failure", and so does a connection that breaks: when the
+        // connection still works, the server's disk or quota is full.
+        if (address_.scheme == Address::Scheme::Sftp && failed == CURLE_SSH && !saidWhy && !cancel &&
+            remove(path).problem != Problem::Connection) {
+            result.problem = Problem::NoSpace;
+            result.detail = "the server stopped taking the file";
+        }
+        return result;
+    }
+
     // Runs commands in the folder `folder` (FTP: after changing into it).
     Result commands(const std::string& folder, const std::vector<std::string>& lines) {
         Handle handle(*this);
@@ -438,7 +537,10 @@ private:
             handle.code = curl_easy_perform(handle.curl);
         }
         handle.detail = handle.error[0] != '\0' ? handle.error : curl_easy_strerror(handle.code);
-        if (handle.code == CURLE_OK) return {};
+        if (handle.code == CURLE_OK) {
+            loggedIn_ = true;
+            return {};
+        }
         Result result{Problem::Failed, handle.detail};
         switch (handle.code) {
         case CURLE_REMOTE_FILE_NOT_FOUND:
@@ -481,6 +583,9 @@ private:
         default:
             break;
         }
+        // The same login went through before: the server went away while a
+        // new connection was logging in (SSH tells the two apart no better).
+        if (result.problem == Problem::Login && loggedIn_) result.problem = Problem::Connection;
         return result;
     }
 
@@ -559,6 +664,7 @@ private:
     Slot slots_[2];
     std::mutex questionLock_;  // one question at a time; guards what the answers change
     std::string trustedKey_, pin_;
+    std::atomic<bool> loggedIn_ = false;  // a call went through with these credentials
 };
 
 }  // namespace

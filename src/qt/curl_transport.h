@@ -15,7 +15,7 @@
 //
 // Two connections at once, each used by one call at a time; connecting
 // gives up after 20 seconds, a transfer when it moves less than a byte a
-// second for 30 seconds.
+// second for 30 seconds, any one call after a day.
 #pragma once
 
 #include <memory>

@@ -346,10 +346,11 @@ void PublishWindow::publish() {
     if (!QFileInfo(toQString(siteFolder_ + "index.htm")).isFile())
         return refuse(sb::kPublishNoSite.in(english_), QDir::toNativeSeparators(toQString(siteFolder_)));
     if (address->scheme == Address::Scheme::Ftp || isInClear(typed)) {
-        const auto answer = QMessageBox::warning(this, QString::fromUtf8(sb::kPublishInClearTitle.in(english_)),
-                                                 QString::fromUtf8(sb::kPublishInClear.in(english_)),
-                                                 QMessageBox::Yes | QMessageBox::No, QMessageBox::No);
-        if (answer != QMessageBox::Yes) return;
+        QMessageBox box(QMessageBox::Warning, QString::fromUtf8(sb::kPublishInClearTitle.in(english_)),
+                        QString::fromUtf8(sb::kPublishInClear.in(english_)), QMessageBox::Yes | QMessageBox::No, this);
+        box.setDefaultButton(QMessageBox::No);
+        nameButtons(box, english_);
+        if (box.exec() != QMessageBox::Yes) return;
     }
 
     Credentials credentials;
@@ -424,6 +425,7 @@ bool PublishWindow::askFromRun(const QString& title, const QString& text) {
             if (!cancelled_) {
                 QMessageBox box(QMessageBox::Question, title, text, QMessageBox::Yes | QMessageBox::No, this);
                 box.setDefaultButton(QMessageBox::No);
+                nameButtons(box, english_);
                 box.setTextInteractionFlags(Qt::TextSelectableByMouse);
                 question_ = &box;
                 yes = box.exec() == QMessageBox::Yes && !cancelled_;

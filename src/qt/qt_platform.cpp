@@ -2,6 +2,7 @@
 
 #include "qt/picture_decoder.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QBuffer>
 #include <QColorSpace>
@@ -96,10 +97,22 @@ void QtPlatform::showMessage(const std::string& text, const std::string& title) 
     syncViews();
 }
 
+bool QtPlatform::english() const { return languageSource_ && languageSource_(); }
+
+void nameButtons(QMessageBox& box, bool english) {
+    if (english) return;  // Qt's own words are English
+    const std::pair<QMessageBox::StandardButton, const char*> words[] = {
+        {QMessageBox::Yes, "Sì"}, {QMessageBox::No, "No"}, {QMessageBox::Cancel, "Annulla"}};
+    for (const auto& [button, word] : words) {
+        if (QAbstractButton* shown = box.button(button)) shown->setText(QString::fromUtf8(word));
+    }
+}
+
 bool QtPlatform::askYesNo(const std::string& text, const std::string& title) {
     QMessageBox box(QMessageBox::Question, titleOrProgramName(title), toQString(text),
                     QMessageBox::Yes | QMessageBox::No, QApplication::activeWindow());
     box.setDefaultButton(QMessageBox::Yes);
+    nameButtons(box, english());
     const bool yes = box.exec() == QMessageBox::Yes;
     syncViews();
     return yes;
@@ -110,6 +123,7 @@ sb::Platform::Answer QtPlatform::askYesNoCancel(const std::string& text, const s
                     QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, QApplication::activeWindow());
     box.setDefaultButton(QMessageBox::Yes);
     box.setEscapeButton(QMessageBox::Cancel);
+    nameButtons(box, english());
     const int answer = box.exec();
     syncViews();
     return answer == QMessageBox::Yes ? Answer::Yes : answer == QMessageBox::No ? Answer::No : Answer::Cancel;
@@ -340,7 +354,10 @@ bool QtPlatform::makeThumbnails(const std::vector<sb::ThumbnailOrder>& orders, c
     QObject::connect(&wake, &QTimer::timeout, &loop, &QEventLoop::quit);
     wake.start(100);
 
-    QProgressDialog progress(QStringLiteral("Miniature delle immagini della galleria..."), QStringLiteral("Annulla"), 0,
+    const bool inEnglish = english();
+    QProgressDialog progress(inEnglish ? QStringLiteral("Thumbnails of the gallery's pictures...")
+                                       : QStringLiteral("Miniature delle immagini della galleria..."),
+                             inEnglish ? QStringLiteral("Cancel") : QStringLiteral("Annulla"), 0,
                              static_cast<int>(std::min<std::size_t>(orders.size(), INT_MAX)),
                              QApplication::activeWindow());
     progress.setWindowTitle(QStringLiteral("Site Builder"));

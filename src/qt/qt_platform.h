@@ -24,12 +24,16 @@
 #include "qt/picture_cache.h"
 #include "qt/publish_runner.h"
 
+class QMessageBox;
 class QWebEngineView;
 
 namespace sbqt {
 
 class WindowView;
 class PublishWindow;
+
+// Names a question's Yes, No and Cancel buttons in the window's language.
+void nameButtons(QMessageBox& box, bool english);
 
 // Anything that shows a model and must follow it after each round of events.
 class SyncedView {
@@ -94,6 +98,8 @@ public:
     void setPublishRunner(PublishRunner runner) { publishRunner_ = std::move(runner); }
     // The Main Window's language, which the Publish window follows.
     void setLanguageSource(std::function<bool()> english);
+    // True when the Main Window speaks English.
+    bool english() const;
     // The Publish window while it is open (nullptr otherwise).
     PublishWindow* publishWindow() const;
 

@@ -39,7 +39,7 @@ std::optional<Address> parse(const std::string& text) {
         const std::string rest = text.substr(std::strlen(prefix));
         const auto slash = rest.find('/');
         if (slash == 0 || slash == std::string::npos) return std::nullopt;
-        return Address{scheme, rest.substr(0, slash), 22, rest.substr(slash)};
+        return Address{scheme, rest.substr(0, slash), 22, rest.substr(slash), {}};
     }
     return std::nullopt;
 }

@@ -160,6 +160,20 @@ TEST_P(Publish, KeepsTheServerInStepWithTheSiteSendingOnlyWhatChanged) {
     EXPECT_FALSE(fs::exists(served + "/.hidden-notes"));
 }
 
+// Every file on the server is a whole old or a whole new one, and no part of
+// a file is left under its temporary name; returns how many are new.
+int expectWholeOldOrNew(const std::string& served, const std::map<std::string, std::string>& old,
+                        const std::map<std::string, std::string>& fresh) {
+    int newOnes = 0;
+    for (const auto& [path, text] : filesUnder(served, true)) {
+        if (path.ends_with(".sitebuilder-manifest")) continue;
+        const bool whole = (fresh.contains(path) && text == fresh.at(path)) || (old.contains(path) && text == old.at(path));
+        EXPECT_TRUE(whole) << path;
+        newOnes += fresh.contains(path) && text == fresh.at(path);
+    }
+    return newOnes;
+}
+
 TEST_F(PublishSftp, AServerKilledInTheMiddleLeavesWholeFilesAndTheNextRunCompletes) {
     ASSERT_TRUE(publishTo(site.str(), servers.sftpAddress()).outcome.complete);
     const auto old = filesUnder(servers.served);
@@ -188,10 +202,49 @@ TEST_F(PublishSftp, AServerKilledInTheMiddleLeavesWholeFilesAndTheNextRunComplet
     EXPECT_LT(newOnes, int(fresh.size()));
     EXPECT_EQ(readFile(servers.served + "/index.htm"), old.at("index.htm"));  // the home page waits for the rest
 
+    // The picture cut short is no longer in the site: what went up of it
+    // goes all the same.
     ASSERT_TRUE(servers.startSsh());
+    fs::remove(site.folder / "Mare/Grande.jpg");
     const auto again = publishTo(site.str(), servers.sftpAddress());
     EXPECT_TRUE(again.outcome.complete) << again;
-    EXPECT_EQ(filesUnder(servers.served), fresh);
+    EXPECT_EQ(expectWholeOldOrNew(servers.served, {}, filesUnder(site.str())), int(fresh.size()) - 1);
+}
+
+// A small file system of the test's own under the server's folder, so that
+// its disk fills up.
+struct SmallDisk {
+    std::string folder;
+    bool mounted = false;
+    SmallDisk(const std::string& at, const char* size) : folder(at) {
+        mounted = run("mount -t tmpfs -o size=" + std::string(size) + " sitebuilder-test '" + folder + "'") == 0;
+    }
+    bool resize(const char* size) { return run("mount -o remount,size=" + std::string(size) + " '" + folder + "'") == 0; }
+    ~SmallDisk() {
+        if (mounted) run("umount -l '" + folder + "'");
+    }
+};
+
+TEST_F(PublishSftp, AFullDiskLeavesWholeOldFilesAndTheNextRunCompletes) {
+    SmallDisk disk(servers.served, "1200k");  // the site, and a fifth of it again
+    if (!disk.mounted) GTEST_SKIP() << "cannot mount a small file system here (mounting needs root's rights)";
+    ASSERT_TRUE(publishTo(site.str(), servers.sftpAddress()).outcome.complete);
+    const auto old = filesUnder(servers.served);
+    for (const auto& [path, text] : old) site.put(path, text + "new");
+    site.put("Mare/Grande.jpg", bytes(2000000, 'G'));
+
+    auto run = publishTo(site.str(), servers.sftpAddress());
+    EXPECT_FALSE(run.outcome.complete) << run;
+    EXPECT_NE(run.outcome.message.find("is full: the server holds whole old or whole new files only"),
+              std::string::npos) << run;
+    const auto fresh = filesUnder(site.str());
+    EXPECT_LT(expectWholeOldOrNew(servers.served, old, fresh), int(fresh.size()));
+    EXPECT_EQ(readFile(servers.served + "/index.htm"), old.at("index.htm"));
+
+    ASSERT_TRUE(disk.resize("8m"));  // the user makes room
+    run = publishTo(site.str(), servers.sftpAddress());
+    EXPECT_TRUE(run.outcome.complete) << run;
+    EXPECT_EQ(expectWholeOldOrNew(servers.served, old, fresh), int(fresh.size()));
 }
 
 // Whom the program will not trust: each case refuses before a file is sent.

@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <fstream>
 #include <mutex>
+#include <set>
 #include <sstream>
 #include <thread>
 
@@ -373,6 +374,37 @@ Outcome publishSite(const std::string& siteFolder, Transport& transport, const E
     journal.start(base, onServer, serverManifest);
 
     const Plan plan = makePlan(site, onServer);
+    // A run cut short may have left files under the names they bear on
+    // their way up: they go (or, for an old file stepped aside whose place
+    // is empty, it goes back), only in the site's own folders.
+    const fs::path unfinished = cache / "unfinished";
+    if (fs::exists(unfinished)) {
+        std::set<std::string> folders = {""};
+        for (const Manifest* files : {&onServer, &site})
+            for (const auto& [path, state] : *files)
+                for (auto slash = path.find('/'); slash != std::string::npos; slash = path.find('/', slash + 1))
+                    folders.insert(path.substr(0, slash + 1));
+        for (const auto& folder : folders) {
+            if (cancel) break;
+            std::vector<std::string> names;
+            if (!transport.list(folder, names).ok()) continue;
+            const std::set<std::string> there(names.begin(), names.end());
+            for (const auto& name : names) {
+                for (const std::string suffix : {".sitebuilder-part", ".sitebuilder-old"}) {
+                    if (name.size() <= suffix.size() + 1 || !name.starts_with('.') || !name.ends_with(suffix)) continue;
+                    const std::string own = name.substr(1, name.size() - suffix.size() - 1);
+                    const bool back = suffix == ".sitebuilder-old" && !there.contains(own);
+                    const Result result = back ? transport.replace(folder + name, folder + own, false)
+                                               : transport.remove(folder + name);
+                    if (result.ok())
+                        log((back ? words("Rimesso al suo posto: ", "Put back in its place: ") + folder + own
+                                  : words("Tolto un file temporaneo rimasto: ", "Removed a leftover temporary file: ") +
+                                        folder + name));
+                }
+            }
+        }
+    }
+    if (plan.uploads() > 0 || !plan.removals.empty()) writeWhole(unfinished, "");
     Progress progress;
     progress.filesTotal = int(plan.uploads() + plan.removals.size());
     for (const auto& phase : plan.phases)
@@ -388,18 +420,29 @@ Outcome publishSite(const std::string& siteFolder, Transport& transport, const E
     auto sendOne = [&](const std::string& path, const std::string& source, std::int64_t size,
                        bool replacing) -> Result {
         const std::string temporary = temporaryName(path);
-        Result result = transport.send(source, temporary, [&](std::int64_t bytes) {
+        const auto sentSoFar = [&](std::int64_t bytes) {
             std::lock_guard guard(lock);
             Progress now = progress;
             now.bytesDone = bytesOfDone + bytes;
             if (events.progress) events.progress(now);
-        }, cancel);
-        if (!result.ok()) return result;
-        std::int64_t there = -1;
-        result = transport.size(temporary, there);
-        if (!result.ok()) return result;
-        if (there != size) return {Problem::Failed, words("dimensione sbagliata sul server", "wrong size on the server")};
-        return transport.replace(temporary, path, replacing);
+        };
+        auto inSteps = [&]() -> Result {
+            Result result = transport.send(source, temporary, sentSoFar, cancel);
+            if (!result.ok()) return result;
+            std::int64_t there = -1;
+            result = transport.size(temporary, there);
+            if (!result.ok()) return result;
+            if (there != size)
+                return {Problem::Failed, words("dimensione sbagliata sul server", "wrong size on the server")};
+            return transport.replace(temporary, path, replacing);
+        };
+        auto put = transport.put(source, size, temporary, path, replacing, sentSoFar, cancel);
+        const Result result = put ? *put : inSteps();
+        // What went up of it goes: on a full disk it holds the room that the
+        // other files need. (A broken connection cannot take it away; the
+        // next run's upload of the file overwrites it.)
+        if (result.problem == Problem::Failed || result.problem == Problem::NoSpace) transport.remove(temporary);
+        return result;
     };
 
     for (const auto& phase : plan.phases) {
@@ -505,6 +548,8 @@ Outcome publishSite(const std::string& siteFolder, Transport& transport, const E
                                  " files not sent or not removed (see the log); the server holds whole old or whole "
                                  "new files only.")};
     }
+    std::error_code ignored;
+    fs::remove(unfinished, ignored);
     if (sent == 0 && removed == 0)
         return {true, words("Il sito sul server è già aggiornato.", "The site on the server is already up to date.")};
     return {true, words("Sito pubblicato: " + std::to_string(sent) + " file inviati, " + std::to_string(removed) +

@@ -7,7 +7,9 @@
 #include <atomic>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
+#include <vector>
 
 namespace sb::publish {
 
@@ -57,6 +59,23 @@ public:
     // says `to` is there (a hint for speed; a wrong one costs only time).
     virtual Result replace(const std::string& from, const std::string& to, bool replacing) = 0;
     virtual Result remove(const std::string& path) = 0;
+    // The names in a folder ("" for the site's own), hidden ones included.
+    // A transport that cannot see them all says Failed.
+    virtual Result list(const std::string& folder, std::vector<std::string>& names) {
+        (void)folder, (void)names;
+        return {Problem::Failed, "no listing"};
+    }
+    // Sends a local file of `size` bytes to `temporary` and puts it in the
+    // place of `path` in one exchange, only once the server has taken every
+    // byte of it and the local file gave exactly `size` bytes. Nothing: the
+    // transport has no such way, and the run does it in steps (send, size,
+    // replace), a round trip each.
+    virtual std::optional<Result> put(const std::string& localFile, std::int64_t size, const std::string& temporary,
+                                      const std::string& path, bool replacing,
+                                      const std::function<void(std::int64_t)>& sent, const std::atomic<bool>& cancel) {
+        (void)localFile, (void)size, (void)temporary, (void)path, (void)replacing, (void)sent, (void)cancel;
+        return std::nullopt;
+    }
 };
 
 }  // namespace sb::publish
