@@ -1,5 +1,5 @@
 // The Copy Window: copying and moving the image handed over, never losing it;
-// its folder button and language; the Main Window's copy button and links.
+// its folder button and language; the Main Window's copy button.
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
@@ -14,7 +14,6 @@
 #include "common/text.h"
 #include "cramped_folder.h"
 #include "fake_platform.h"
-#include "site/addresses.h"
 
 // Every flush to disk of the test program passes here and is counted.
 static int flushes = 0;
@@ -142,11 +141,6 @@ TEST(CopyWindow, CopyAndMoveKeepTheSourceUnlessAVerifiedCopyIsInPlace) {
 TEST(CopyWindow, TakesTheMainWindowsLanguageAtOpeningAndChangesOnlyItselfByItsFlags) {
     const std::tuple<bool, int, bool, std::string> cases[] = {  // Main Window in English, flag clicked after opening, English, title
         {false, -1, false, "Copia Immagine +"}, {true, -1, true, "Copy Image +"}, {false, 1, true, "Site Builder "}, {true, 0, false, "Site Builder "}};
-    const char* const texts[2][4] = {
-        {"Confermi la copia e la cancellazione dell'immagine selezionata (S/N) ?", "Sposta file (Copia e cancella file originale)",
-         "Per la copia normale di un'immagine utilizzare altro pulsante !", "Non c'è nessuna immagine da copiare !"},
-        {"Confirmation copying and deletion of the selected image (Y/N) ?", "Move file (copy and delete original file)",
-         "For the normal copy of a file using another button !", "There is no image to copy !"}};
     for (const auto& [mainEnglish, flag, english, title] : cases) {
         SCOPED_TRACE(title + (mainEnglish ? " from English" : " from Italian"));
         Rig r;
@@ -162,20 +156,29 @@ TEST(CopyWindow, TakesTheMainWindowsLanguageAtOpeningAndChangesOnlyItselfByItsFl
         r.press(w, 3, "@nuova/", false);
         ASSERT_EQ(r.platform.questions.size(), 1u);
         EXPECT_EQ(r.platform.questions[0].text + "|" + r.platform.questions[0].title + "|" + r.platform.messages.back().text,
-                  std::string(texts[english][0]) + "|" + texts[english][1] + "|" + texts[english][2]);
+                  std::string(kMoveQuestion.in(english)) + "|" + kMoveQuestionTitle.in(english) + "|" + kMoveRefused.in(english));
         EXPECT_TRUE(fs::exists(r.source) && !fs::exists(r.path("@nuova")) && w.isOpen());
         EXPECT_EQ(r.state.Cartella_Copia, remembered);
         r.state.Nome_Img_Copia.clear();
         r.press(w, 2, "@");
-        EXPECT_EQ(r.platform.messages.back().text, texts[english][3]);
+        EXPECT_EQ(r.platform.messages.back().text, kNoImageToCopy.in(english));
     }
 }
 
+// The copy button hands over the image on view to one window, which copies
+// that image whatever the viewer shows since.
 TEST(CopyLauncher, HandsOverTheImageOnViewAndKeepsOneWindowOpen) {
     Rig r;
+    r.load();
+    const std::vector<std::string> names = {"1.jpg", "2.jpg", "3.jpg", "4.jpg", "5.jpg", "6.jpg"};
+    for (const auto& n : names) makeFile(r.photo(n), "bytes of " + n);
+    r.platform.listings[r.photos.str() + "/"] = names;
+    r.platform.dialogAnswers = {r.photo("1.jpg")};
+    r.window.Command1_Click();
+    r.window.setText("Text2", -1, "5");
+    r.window.Command6_Click();
     CopyWindow& w = r.open();
-    EXPECT_EQ(w.text("Text1"), r.app.str() + "/copia/");
-    EXPECT_EQ(r.state.Nome_Img_Copia, r.name);
+    EXPECT_EQ(w.text("Text1") + "|" + w.title, r.app.str() + "/copia/|Copia Immagine " + r.photo("5.jpg"));
     EXPECT_EQ(r.platform.onScreen, std::vector<const WindowModel*>{&w});
     // Opened again while open: brought forward with what it holds.
     w.setText("Text1", "scritto");
@@ -187,34 +190,15 @@ TEST(CopyLauncher, HandsOverTheImageOnViewAndKeepsOneWindowOpen) {
     EXPECT_TRUE(r.platform.onScreen.empty());
     CopyWindow& fresh = r.open();
     EXPECT_EQ(fresh.text("Text1") + "|" + fresh.text("Command1"), r.app.str() + "/copia/|Sfoglia...");
-    // Later launches offer the folder the window last copied into.
-    r.press(fresh, 2, "@altrove/");
-    EXPECT_FALSE(fresh.isOpen());
-    EXPECT_EQ(r.open().text("Text1"), r.dest / "altrove/");
-}
-
-TEST(CopyLauncher, CopiesTheImageHandedOverWhateverTheViewerShowsSince) {
-    test::Program p;
-    p.load();
-    test::TempDir dest, others;
-    const std::vector<std::string> names = {"1.jpg", "2.jpg", "3.jpg", "4.jpg", "5.jpg", "6.jpg"};
-    for (const auto& n : names) makeFile(p.photo(n), "bytes of " + n);
-    p.platform.listings[p.photos.str() + "/"] = names;
-    p.platform.dialogAnswers = {p.photo("1.jpg")};
-    p.window.Command1_Click();
-    p.window.setText("Text2", -1, "5");
-    p.window.Command6_Click();
-    p.window.Command5_Click();
-    EXPECT_EQ(p.state.Nome_Img_Copia, "5.jpg");
-    EXPECT_EQ(p.window.Form2()->title, "Copia Immagine " + p.photo("5.jpg"));
     // The viewer steps on, then lists another folder, while the window is open.
-    p.window.Command4_Click();
-    p.platform.dialogAnswers = {makeFile(others / "5.jpg", "another photo")};
-    p.window.Command1_Click();
-    p.window.Form2()->setText("Text1", dest.str() + "/");
-    p.window.Form2()->Command2_Click();
-    EXPECT_EQ(readFile(dest / "5.jpg"), "bytes of 5.jpg");
-    EXPECT_FALSE(fs::exists(dest / "6.jpg"));
+    r.window.Command4_Click();
+    r.platform.dialogAnswers = {makeFile(r.dest / "altrove/5.jpg", "another photo")};
+    r.window.Command1_Click();
+    r.press(fresh, 2, "@");
+    EXPECT_EQ(readFile(r.dest / "5.jpg"), "bytes of 5.jpg");
+    EXPECT_FALSE(fs::exists(r.dest / "6.jpg") || fresh.isOpen());
+    // Later launches offer the folder the window last copied into.
+    EXPECT_EQ(r.open().text("Text1"), r.dest.str() + "/");
 }
 
 TEST(CopyWindow, FolderButtonOffersTheRememberedFolderThenAChooser) {
@@ -244,19 +228,6 @@ TEST(CopyWindow, FolderButtonOffersTheRememberedFolderThenAChooser) {
         for (const auto& e : fs::recursive_directory_iterator(r.dest.str())) found.push_back(e.path().string());
         for (const auto& m : made) expected.push_back(r.path(m));
         EXPECT_EQ(found, expected);
-    }
-}
-
-// The link icons (laid out as the windows' golden list shows) open their site in the user's language.
-TEST(LinkIcons, OpenTheirSiteInTheUsersLanguage) {
-    test::Program p;
-    p.load();
-    for (int i = 0; i < 7; ++i) {
-        for (bool english : {false, true}) {
-            p.window.Image2_Click(english ? 1 : 0);
-            p.window.Picture2_Click(i);
-            EXPECT_EQ(p.platform.openedPages.back(), std::string(kLinkIcons[i].address) + (english ? "index_en.htm" : "index.htm"));
-        }
     }
 }
 

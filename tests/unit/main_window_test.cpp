@@ -1,6 +1,6 @@
 // The windows' models: both windows as designed, in both languages and on
-// each tab page; the Main Window's commits, fields, preview, start-up's end
-// and the layout on resize.
+// each tab page; the Main Window's commits, fields, preview and the layout
+// on resize.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -9,8 +9,10 @@
 #include <sstream>
 #include <string>
 #include <tuple>
+#include <variant>
 
 #include "fake_platform.h"
+#include "site/addresses.h"
 #include "ui/copy_window.h"
 
 namespace sb {
@@ -19,17 +21,8 @@ namespace {
 namespace fs = std::filesystem;
 using test::Program;
 
-// The name and index of a control's key such as "Text4(3)".
-std::pair<std::string, int> split(const std::string& key) {
-    const auto open = key.find('(');
-    return {key.substr(0, open), open == std::string::npos ? -1 : std::stoi(key.substr(open + 1))};
-}
-
-const Control& at(const WindowModel& w, const std::string& key) { return w.control(split(key).first, split(key).second); }
-
-bool onView(const MainWindow& w, const std::string& key) {
-    return at(w, key).visible && w.isAbove(split(key).first, split(key).second, "TabStrip1", -1);
-}
+// A control of the page on view: shown, and drawn above the tab strip.
+bool onView(const MainWindow& w, const std::string& name) { return w.control(name).visible && w.isAbove(name, -1, "TabStrip1", -1); }
 
 // A window as a list: title, size, tabs, then every control back to front
 // with its place, container, focus order, visibility, picture and caption.
@@ -51,7 +44,7 @@ std::string describe(const WindowModel& w, const Program& p) {
 }
 
 // Both windows as designed, then in English and in Italian, and the Main
-// Window on each tab page: every caption, place, stacking (a control drawn
+// Window on each tab page (odd ones in English): every caption, place, stacking (a control drawn
 // below TabStrip1 is behind the page) and focus order, against the list in
 // golden/windows.txt (SB_WRITE_GOLDEN=1 writes it anew from the program: read
 // the difference before committing it).
@@ -74,6 +67,7 @@ TEST(Windows, AsDesignedInBothLanguagesAndOnEachTab) {
     for (int tab = 1; tab <= 11; ++tab) {  // a page refills its own fields from the stored values; the others keep what was typed
         Program q;
         q.load();
+        q.window.Image2_Click(tab % 2);  // captions that follow the tab, in both languages
         const auto f = [&q](const char* name) { return q.photo(name); };
         q.state.Parametri = {.Cartella_Sito = "/sito/", .MAX_NUM_ARG = 7, .MAX_NUM_RIGHE = 3, .MAX_NUM_IMG_RIGA = 2,
                              .POS_Y_GRUPPI = "abc", .ALT_GRUPPI = 96, .LARGH_X_DIA = 136, .ALT_DIA = 101, .POS_X_DIA = 401,
@@ -96,72 +90,37 @@ TEST(Windows, AsDesignedInBothLanguagesAndOnEachTab) {
     EXPECT_EQ(p.window.text("Des_Sito"), "Le mie vacanze");
 }
 
-// The confirm button creates the site on the last parameter tab and on the
-// preview; the row label names the site's folder on the first tab.
-TEST(Captions, ConfirmButtonAndRowLabelFollowTheTab) {
-    const std::tuple<int, int, const char*, const char*> cases[] = {  // tab, English, confirm button, row label
-        {1, 0, "Conferma parametri", "Nome Sito"},          {1, 1, "Confirmation of parameters", "Site name"},
-        {2, 0, "Conferma parametri", "Nome immagine"},      {2, 1, "Confirmation of parameters", "Image name"},
-        {9, 0, "Conferma parametri", "Nome immagine"},      {9, 1, "Confirmation of parameters", "Image name"},
-        {10, 0, "Conferma creazione Sito", "Nome immagine"}, {10, 1, "Confirm site creation", "Image name"},
-        {11, 0, "Conferma creazione Sito", "Nome immagine"}, {11, 1, "Confirm site creation", "Image name"},
-    };
-    for (const auto& [tab, english, confirm, label] : cases) {
-        Program p;
-        p.load();
-        p.window.Image2_Click(english);
-        p.showTab(tab);
-        EXPECT_EQ(p.window.text("Pulsante_Conferma") + "|" + p.window.text("Text4", 1) + "|" + p.window.text("Command1"),
-                  std::string(confirm) + "|" + label + "|" + (english ? "Search ..." : "Sfoglia ...")) << "tab " << tab;
-    }
-}
-
 // A field's text reaches its parameter only when its tab is committed.
 TEST(Conferma, CommitsTheFieldsOfTheCurrentTab) {
     using P = Parametri_Sito;
-    const std::tuple<int, const char*, std::string, Value P::*, Value> cases[] = {
-        {3, "Text3", "7", &P::MAX_NUM_ARG, 7},          {3, "Text14", " abc ", &P::POS_Y_GRUPPI, "abc"},
-        {3, "Text15", " 95 ", &P::ALT_GRUPPI, "95"},    {4, "Text5", "3", &P::MAX_NUM_RIGHE, 3},
-        {4, "Text6", "2x", &P::MAX_NUM_IMG_RIGA, 2},    {5, "Text7", "  150px  ", &P::LARGH_X_DIA, 150},
-        {5, "Text8", "1,5", &P::ALT_DIA, 1},            {6, "Text9", "-0", &P::POS_X_DIA, 0},
-        {6, "Text10", "1e999", &P::POS_Y_DIA, 0},       {6, "Text11", "-20", &P::POS_Y_IMG, -20},
-        {7, "Text12", "0.5", &P::POS_X_IMG_GRANDE, 0.5}, {7, "Text13", "è", &P::POS_Y_IMG_GRANDE, 0},
+    using Parameter = std::variant<Value P::*, std::string P::*>;
+    const std::tuple<int, const char*, int, std::string, Parameter, Value> cases[] = {  // tab, field, typed, parameter, expected
+        {3, "Text3", -1, "7", &P::MAX_NUM_ARG, 7},          {3, "Text14", -1, " abc ", &P::POS_Y_GRUPPI, "abc"},
+        {3, "Text15", -1, " 95 ", &P::ALT_GRUPPI, "95"},    {4, "Text5", -1, "3", &P::MAX_NUM_RIGHE, 3},
+        {4, "Text6", -1, "2x", &P::MAX_NUM_IMG_RIGA, 2},    {5, "Text7", -1, "  150px  ", &P::LARGH_X_DIA, 150},
+        {5, "Text8", -1, "1,5", &P::ALT_DIA, 1},            {6, "Text9", -1, "-0", &P::POS_X_DIA, 0},
+        {6, "Text10", -1, "1e999", &P::POS_Y_DIA, 0},       {6, "Text11", -1, "-20", &P::POS_Y_IMG, -20},
+        {7, "Text12", -1, "0.5", &P::POS_X_IMG_GRANDE, 0.5}, {7, "Text13", -1, "è", &P::POS_Y_IMG_GRANDE, 0},
+        {1, "Text1", 1, "  /tmp/sito nuovo/ ", &P::Cartella_Sito, "/tmp/sito nuovo/"},
+        {8, "Text1", 8, "C:\\img\\x.gif", &P::Nome_Immagine_Pulsante_X_1, "C:\\img\\x.gif"},
+        {8, "Text1", 8, "C:\\img\\x.gif", &P::Nome_Immagine_Pulsante_X_2, "C:\\img\\x.gif"},
+        {10, "Text1", 10, " /img/balloon.gif", &P::Nome_Immagine_Sfondo_Fumetto_1, "/img/balloon.gif"},
+        {11, "Text1", 10, " /img/balloon.gif", &P::Nome_Immagine_Sfondo_Fumetto_1, "/img/balloon.gif"},
     };
-    for (const auto& [tab, field, typed, parameter, expected] : cases) {
+    for (const auto& [tab, field, index, typed, parameter, expected] : cases) {
         Program p;
         p.load();
-        Parametri_Sito& s = p.state.Parametri;
-        p.window.setText(field, -1, typed);
-        const Value before = s.*parameter;
-        p.state.Tab_Corrente = 1;  // committing another tab leaves the parameter alone
+        const auto stored = [&p, parameter] { return std::visit([&p](auto m) { return Value(p.state.Parametri.*m); }, parameter); };
+        p.window.setText(field, index, typed);
+        p.window.setText("Titolo_Sito", -1, "  Le mie foto  ");
+        const Value before = stored();
+        p.state.Tab_Corrente = tab == 1 ? 2 : 1;  // committing another tab leaves the parameter alone
         p.window.Conferma_Variazione_Parametri();
-        EXPECT_EQ(s.*parameter, before) << field;
+        EXPECT_EQ(stored(), before) << field << " " << tab;
         p.state.Tab_Corrente = static_cast<std::int16_t>(tab);
         p.window.Conferma_Variazione_Parametri();
-        EXPECT_EQ(s.*parameter, expected) << field << " \"" << typed << "\"";
-    }
-}
-
-TEST(Conferma, CommitsPathsAndTrimsTitleAndDescription) {
-    Program p;
-    p.load();
-    MainWindow& w = p.window;
-    Parametri_Sito& s = p.state.Parametri;
-    w.setText("Text1", 1, "  /tmp/sito nuovo/ ");
-    w.setText("Titolo_Sito", -1, "  Le mie foto  ");
-    p.state.Tab_Corrente = 1;
-    w.Conferma_Variazione_Parametri();
-    EXPECT_EQ(s.Cartella_Sito + "|" + w.text("Titolo_Sito"), "/tmp/sito nuovo/|Le mie foto");
-    w.setText("Text1", 8, "C:\\img\\x.gif");
-    p.state.Tab_Corrente = 8;
-    w.Conferma_Variazione_Parametri();
-    EXPECT_EQ(s.Nome_Immagine_Pulsante_X_1 + s.Nome_Immagine_Pulsante_X_2, "C:\\img\\x.gifC:\\img\\x.gif");
-    for (int tab : {10, 11}) {
-        const std::string path = "/img/balloon" + std::to_string(tab) + ".gif";
-        w.setText("Text1", 10, " " + path);
-        p.state.Tab_Corrente = static_cast<std::int16_t>(tab);
-        w.Conferma_Variazione_Parametri();
-        EXPECT_EQ(s.Nome_Immagine_Sfondo_Fumetto_1, path);
+        EXPECT_EQ(stored(), expected) << field << " \"" << typed << "\" on tab " << tab;
+        EXPECT_EQ(p.window.text("Titolo_Sito"), "Le mie foto") << "trimmed when tab 1 is committed";
     }
 }
 
@@ -218,63 +177,23 @@ TEST(TabPages, PreviewShowsAFreshCopyOfTheHomePage) {
     }
 }
 
-// The flags and the signature are drawn beneath every windowed control: on
-// each tab page and in the Copy Window nothing drawn above them covers them.
-TEST(Layout, NothingCoversTheFlagsNorTheSignature) {
-    Program p(true);
-    p.load(1);
-    const auto uncovered = [](const WindowModel& w, const std::string& where) {
-        for (const char* key : {"Image2(0)", "Image2(1)", "Label6(0)", "Label6(1)"}) {
-            const Control& mark = at(w, key);
-            for (const Control& c : w.controls()) {
-                if (!c.visible || c.name == mark.name || c.container != mark.container || !w.isAbove(c.name, c.index, mark.name, mark.index))
-                    continue;
-                EXPECT_TRUE(c.left >= mark.left + mark.width || mark.left >= c.left + c.width || c.top >= mark.top + mark.height ||
-                            mark.top >= c.top + c.height)
-                    << c.key() << " covers " << key << " on " << where;
-            }
-        }
-    };
-    for (int tab = 1; tab <= 11; ++tab) {
-        p.showTab(tab);
-        uncovered(p.window, "tab " + std::to_string(tab));
-        // The publish button, where it is on view, stands clear of every other control.
-        const Control& publish = p.window.control("PublishSite");
-        for (const Control& c : p.window.controls()) {
-            if (!publish.visible || !c.visible || &c == &publish || c.width == 0 || c.height == 0) continue;
-            EXPECT_TRUE(c.left >= publish.left + publish.width || publish.left >= c.left + c.width ||
-                        c.top >= publish.top + publish.height || publish.top >= c.top + c.height)
-                << "the publish button covers " << c.key() << " on tab " << tab;
-        }
-    }
-    p.window.Command5_Click();
-    uncovered(*p.window.Form2(), "the Copy Window");
-}
-
-// The publish button opens the Publish window on the site's folder, in the
+// The publish button opens the Publish window on the site's folder, and the
+// link icons (laid out as the windows' golden list shows) their site, in the
 // language on view.
-TEST(PublishSite, OpensThePublishWindowForTheSiteInTheWindowsLanguage) {
+TEST(LanguageOnView, PublishWindowAndLinkIcons) {
     Program p;
     p.load(11);
     p.state.Parametri.Cartella_Sito = "/home/anna/sito/";
     for (int english : {1, 0}) {
         p.window.Image2_Click(english);
         p.window.click("PublishSite", -1);
+        for (int i = 0; i < 7; ++i) {
+            p.window.Picture2_Click(i);
+            EXPECT_EQ(p.platform.openedPages.back(), std::string(kLinkIcons[i].address) + (english ? "index_en.htm" : "index.htm"));
+        }
     }
     EXPECT_EQ(p.platform.publishWindows,
               (std::vector<std::pair<std::string, bool>>{{"/home/anna/sito/", true}, {"/home/anna/sito/", false}}));
-}
-
-// Start-up visits every tab and ends on the first, having written the default
-// site (every parameter control behind the tab strip and the captions as
-// designed: the windows' golden list holds them).
-TEST(Startup, EndsOnTheFirstTabWithTheDefaultSiteWritten) {
-    Program p;
-    p.window.Form_Load();
-    const Module1& s = p.state;
-    EXPECT_EQ(std::make_tuple(s.Tab_Corrente, s.Caricamento_In_Corso, p.platform.busy, p.platform.navigations.front()),
-              std::make_tuple(1, 0, false, "about:blank"));
-    EXPECT_TRUE(fs::is_regular_file(s.Parametri.Cartella_Sito + "index.htm"));
 }
 
 TEST(TabStripClick, CommitsTheTabBeingEntered) {
@@ -290,7 +209,10 @@ TEST(TabStripClick, CommitsTheTabBeingEntered) {
     EXPECT_EQ(std::make_tuple(w.text("Text3"), p.state.Esecuzione_Automatica, p.platform.browserStops), std::make_tuple("7", 0, 2));
 }
 
-TEST(FormResize, StretchesTheStripAndBrowserAboveTheThresholds) {
+// A resize stretches the strip and the browser above the thresholds and shows
+// the current tab again: its fields refilled from the stored values, the
+// language re-applied. Not while start-up runs, nor when minimized.
+TEST(FormResize, StretchesAboveTheThresholdsAndShowsTheTabAgain) {
     const std::tuple<int, int, bool, bool, bool> cases[] = {  // width, height; heights, link row, widths follow
         {12900, 9000, true, true, true},  {12900, 1200, false, false, true}, {12900, 1201, true, false, true},
         {12900, 5565, true, false, true}, {12900, 5566, true, true, true},   {2535 + 300, 9000, true, true, false},
@@ -298,8 +220,9 @@ TEST(FormResize, StretchesTheStripAndBrowserAboveTheThresholds) {
     };
     for (const auto& [width, height, heights, row, widths] : cases) {
         Program p;
-        p.load(7);
+        p.load(3);
         MainWindow& w = p.window;
+        w.setText("Text3", -1, "9");
         const Control browserBefore = w.control("WebBrowser1"), stripBefore = w.control("TabStrip1");
         const int rowBefore = w.control("Picture2", 3).top;
         std::tie(w.outerWidth, w.outerHeight) = std::make_pair(width, height);
@@ -314,30 +237,19 @@ TEST(FormResize, StretchesTheStripAndBrowserAboveTheThresholds) {
             EXPECT_EQ(std::make_pair(w.control("Picture2", i).left, w.control("Picture2", i).top),
                       row ? std::make_pair(i * (1815 + 20), height - 1095 - 600) : std::make_pair(w.control("Picture2", i).left, rowBefore));
         }
+        EXPECT_EQ(std::make_tuple(w.text("Text3"), w.text("Command1"), onView(w, "Text3")), std::make_tuple("5", "Sfoglia ...", true));
     }
-    Program p;  // a minimized window changes nothing
-    p.load();
-    p.window.windowState = WindowState::Minimized;
-    p.window.outerHeight = 100000;
-    p.window.setText("Text3", -1, "9");
-    const int height = p.window.control("WebBrowser1").height;
-    p.window.Form_Resize();
-    EXPECT_EQ(std::make_pair(p.window.control("WebBrowser1").height, p.window.text("Text3")), std::make_pair(height, std::string("9")));
-}
-
-// A resize shows the current tab again: its fields refilled from the stored
-// values, the language re-applied. Not while start-up runs.
-TEST(FormResize, ShowsTheTabAgain) {
-    for (const bool loading : {false, true}) {
+    for (const bool minimized : {true, false}) {  // minimized: nothing changes; starting up: the tab is not shown again
         Program p;
-        p.window.Form_Load();
-        p.state.Caricamento_In_Corso = loading;
-        p.window.selectedTab = 3;
+        p.load(3);
+        p.window.windowState = minimized ? WindowState::Minimized : WindowState::Normal;
+        p.state.Caricamento_In_Corso = !minimized;
+        p.window.outerHeight = 100000;
         p.window.setText("Text3", -1, "9");
-        std::tie(p.window.outerWidth, p.window.outerHeight) = std::make_pair(13000, 9000);
+        const int height = p.window.control("WebBrowser1").height;
         p.window.Form_Resize();
-        EXPECT_EQ(std::make_tuple(p.window.text("Text3"), p.window.text("Command1"), onView(p.window, "Text3")),
-                  loading ? std::make_tuple("9", "Sfoglia...", false) : std::make_tuple("5", "Sfoglia ...", true));
+        EXPECT_EQ(std::make_tuple(p.window.control("WebBrowser1").height, p.window.text("Text3"), p.window.text("Command1")),
+                  std::make_tuple(minimized ? height : 100000 - 1200, "9", "Sfoglia..."));
     }
 }
 

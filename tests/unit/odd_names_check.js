@@ -1,4 +1,4 @@
-// Run by the odd names test in a written site's folder: reads the parameter
+// Run by the OddNames test in a written site's folder: reads the parameter
 // script as a browser reads a Windows-1252 page, and checks that every
 // picture name it defines, and the home page's background reference resolved
 // as a browser resolves it against the page, names a file in this folder.

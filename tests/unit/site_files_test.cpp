@@ -1,23 +1,30 @@
 // The files of a site: the parameter script read by the gallery engine and the
 // home page, byte for byte, the pictures beside them, and a report that names
-// exactly what did not land.
+// exactly what did not land. Pictures and site folders with awkward names:
+// every name the script and the home page give reaches a file of the site,
+// and the sample pages name the picture itself.
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cfloat>
 #include <clocale>
+#include <cstdlib>
 #include <filesystem>
 #include <functional>
 #include <set>
 #include <string>
 #include <vector>
 
+#include "common/text.h"
+#include "cramped_folder.h"
 #include "fake_platform.h"
 #include "site/home_page.h"
 #include "site/script_file.h"
 #include "site/site_writer.h"
+#include "viewer/sample_pages.h"
 
 namespace sb {
 namespace {
@@ -29,29 +36,19 @@ using test::readFile;
 using test::startDefaults;
 const std::string kApp = SB_APP_DIR;
 
-// Written twice over: the second run replaces, it does not add.
+// Written twice over: the second run replaces, it does not add. Beside the
+// three files of its own, the site holds copies of the program's pictures.
 TEST(SiteFiles, DefaultSiteIsTheGoldenFilesAndItsPictures) {
     test::TempDir dir;
     const Parametri_Sito p = startDefaults(dir.str() + "/");
     for (int run = 0; run < 2; ++run) writeSite({p, "Titolo del Sito", "Descrizione del Sito", kApp, kApp});
-
-    std::set<std::string> expected = {"Parametri_by_Velmora.js", "index.htm", "Immagini_by_Velmora.js"}, present;
-    std::vector<std::string> sources = {"SFONDI/Sfondo_Bello_Azzurro_Moderno_main-bg_1024x768_RID.jpg", "PULSANTI/Tela_Vuota_Quadro_3_200x152_RID.jpg",
-                                        "SFONDI/Tela_Vuota_Quadro_3_RID.jpg", "SFONDI_DIAPOSITIVE/Sfondo_Diapositiva_Oro_01.gif", "TESTATE/Image5.jpg",
-                                        "TESTATE/Fumetto_01.gif", "PULSANTI/Pulsante_tondo_Annulla_thumbdown.gif",
-                                        "PULSANTI/Pulsante_X_Chiudi_Finestra_by_Velmora_03.GIF", "blank.gif", "Icona_Avanti_1.gif",
-                                        "Icona_Avanti_2.gif", "Icona_Indietro_1.gif", "Icona_Indietro_2.gif", "galleria_by_Velmora.js",
-                                        "favicon_by_Velmora.png"};
-    for (int i = 1; i <= 10; ++i) sources.push_back((i < 10 ? "Pulsante_0" : "Pulsante_") + std::to_string(i) + ".gif");
-    for (const std::string& source : sources) {
-        const std::string name = fs::path(source).filename().string(), copy = readFile(p.Cartella_Sito + name);
-        expected.insert(name);
-        EXPECT_TRUE(!copy.empty() && copy == readFile(kApp + "/" + source)) << name;
-    }
-    for (const auto& entry : fs::directory_iterator(p.Cartella_Sito)) present.insert(entry.path().filename().string());
-    EXPECT_EQ(present, expected);  // no thumbnail folder without groups
-    for (const char* name : {"Parametri_by_Velmora.js", "index.htm", "Immagini_by_Velmora.js"}) {
-        EXPECT_EQ(readFile(p.Cartella_Sito + name), readFile(std::string(SB_SOURCE_DIR "/tests/unit/golden/") + name)) << name;
+    std::map<std::string, std::string> installed;  // the application folder's files by name
+    for (const auto& [path, bytes] : test::filesUnder(kApp)) installed.emplace(fs::path(path).filename(), bytes);
+    const auto site = test::filesUnder(p.Cartella_Sito);
+    EXPECT_EQ(site.size(), 3u + 25u);
+    for (const auto& [path, bytes] : site) {
+        const std::string name = fs::path(path).filename(), golden = readFile(SB_SOURCE_DIR "/tests/unit/golden/" + name);
+        EXPECT_EQ(bytes, golden.empty() ? installed[name] : golden) << name;
     }
 }
 
@@ -125,7 +122,7 @@ TEST(HomePage, TitleDescriptionAndBackgroundGoInWhole) {
         {"Caffè €", "Ελλάδα 😀", "x.jpg", "Caff\xE8 \x80", "&#917;&#955;&#955;&#940;&#948;&#945; &#128512;", "x.jpg"},
         {"T", "riga 1\nriga 2\r\nriga 3", "x.jpg", "T", "riga 1\r\nriga 2\r\nriga 3", "x.jpg"},
         {"T\x1A", "a\tb\x7F\x01", "x.jpg", "T&#26;", "a\tb&#127;&#1;", "x.jpg"},  // never a raw control but the tab
-        // The background reaches the browser as the file it names (the odd names test tries many more).
+        // The background reaches the browser as the file it names (the odd names below try many more).
         {"T", "D", "C:\\img\\è.gif", "T", "D", "%C3%A8.gif"},
     };
     for (const auto& c : cases) {
@@ -181,7 +178,7 @@ const BadInput kBadInputs[] = {
 };
 
 // What the report says against what the folder holds, and the message
-// against the table. (Odd names are the odd names test's.)
+// against the table. (Odd names are the OddNames table's.)
 void reportsExactlyWhatFailed(const BadInput& c, const std::string& app) {
     Scene s(app);
     c.arrange(s);
@@ -228,6 +225,67 @@ TEST(SiteWriter, BadInputIsReportedExactly) {
         test::asUser(c.permissions, [&c](const std::string& app) { reportsExactlyWhatFailed(c, app); });
     }
 }
+
+// The odd part of each name (it goes before ".jpg").
+const std::pair<const char*, std::string> kOddNames[] = {
+    {"Quote", "l'alba"},  {"DoubleQuote", "\"mare\""}, {"Ampersand", "a&b"},    {"Hash", "hash#x"},     {"Percent", "pct%20"},
+    {"Question", "q?x=1"}, {"Angles", "<b>"},           {"Blanks", "  ai lati  "}, {"LineBreak", "riga\nnuova"},
+    {"CarriageReturn", "riga\rnuova"}, {"Emoji", "\xF0\x9F\x98\x80"}, {"NotUtf8", "caf\xE9 \x81"}, {"Colon", "c:x"},
+    {"Long", std::string(251, 'n')},
+};
+
+class OddNames : public testing::TestWithParam<std::pair<const char*, std::string>> {};
+
+TEST_P(OddNames, EveryNameTheSiteGivesIsAFileOfTheSite) {
+    if (std::system("node --version >/dev/null 2>&1") != 0) GTEST_SKIP() << "node is not installed";
+    const std::string odd = GetParam().second;
+    test::TempDir dir;
+    const std::string picture = makeFile(dir / (odd + "/" + odd + ".jpg"), "the picture " + odd);
+    Parametri_Sito p = defaultParameters(SB_APP_DIR);
+    p.Cartella_Sito = dir / ("sito " + odd.substr(0, 250) + "/");
+    p.Nome_Immagine_Sfondo_Sito = p.Nome_Immagine_Pulsanti_Argomenti = p.Nome_Sfondo_Pagina_Immagini =
+        p.Nome_Immagine_Sfondo_Diapositiva = p.Nome_Immagine_Testata = p.Nome_Immagine_Sfondo_Fumetto_1 =
+            p.Nome_Immagine_Pulsante_X_1 = p.Nome_Immagine_Pulsante_X_2 = picture;
+    const SiteReport report = writeSite({p, "Titolo", "Descrizione", SB_APP_DIR, SB_APP_DIR});
+    ASSERT_TRUE(report.complete()) << siteMessage(report);
+
+    EXPECT_EQ(std::distance(fs::directory_iterator(p.Cartella_Sito), {}), 21) << "the script, the page, blank.gif, one picture, four arrows, ten buttons, the engine, its list, the icon";
+    EXPECT_EQ(readFile(p.Cartella_Sito + siteFileName(picture)), "the picture " + odd);
+
+    const fs::path saved = fs::current_path();
+    fs::current_path(p.Cartella_Sito);
+    const std::string out = dir / "node.out";
+    std::system(("node '" SB_SOURCE_DIR "/tests/unit/odd_names_check.js' >'" + out + "' 2>&1").c_str());
+    fs::current_path(saved);
+    EXPECT_EQ(readFile(out), "9\n");
+}
+
+// Percent-decodes a reference as the browser does before it opens the file.
+std::string decoded(const std::string& reference) {
+    std::string out;
+    for (std::size_t i = 0; i < reference.size(); ++i) {
+        const bool escape = reference[i] == '%' && i + 2 < reference.size();
+        out.push_back(escape ? static_cast<char>(std::stoi(reference.substr(i + 1, 2), nullptr, 16)) : reference[i]);
+        i += escape ? 2 : 0;
+    }
+    return out;
+}
+
+TEST_P(OddNames, SamplePagesReferToThePictureItself) {
+    const std::string odd = GetParam().second;
+    const std::string path = "/foto " + odd + "/" + odd + ".jpg";
+    const std::string background = viewer::backgroundPage(path)[4];
+    const std::string prefix = "<body background=\"", suffix = "\"> ";
+    ASSERT_EQ(background.rfind(prefix, 0), 0u);
+    const std::string reference = background.substr(prefix.size(), background.size() - prefix.size() - suffix.size());
+    EXPECT_EQ(reference.find_first_of("\"#?\n <>'&\x80\xE9", 0), std::string::npos) << reference;
+    EXPECT_EQ(decoded(reference), path);
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, OddNames, testing::ValuesIn(kOddNames),
+                         [](const testing::TestParamInfo<std::pair<const char*, std::string>>& info) {
+                             return std::string(info.param.first);
+                         });
 
 }  // namespace
 }  // namespace sb

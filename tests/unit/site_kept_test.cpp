@@ -1,15 +1,25 @@
-// A site the user made is never lost: start-up writes the site it finds in
-// the default folder again instead of the defaults, another folder's site
-// may be loaded, closing asks before typed values go, and the folders
-// written last are remembered.
+// A site the user made is never lost. A written site read back: what the
+// writer writes comes back as it was (and writing it again changes no byte),
+// what an editor makes of it is read all the same, and what cannot be read
+// keeps its default and is named. Start-up writes the site it finds in the
+// default folder again instead of the defaults, another folder's site may be
+// loaded, closing asks before typed values go, and the folders written last
+// are remembered. The confirm button that writes it.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
+#include <functional>
+#include <random>
+#include <sstream>
 #include <string>
 #include <vector>
 
+#include "common/text.h"
 #include "cramped_folder.h"
 #include "fake_platform.h"
+#include "site/home_page.h"
+#include "site/site_reader.h"
 #include "site/site_writer.h"
 
 namespace sb {
@@ -18,6 +28,105 @@ namespace {
 namespace fs = std::filesystem;
 using test::readFile;
 using Answer = Platform::Answer;
+
+// Parameter sets the writer accepts, with awkward names and texts. The
+// pieces never put an accented letter of the file right before a byte of
+// the 0x80-0xBF row, so that no file is also UTF-8 (see fileText).
+struct Generator {
+    std::mt19937 random{20261207};
+    int pick(int n) { return std::uniform_int_distribution<int>(0, n - 1)(random); }
+    std::string pieces(const std::vector<const char*>& from, int most) {
+        std::string out;
+        for (int n = 1 + pick(most); n > 0; --n) out += from[static_cast<std::size_t>(pick(static_cast<int>(from.size())))];
+        return out;
+    }
+    std::string name() {
+        return pieces({"a", "Z", "0", " ", "'", "\"", "\u00e8", "5\u20ac", "\u00ff", "\u6771\u4eac", "\U0001F600", "&", "#", "%",
+                       "\t", ".", "\u2028", "\x01", "$", "\u0081"}, 6) + ".jpg";
+    }
+    std::string text(bool lines) {
+        std::vector<const char*> from = {"Le ", "mie", " foto", "'", "\"", "\\", "\u00e8", "5\u20ac", "\u6771", "\U0001F600", "&amp;",
+                                         "&#8364;", "<b>", "</title>", "</strong>", "\t", "\x02", "  "};
+        if (lines) from.insert(from.end(), {"\r\n", "\r\n\r\n", "<strong>"});
+        return pieces(from, 8);
+    }
+    Value number() {
+        static const char* const typed[] = {"0", "5", "-20", "135", "99999", "-0.5", "12.345", "0.000123", "1e21", "1E-7", "007", "3.25"};
+        return readNumber(typed[pick(static_cast<int>(std::size(typed)))]);
+    }
+};
+
+TEST(SiteReader, ReadsBackWhatTheWriterWrote) {
+    Generator g;
+    const std::string site = "/siti/il mio sito/";
+    for (int round = 0; round < 400; ++round) {
+        Parametri_Sito p = test::startDefaults(site);
+        for (Value* v : {&p.MAX_NUM_ARG, &p.MAX_NUM_RIGHE, &p.MAX_NUM_IMG_RIGA, &p.POS_Y_GRUPPI, &p.ALT_GRUPPI, &p.LARGH_X_DIA,
+                         &p.ALT_DIA, &p.POS_X_DIA, &p.POS_Y_DIA, &p.POS_Y_IMG, &p.POS_X_IMG_GRANDE, &p.POS_Y_IMG_GRANDE}) {
+            *v = g.number();
+        }
+        p.ALT_GRUPPI = " " + p.ALT_GRUPPI.toText() + " ";  // kept as the field's text
+        for (std::string* picture : {&p.Nome_Immagine_Sfondo_Sito, &p.Nome_Immagine_Pulsanti_Argomenti, &p.Nome_Sfondo_Pagina_Immagini,
+                                     &p.Nome_Immagine_Sfondo_Diapositiva, &p.Nome_Immagine_Testata, &p.Nome_Immagine_Sfondo_Fumetto_1,
+                                     &p.Nome_Immagine_Pulsante_X_1, &p.Nome_Immagine_Pulsante_X_2}) {
+            *picture = (g.pick(2) ? "C:\\foto\\" : "/home/ann/'x'/") + g.name();
+        }
+        const std::string title = g.text(false), description = g.text(true);
+        const std::string script = test::crlf(composeParameterScript(p).lines);
+        const std::string page = test::crlf(composeHomePage(title, description, p.Nome_Immagine_Sfondo_Sito));
+        SCOPED_TRACE(script + page);
+        ASSERT_TRUE(isWrittenScript(script));
+
+        const SiteReading r = readSite(script, page, {test::startDefaults(site), "", "", {}});
+        EXPECT_TRUE(r.unread.empty());
+        EXPECT_EQ(r.title, trimBlanks(title));
+        EXPECT_EQ(r.description, trimBlanks(description));
+        EXPECT_EQ(r.parametri.Nome_Immagine_Testata, site + siteFileName(p.Nome_Immagine_Testata));
+        EXPECT_EQ(r.parametri.MAX_NUM_ARG, p.MAX_NUM_ARG);
+        EXPECT_EQ(scriptNumber(r.parametri.ALT_GRUPPI), scriptNumber(p.ALT_GRUPPI));
+        // Written again from what was read: the same bytes.
+        EXPECT_EQ(test::crlf(composeParameterScript(r.parametri).lines), script);
+        EXPECT_EQ(test::crlf(composeHomePage(r.title, r.description, r.parametri.Nome_Immagine_Sfondo_Sito)), page);
+    }
+}
+
+// Files an editor saved: other spacing, blank lines, LF ends, UTF-8, double
+// quotes, comments. What cannot be read keeps its default and is named.
+TEST(SiteReader, ForgivesAnEditorAndNamesWhatItCannotRead) {
+    const std::string header = "//" + std::string(90, '=') + "\n//======== Parametri del Sito =====\n";
+    const std::string page = "<html><head>\n<TITLE>Caff\u00e8 - Layout creato da Velmora(c)</TITLE>\n</head><body>\n<strong>\n"
+                             "  riga uno\n\ndue</strong></font>\n</marquee>\n</body></html>";
+    struct Case { std::string script, page, numberOfGroups, header, title, description, unread; };
+    const Case cases[] = {
+        {header + "\n\n  var   MAX_NUM_ARG =7 ;  // groups\nvar Nome_Immagine_Testata = \"t\\u00e8sta.gif\"", page, "7",
+         "/s/t\u00e8sta.gif", "Caff\u00e8", "riga uno\r\n\r\ndue", ""},
+        {header + "let MAX_NUM_ARG=+.6e1\r\nvar Nome_Immagine_Testata='\xE8\\'.gif';\r\n", "", "6", "/s/\u00e8'.gif", "T", "D",
+         "Titolo_Sito Des_Sito"},
+        {header + "var MAX_NUM_ARG= 5x;\nvar Nome_Immagine_Testata='../altrove/x.gif';\nvar ALT_DIA='100';\nvar POS_Y_IMG=1e999;\n"
+                  "var POS_X_DIA=\nvar Nome_Immagine_Sfondo_Sito='senza fine;\nvar LARGH_X_DIA= 1 2;",
+         page, "5", "/app/TESTATE/Image5.jpg", "Caff\u00e8", "riga uno\r\n\r\ndue",
+         "MAX_NUM_ARG ALT_DIA POS_X_DIA POS_Y_IMG LARGH_X_DIA Nome_Immagine_Sfondo_Sito Nome_Immagine_Testata"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.script);
+        EXPECT_TRUE(isWrittenScript(c.script));
+        SiteReading base{test::startDefaults("/s/", "/app"), "T", "D", {}};
+        const SiteReading r = readSite(c.script, c.page.empty() ? std::nullopt : std::optional<std::string_view>(c.page), base);
+        EXPECT_EQ(r.parametri.MAX_NUM_ARG.toText() + "|" + r.parametri.Nome_Immagine_Testata + "|" + r.title + "|" + r.description,
+                  c.numberOfGroups + "|" + c.header + "|" + c.title + "|" + c.description);
+        // Each value the script names, and the page's two, named exactly when unread.
+        for (const std::string& name : r.unread) {
+            if (c.script.find(name) == std::string::npos && name != "Titolo_Sito" && name != "Des_Sito") continue;
+            EXPECT_NE(c.unread.find(name), std::string::npos) << name << " named unread";
+        }
+        std::istringstream words(c.unread);
+        for (std::string name; words >> name;) EXPECT_NE(std::find(r.unread.begin(), r.unread.end(), name), r.unread.end()) << name;
+    }
+    // Scripts this program did not write.
+    for (const std::string script : {"", "var MAX_NUM_ARG= 5;", "//== Parametri del Sito ==", "// Parametri del Sito ===", "\xFF\xFE/\0/"}) {
+        EXPECT_FALSE(isWrittenScript(script)) << script;
+    }
+}
 
 // The program over a private copy of the application folder, the working
 // directory being that folder (start-up takes the arrows and buttons there).
@@ -74,13 +183,8 @@ TEST(SiteKept, StartUpWritesAgainTheSiteItFindsOrTheDefaultOne) {
         }
         k.window.Form_Load();
         EXPECT_EQ(k.fields(), shown);
-        if (before.empty()) {
-            for (const char* name : {"Parametri_by_Velmora.js", "index.htm"}) {
-                EXPECT_EQ(readFile(k.layout + name), readFile(std::string(SB_SOURCE_DIR "/tests/unit/golden/") + name)) << name;
-            }
-        } else {
-            EXPECT_EQ(k.siteFiles(k.layout), before);
-        }
+        if (before.empty()) EXPECT_EQ(readFile(k.layout + "index.htm"), readFile(SB_SOURCE_DIR "/tests/unit/golden/index.htm"));
+        else EXPECT_EQ(k.siteFiles(k.layout), before);
         ASSERT_EQ(k.platform.messages.size(), *unread ? 1u : 0u);
         if (*unread) {
             EXPECT_NE(k.platform.messages[0].text.find(std::string("\r\n") + unread + "\r\n"), std::string::npos);
@@ -168,6 +272,76 @@ TEST(SiteKept, RecentSites) {
     k.platform.setRecentSites({gone, folders[0]});
     k.window.Pulsante_Conferma_Click();
     EXPECT_EQ(k.platform.recentSites(), (List{k.layout, folders[0]}));
+}
+
+// The confirm button past start-up, the site going to a folder of the
+// test's own: where one click takes the user, when the site is written, and
+// what the user is told.
+class ConfirmButton : public testing::Test, protected Kept {
+protected:
+    void SetUp() override {
+        load(1);
+        state.Parametri.Cartella_Sito = window.Text1(1).text = site;
+    }
+    // A click from the application folder, on a platform that forgot what came before.
+    void clickOn(int tab, std::function<void()> onEvents = {}) {
+        fs::current_path(app.str());
+        platform = test::FakePlatform(app.str());
+        platform.onDoEvents = std::move(onEvents);
+        window.selectedTab = tab;
+        state.Tab_Corrente = static_cast<std::int16_t>(tab);
+        window.Pulsante_Conferma_Click();
+    }
+    test::TempDir root;
+    const std::string site = root / "il mio sito/";
+};
+
+TEST_F(ConfirmButton, OneClickByTab) {
+    struct Case { int tab; bool automatic; int tabAfter, writings; bool announced; };
+    const Case cases[] = {
+        {1, false, 2, 1, false}, {2, false, 3, 1, false}, {3, false, 4, 1, false}, {4, false, 5, 1, false},
+        {5, false, 6, 1, false}, {6, false, 7, 1, false}, {7, false, 8, 1, false}, {8, false, 9, 1, false},
+        {9, false, 10, 0, false}, {10, false, 11, 2, true}, {11, false, 11, 1, true},
+        {3, true, 3, 1, false}, {10, true, 10, 1, false}, {11, true, 11, 1, false},  // on the program's own behalf
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE("tab " + std::to_string(c.tab) + (c.automatic ? ", automatic" : ""));
+        fs::remove_all(site);
+        state.Esecuzione_Automatica = c.automatic;
+        int writings = 0;  // one seen while events run is taken away, so that the next one shows
+        clickOn(c.tab, [&] { writings += fs::remove(site + "Parametri_by_Velmora.js"); });
+        EXPECT_EQ(writings + fs::exists(site + "Parametri_by_Velmora.js"), c.writings);
+        EXPECT_EQ(std::make_tuple(window.selectedTab, int{state.Tab_Corrente}, int{state.Esecuzione_Automatica}, platform.busy, platform.beeps),
+                  std::make_tuple(c.tabAfter, c.tabAfter, int{c.automatic}, false, c.announced ? 1 : 0));
+        EXPECT_EQ(platform.openedPages, c.announced ? std::vector<std::string>{site + "index.htm"} : std::vector<std::string>{});
+        EXPECT_TRUE(fs::equivalent(fs::current_path(), c.announced ? site : app.str()));
+        ASSERT_EQ(platform.messages.size(), c.announced ? 1u : 0u);
+        if (c.announced) {
+            EXPECT_EQ(platform.messages[0].text + " | " + platform.messages[0].title,
+                      "Registrazione Sito terminata ! \r\nCartella " + site + " | " + kProgramName);
+        }
+    }
+}
+
+// A failed run also stays in the working directory it had: the next site
+// still finds its arrows and group buttons there.
+TEST_F(ConfirmButton, AnnouncedFailureNamesWhatFailedAndOpensNothing) {
+    const std::tuple<std::string, std::string, std::string, bool> cases[] = {  // folder, heading, a line, the page opened
+        {root / "manca/sito/", "non riuscita", "Impossibile creare la cartella ", false},
+        {root / "sito buono/", "incompleta", "Immagine non copiata: /nessuna/parte.jpg", true},
+    };
+    for (const auto& [folder, heading, named, pageOpened] : cases) {
+        SCOPED_TRACE(folder);
+        state.Parametri.Cartella_Sito = folder;
+        state.Parametri.Nome_Immagine_Testata = pageOpened ? "/nessuna/parte.jpg" : app / "TESTATE/Image5.jpg";
+        clickOn(11);
+        ASSERT_EQ(platform.messages.size(), 1u);
+        const std::string& text = platform.messages[0].text;
+        EXPECT_TRUE(text.starts_with("Registrazione Sito " + heading + " ! \r\nCartella " + folder + "\r\n")) << text;
+        EXPECT_NE(text.find("\r\n" + named), std::string::npos) << text;
+        EXPECT_EQ(std::make_tuple(platform.openedPages.size(), platform.busy), std::make_tuple(pageOpened ? 1u : 0u, false));
+        EXPECT_TRUE(fs::equivalent(fs::current_path(), app.str()));
+    }
 }
 
 }  // namespace

@@ -3,7 +3,6 @@
 // file or copy already in place is kept.
 #include <gtest/gtest.h>
 
-#include <dirent.h>
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/file.h>
@@ -31,17 +30,11 @@ using test::readFile;
 
 // True once the process has a file open in the folder.
 bool writesInto(pid_t pid, const std::string& folder) {
-    const std::string fds = "/proc/" + std::to_string(pid) + "/fd";
-    DIR* dir = ::opendir(fds.c_str());
-    if (!dir) return false;
-    bool found = false;
-    while (const dirent* entry = ::readdir(dir)) {
-        char link[4096];
-        const ssize_t n = ::readlinkat(::dirfd(dir), entry->d_name, link, sizeof link);
-        found |= n > 0 && std::string(link, static_cast<std::size_t>(n)).rfind(folder + "/", 0) == 0;
+    std::error_code ec;
+    for (fs::directory_iterator fd("/proc/" + std::to_string(pid) + "/fd", ec), end; !ec && fd != end; fd.increment(ec)) {
+        if (fs::read_symlink(fd->path(), ec).string().starts_with(folder + "/")) return true;
     }
-    ::closedir(dir);
-    return found;
+    return false;
 }
 
 // A child replaces the page with a long new file and is killed as soon as it
