@@ -1,15 +1,7 @@
 // The Copy Window: copying and moving the image handed over, never losing it;
 // its folder button and language; the Main Window's copy button.
-#include <gtest/gtest.h>
-
 #include <sys/stat.h>
 #include <sys/syscall.h>
-#include <unistd.h>
-
-#include <filesystem>
-#include <functional>
-#include <map>
-#include <optional>
 
 #include "common/text.h"
 #include "cramped_folder.h"

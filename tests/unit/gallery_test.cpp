@@ -2,15 +2,8 @@
 // groups and in what order, the list the engine reads, and thumbnails that
 // are made once, made again only when needed, and removed when no picture
 // needs them, without ever touching a file the program did not write.
-#include <gtest/gtest.h>
-
-#include <algorithm>
-#include <filesystem>
-#include <functional>
 #include <set>
 #include <sstream>
-#include <string>
-#include <vector>
 
 #include "fake_platform.h"
 #include "site/gallery.h"

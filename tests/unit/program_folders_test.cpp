@@ -2,17 +2,9 @@
 // own folder filled from the installed data files, and the private folder
 // for the pages it must not write beside their pictures (nobody else can
 // have prepared it, and nothing written there goes through a link).
-#include <gtest/gtest.h>
-
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <cstdlib>
-#include <filesystem>
-#include <functional>
-#include <memory>
-#include <optional>
-#include <string>
 #include <tuple>
 
 #include "app/application_folder.h"

@@ -1,16 +1,10 @@
 // The image viewer: the browse button's scan, stepping through the list, the
 // sample pages (background, slide, groups) and start-up, which writes the
 // first of them.
-#include <gtest/gtest.h>
-
-#include <algorithm>
 #include <cstdlib>
-#include <filesystem>
 #include <regex>
 #include <set>
-#include <string>
 #include <tuple>
-#include <vector>
 
 #include "common/files.h"
 #include "common/text.h"

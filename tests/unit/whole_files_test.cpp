@@ -1,20 +1,11 @@
 // A file the program replaces is either the old one or the whole new one, on
 // a file system that fills up and when the program is killed half-way; a
 // file or copy already in place is kept.
-#include <gtest/gtest.h>
-
-#include <fcntl.h>
-#include <signal.h>
 #include <sys/file.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <chrono>
-#include <filesystem>
-#include <functional>
 #include <memory>
-#include <string>
 #include <tuple>
 
 #include "common/files.h"
