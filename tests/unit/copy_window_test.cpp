@@ -46,14 +46,6 @@ struct Rig : test::Program {
     }
 };
 
-// Drops the root user's power over permissions for the rows about them.
-struct AsNobody {
-    const bool dropped = ::geteuid() == 0 && ::seteuid(65534) == 0;
-    ~AsNobody() {
-        if (dropped) (void)::seteuid(0);
-    }
-};
-
 TEST(CopyWindow, CopyAndMoveKeepTheSourceUnlessAVerifiedCopyIsInPlace) {
     enum Outcome { Done, NoDestination, NoImage, Failed };
     struct Row {
@@ -103,7 +95,7 @@ TEST(CopyWindow, CopyAndMoveKeepTheSourceUnlessAVerifiedCopyIsInPlace) {
             auto before = test::filesUnder(watched);
             const int flushed = flushes;
             {
-                std::optional<AsNobody> nobody;
+                std::optional<test::AsNobody> nobody;
                 ASSERT_TRUE(!row.unprivileged || nobody.emplace().dropped || ::geteuid() != 0);
                 r.press(w, button, row.destination);
             }

@@ -1,7 +1,6 @@
-// The gallery of a written site, against real folders: which folders are
-// groups and in what order, the list the engine reads, and thumbnails that
-// are made once, made again only when needed, and removed when no picture
-// needs them, without ever touching a file the program did not write.
+// The gallery of a written site: which folders are groups and in what order, the
+// list the engine reads, and thumbnails made once, again only when needed, and
+// removed when no picture needs them, never touching a file of the user's.
 #include <set>
 #include <sstream>
 
@@ -215,9 +214,8 @@ TEST(Gallery, ThumbnailsAndCopiesAreMadeOnceAndAgainOnlyWhenTheirPictureOrSizeCh
     EXPECT_FALSE(fs::exists(s.thumbnails())) << "an emptied folder of the program's own is removed";
 }
 
-// The site shows MAX_NUM_ARG groups: nothing is made for the others, and
-// the announced message names them and how to show them, in the program's
-// language.
+// Nothing is made for groups beyond MAX_NUM_ARG; the message names them and
+// how to show them, in the program's language.
 TEST(Gallery, GroupsBeyondTheNumberShownAreLeftOutAndNamed) {
     const std::pair<bool, const char*> languages[] = {
         {false, "Gruppi non mostrati (il sito ne mostra 2): C, D\r\nPer mostrarli, aumentare il numero dei gruppi nel tab 3 \"Gruppi\"."},
@@ -276,9 +274,8 @@ const BadGallery kBadGalleries[] = {
      }()},
 };
 
-// Each failure is one line of the announced message; the list still names
-// every readable picture, with a thumbnail where one could be made; nothing
-// of the user's is changed.
+// Each failure is one line of the message; the list still names every readable
+// picture, with a thumbnail where one could be made; nothing of the user's changes.
 TEST(Gallery, BadInputIsReportedAndTheRestOfTheGalleryWorks) {
     for (const BadGallery& c : kBadGalleries) {
         SCOPED_TRACE(c.name);

@@ -38,11 +38,8 @@ std::string describe(const WindowModel& w, const Program& p) {
     return out.str();
 }
 
-// Both windows as designed, then in English and in Italian, and the Main
-// Window on each tab page (odd ones in English): every caption, place, stacking (a control drawn
-// below TabStrip1 is behind the page) and focus order, against the list in
-// golden/windows.txt (SB_WRITE_GOLDEN=1 writes it anew from the program: read
-// the difference before committing it).
+// Both windows as designed, in each language, and on each tab page, against
+// golden/windows.txt (SB_WRITE_GOLDEN=1 writes it anew: read the difference).
 TEST(Windows, AsDesignedInBothLanguagesAndOnEachTab) {
     Program p(true);
     CopyWindow copy{p.state, p.platform, p.window};

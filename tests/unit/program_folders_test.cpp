@@ -1,7 +1,5 @@
-// The program's folders, against real folders: where it works, the user's
-// own folder filled from the installed data files, and the private folder
-// for the pages it must not write beside their pictures (nobody else can
-// have prepared it, and nothing written there goes through a link).
+// The program's folders: where it works, the user's own folder filled from the
+// installed data, and a private folder for pages nobody else can have prepared.
 #include <sys/stat.h>
 
 #include <cstdlib>

@@ -1,8 +1,6 @@
-// The files of a site: the parameter script read by the gallery engine and the
-// home page, byte for byte, the pictures beside them, and a report that names
-// exactly what did not land. Pictures and site folders with awkward names:
-// every name the script and the home page give reaches a file of the site,
-// and the sample pages name the picture itself.
+// The files of a site: the parameter script and the home page byte for byte,
+// the pictures beside them, a report that names exactly what did not land, and
+// awkward names that still reach the picture itself.
 #include <sys/stat.h>
 
 #include <cfloat>

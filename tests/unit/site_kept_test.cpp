@@ -259,9 +259,8 @@ TEST(SiteKept, RecentSites) {
     EXPECT_EQ(k.platform.recentSites(), (List{k.layout, folders[0]}));
 }
 
-// The confirm button past start-up, the site going to a folder of the
-// test's own: where one click takes the user, when the site is written, and
-// what the user is told.
+// The confirm button past start-up: where one click takes the user, when the
+// site is written, and what the user is told.
 class ConfirmButton : public testing::Test, protected Kept {
 protected:
     void SetUp() override {

@@ -59,45 +59,26 @@ inline void copyPictures(const std::filesystem::path& from, const std::filesyste
     }
 }
 
-// Runs `body` as a user whom file permissions bind, with an application
-// folder that user can read. Tests running as root (as in CI) run it in a
-// child process as the user nobody, over a copy of the program's pictures;
-// what fails there fails the calling test.
-inline void asUnprivilegedUser(const std::function<void(const std::string& app)>& body) {
-    if (::geteuid() != 0) return body(SB_APP_DIR);
-    std::fflush(nullptr);
-    const pid_t child = ::fork();
-    if (child == 0) {
-        int status = 2;
-        {
-            const passwd* nobody = ::getpwnam("nobody");
-            TempDir app;
-            copyPictures(SB_APP_DIR, app.str());
-            bool ready = nobody != nullptr;
-            for (const auto& entry : std::filesystem::recursive_directory_iterator(app.str())) {
-                ready = ready && ::lchown(entry.path().c_str(), nobody->pw_uid, nobody->pw_gid) == 0;
-            }
-            ready = ready && ::chown(app.str().c_str(), nobody->pw_uid, nobody->pw_gid) == 0 &&
-                    ::setgroups(0, nullptr) == 0 && ::setresgid(nobody->pw_gid, nobody->pw_gid, nobody->pw_gid) == 0 &&
-                    ::setresuid(nobody->pw_uid, nobody->pw_uid, nobody->pw_uid) == 0;
-            if (ready) {
-                body(app.str());
-                status = testing::Test::HasFailure() ? 1 : 0;
-            }
-        }
-        std::fflush(nullptr);
-        ::_exit(status);
+// Drops the root user's power over permissions while it lives, where the
+// tests run as root (as in CI); any other user is bound by them already.
+// The saved ids stay root's, to come back to.
+struct AsNobody {
+    const bool dropped = ::geteuid() == 0 && ::setresgid(65534, 65534, 0) == 0 && ::setresuid(65534, 65534, 0) == 0;
+    ~AsNobody() {
+        if (dropped) (void)(::setresuid(0, 0, 0) + ::setresgid(0, 0, 0));
     }
-    int status = -1;
-    ::waitpid(child, &status, 0);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0)
-        << (WIFEXITED(status) && WEXITSTATUS(status) == 2 ? "could not become the user nobody" : "failed as the user nobody");
-}
+};
 
-// Runs `body` over the program's application folder, or as the function
-// above does when it is about what permissions forbid.
+// Runs `body` over the program's application folder or, when it is about
+// what permissions forbid, as a user they bind, over a copy of the
+// program's pictures that user can read.
 inline void asUser(bool unprivileged, const std::function<void(const std::string& app)>& body) {
-    unprivileged ? asUnprivilegedUser(body) : body(SB_APP_DIR);
+    if (!unprivileged || ::geteuid() != 0) return body(SB_APP_DIR);
+    TempDir app;
+    copyPictures(SB_APP_DIR, app.str());
+    const AsNobody nobody;
+    ASSERT_TRUE(nobody.dropped) << "could not become the user nobody";
+    body(app.str());
 }
 
 // A whole file's bytes (empty when it is no file or cannot be read).

@@ -180,11 +180,9 @@ TEST(Navigation, StepsAndJumpsWithinTheListOnly) {
     }
 }
 
-// Start-up visits every tab and ends on the first, having written the
-// default site. The default background is the one picture on view after it
-// (none when the application folder lacks it); the start-up pass writes the
-// slide and groups pages, with buttons as high as the group button picture,
-// and nothing else beside the pictures.
+// Start-up ends on the first tab, the default site written and the default
+// background on view (none when the application folder lacks it); beside the
+// pictures only the slide and groups pages, buttons as high as their picture.
 TEST(Startup, EndsOnTheFirstTabWithTheDefaultBackgroundOnView) {
     Program e;
     e.window.Form_Load();

@@ -106,10 +106,8 @@ void changeSource(const std::string& source) {
     changedAgo(source, 5);
 }
 
-// The same picture copied again, as the site is at every preview: a copy
-// still in place is kept, anything else is copied whole or refused as
-// before. The source was last changed some seconds before the first copy;
-// a change then touches the source or the target.
+// The same picture copied again, as at every preview: a copy still in place
+// is kept, anything else is copied whole or refused as before.
 TEST(CopyAgain, KeepsOnlyACopyStillInPlace) {
     using Change = std::function<void(const std::string& source, const std::string& target)>;
     const std::tuple<const char*, Change, CopyResult, int> cases[] = {  // what, change, second copy, source's age
@@ -161,9 +159,8 @@ TEST(WriteAgain, KeepsOnlyAFileHoldingTheSameBytes) {
     }
 }
 
-// The first write into a folder removes the temporary files that killed
-// writers left there, and nothing else: a living writer's, a fresh one, the
-// user's files of like names.
+// The first write into a folder removes what killed writers left there, and
+// not a living writer's file, a fresh one, nor the user's of like names.
 TEST(Leftovers, TheNextWriteRemovesOnlyTheProgramsOwn) {
     const std::tuple<const char*, bool, bool, bool> cases[] = {  // name, old, locked by a writer, removed
         {".index.htm.0123abcd.part", true, false, true},  {".foto di mare.jpg.89abcdef.part", true, false, true},
