@@ -200,9 +200,7 @@ void reportsExactlyWhatFailed(const BadInput& c, const std::string& app) {
     const bool complete = c.written == All && c.uncopied + c.omitted == 0;
     const std::string heading = complete ? "terminata" : c.written == All ? "incompleta" : "non riuscita";
     EXPECT_EQ(message.rfind("Registrazione Sito " + heading + " ! \r\nCartella " + site, 0), 0u) << message;
-    if (complete) {
-        EXPECT_EQ(message, "Registrazione Sito terminata ! \r\nCartella " + site);
-    }
+    EXPECT_TRUE(!complete || message == "Registrazione Sito terminata ! \r\nCartella " + site) << message;
     const auto says = [&message](const std::string& line) { return message.find("\r\n" + line) != std::string::npos; };
     EXPECT_EQ(says("Impossibile creare la cartella " + site), c.written == NoFolder);
     EXPECT_EQ(says("Impossibile scrivere il file " + site + kScriptFileName), c.written != All);

@@ -33,7 +33,15 @@ struct Viewer : test::Program {
     }
     Strings listed() const { return {window.Lista_Immagini.begin() + 1, window.Lista_Immagini.begin() + 1 + state.N_Img}; }
     const std::string& picture(const char* holder) { return window.control(holder).picture; }
+    // Puts a picture on view and behind the slide, presses a sample page's button and gives the page shown.
+    std::string show(const std::string& path, void (MainWindow::*press)()) {
+        window.setText("Text1", 2, path);
+        state.Parametri.Nome_Immagine_Sfondo_Diapositiva = path;
+        (window.*press)();
+        return platform.navigations.back().substr(7);
+    }
 };
+const auto kPageButtons = {&MainWindow::Command2_Click, &MainWindow::Command7_Click, &MainWindow::Command8_Click};
 
 TEST(Browse, ScansThePickedFilesFolderInListingOrder) {
     const Strings abcd = {"a.jpg", "b.txt", "c.jpg", "d.gif"}, acd = {"a.jpg", "c.jpg", "d.gif"};
@@ -244,13 +252,10 @@ TEST(SamplePages, LieBesideThePictureNamedUpToTheFileNamesFirstDot) {
         test::makeFile(p.photo("a file"), "not a folder");
         const std::string picture = p.photo(name), title = p.photo(titled.empty() ? name : titled);
         const bool written = !stem.empty() && !name.starts_with("a file");
-        p.window.setText("Text1", 2, picture);
-        p.state.Parametri.Nome_Immagine_Sfondo_Diapositiva = picture;
         p.state.Esecuzione_Automatica = 1;  // the slide and groups pages wait for the user's first click
-        for (auto press : {&MainWindow::Command2_Click, &MainWindow::Command7_Click, &MainWindow::Command8_Click}) (p.window.*press)();
+        for (auto press : kPageButtons) p.show(picture, press);
         p.state.Esecuzione_Automatica = 0;
-        p.window.Command7_Click();
-        p.window.Command8_Click();
+        for (auto press : {&MainWindow::Command7_Click, &MainWindow::Command8_Click}) (p.window.*press)();
         const auto pageOf = [&](const std::string& end) { return stem.empty() ? std::string() : p.photo(stem + end); };
         const Strings pages = {pageOf(".HTM"), pageOf("_Esempio_Sfondo7.htm"), pageOf("_Esempio_Sfondo8.htm")};
         EXPECT_EQ(p.platform.navigations, (Strings{"file://" + (stem.empty() ? picture : pages[0]), "file://" + pages[1], "file://" + pages[2]}));
@@ -266,14 +271,9 @@ TEST(SamplePages, LieBesideThePictureNamedUpToTheFileNamesFirstDot) {
 TEST(SamplePages, KeepAUsersOwnFile) {
     enum Kind { OlderPage, UserPage, OtherPicturesPage, StartOnly, Folder, LinkToUserFile };
     for (const Kind kind : {OlderPage, UserPage, OtherPicturesPage, StartOnly, Folder, LinkToUserFile}) {
-        for (auto press : {&MainWindow::Command2_Click, &MainWindow::Command7_Click, &MainWindow::Command8_Click}) {
+        for (auto press : kPageButtons) {
             Viewer p;
-            const auto show = [&](const std::string& name) {
-                p.window.setText("Text1", 2, p.photo(name));
-                p.state.Parametri.Nome_Immagine_Sfondo_Diapositiva = p.photo(name);
-                (p.window.*press)();
-                return p.platform.navigations.back().substr(7);
-            };
+            const auto show = [&](const std::string& name) { return p.show(p.photo(name), press); };
             const std::string page = show("tramonto.jpg"), fresh = readFile(page), mine = "<html><body>mine</body></html>";
             fs::remove(page);
             switch (kind) {
