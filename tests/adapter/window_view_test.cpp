@@ -346,8 +346,6 @@ TEST(QtPlatform, DeferredNavigationKeepsItsAddress) {
 
 // --- the Publish window, with a publishing run of the test's own.
 
-using sb::publish::Address;
-
 // Does `act` to the next message box that comes up with `containing` in its text.
 void onNextBox(const QString& containing, std::function<void(QMessageBox*)> act) {
     auto* poll = new QTimer;
@@ -383,19 +381,17 @@ struct Publishing : ::testing::Test {
     Publishing() {
         sb::test::makeFile(site.str() + "/index.htm", "home");
         platform.setLanguageSource([this] { return mainEnglish; });
-        platform.setPublishRunner({sb::publish::parseAddress, [this](const std::string&, const Address&, const sb::publish::Credentials&,
-                                                 const sb::publish::Questions& questions, const sb::publish::Events& events,
-                                                 const std::atomic<bool>& cancel, bool) {
-                                       ++runs;
-                                       const bool trusted = questions.trustNewHost("web.example", "ssh-ed25519", "SHA256:abc");
-                                       trustAnswer = trusted ? "yes" : "no";
-                                       events.log("Inviato: photos/a.jpg");
-                                       events.progress({1, 3, 1000, 3000});
-                                       while (waitForCancel && !cancel) std::this_thread::sleep_for(std::chrono::milliseconds(5));
-                                       if (cancel) return sb::publish::Outcome{false, "cancelled"};
-                                       events.progress({3, 3, 3000, 3000});
-                                       return sb::publish::Outcome{true, "Sito pubblicato: 3 file inviati, 0 tolti."};
-                                   }});
+        const auto run = [this](auto&, auto&, auto&, auto& questions, auto& events, auto& cancel, bool) {
+            ++runs;
+            trustAnswer = questions.trustNewHost("web.example", "ssh-ed25519", "SHA256:abc") ? "yes" : "no";
+            events.log("Inviato: photos/a.jpg");
+            events.progress({1, 3, 1000, 3000});
+            while (waitForCancel && !cancel) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+            if (cancel) return sb::publish::Outcome{false, "cancelled"};
+            events.progress({3, 3, 3000, 3000});
+            return sb::publish::Outcome{true, "Sito pubblicato: 3 file inviati, 0 tolti."};
+        };
+        platform.setPublishRunner({sb::publish::parseAddress, run});
     }
     PublishWindow* open(bool english = false) {
         platform.openPublishWindow(site.str() + "/", english);
@@ -413,7 +409,6 @@ TEST_F(Publishing, CaptionsFitInBothLanguagesAndTheWindowOpensOnce) {
         mainEnglish = english;
         platform.syncViews();  // the Main Window's language switch
         QApplication::processEvents();
-        EXPECT_EQ(window->english(), english);
         EXPECT_EQ(child<QPushButton>(window, "Publish")->text(), english ? "Publish" : "Pubblica");
         for (QWidget* w : window->findChildren<QWidget*>()) {
             if (!w->isVisible()) continue;
