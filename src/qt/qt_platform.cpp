@@ -12,6 +12,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QEventLoop>
+#include <QImageReader>
 #include <QImageWriter>
 #include <QMessageBox>
 #include <QPainter>
@@ -242,6 +243,25 @@ QByteArray jpegBytes(const QImage& image) {
     return writer.write(image) ? bytes : QByteArray();
 }
 
+// A picture of several frames (an animated GIF or WebP).
+bool moves(const QString& path) {
+    const std::unique_ptr<QFile> file = PictureDecoder::open(path);
+    if (!file) return false;
+    QImageReader reader(file.get());
+    return reader.supportsAnimation() && reader.imageCount() != 1;
+}
+
+// A picture with pixels the page behind shows through.
+bool seeThrough(const QImage& image) {
+    if (!image.hasAlphaChannel()) return false;
+    const QImage alpha = image.convertToFormat(QImage::Format_Alpha8);
+    for (int y = 0; y < alpha.height(); ++y) {
+        const uchar* line = alpha.constScanLine(y);
+        if (std::any_of(line, line + alpha.width(), [](uchar a) { return a != 255; })) return true;
+    }
+    return false;
+}
+
 // JPEG has no transparency: the picture laid on white.
 QImage withoutTransparency(const QImage& image) {
     if (!image.hasAlphaChannel()) return image;
@@ -266,12 +286,15 @@ sb::MadePicture QtPlatform::thumbnail(const sb::ThumbnailOrder& order, const std
     const QSize upright = header->natural;
 
     // The copies' sizes (none where the picture is its own copy) and the
-    // size the thumbnail is cut from, never larger than the picture.
+    // size the thumbnail is cut from, never larger than the picture. A JPEG
+    // copy of a picture that moves would stand still: such a picture is its
+    // own copy whatever its size.
     const int longSide = std::max(upright.width(), upright.height());
+    const bool ownCopy = !jpeg && !order.copySides.empty() && moves(path);
     std::vector<QSize> copySizes(order.copySides.size());
     for (std::size_t k = 0; k < copySizes.size(); ++k) {
         const int side = order.copySides[k];
-        if (side <= 0 || (jpeg && longSide <= side)) continue;
+        if (side <= 0 || ownCopy || (jpeg && longSide <= side)) continue;
         copySizes[k] = longSide <= side ? upright
                                         : QSize(qRound(double(upright.width()) * side / longSide),
                                                 qRound(double(upright.height()) * side / longSide))
@@ -301,6 +324,9 @@ sb::MadePicture QtPlatform::thumbnail(const sb::ThumbnailOrder& order, const std
     const std::optional<PictureDecoder::Picture> picture =
         PictureDecoder::decode(path, {decoded, PictureDecoder::Fit::Within, 0, true}, cancelled);
     if (!picture || picture->natural != upright) return made;
+    // Laid on white in a JPEG, see-through pixels would lose the page behind
+    // them: such a picture too is its own copy.
+    if (!jpeg && seeThrough(picture->image)) copySizes.assign(copySizes.size(), QSize());
     const QImage image = withoutTransparency(picture->image);
 
     // The copies from the largest down, each scaled from the one before; the

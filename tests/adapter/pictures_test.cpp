@@ -140,7 +140,10 @@ TEST(Thumbnails, EachPictureGivesUprightThumbnailAndCopiesOrNone) {
         {"bitmap.bmp", halves({640, 480}, "BMP"), red, blue},
         {"panorama.jpg", halves({6000, 30}, "JPEG"), red, blue},
         {"48 megapixel.jpg", halves({8000, 6000}, "JPEG"), red, blue},
-        {"trasparente.png", encoded(filled({64, 64}, Qt::transparent, QImage::Format_ARGB32), "PNG"), white, white},
+        // Pictures that see through or move are their own copies: a JPEG would lose that.
+        {"trasparente.png", encoded(filled({64, 64}, Qt::transparent, QImage::Format_ARGB32), "PNG"), white, white,
+         {230, 160}, {{}, {}}, {64, 64}},
+        {"animata.gif", {}, red, red, {230, 160}, {{}, {}}, {40, 30}},  // ImageMagick makes it below
         {"media.jpg", halves({1600, 1200}, "JPEG"), none, none, {}, {{}, {1024, 768}}, {1600, 1200}},
         {"piccola.png", halves({800, 600}, "PNG"), none, none, {}, {{800, 600}, {800, 600}}, {800, 600}},
         {"solo misurata.jpg", halves({3000, 2000}, "JPEG"), none, none, {}, {}, {3000, 2000}},
@@ -159,6 +162,7 @@ TEST(Thumbnails, EachPictureGivesUprightThumbnailAndCopiesOrNone) {
                           c.copies.empty() ? std::vector<int>{} : std::vector<int>{sb::kLargeCopySide, sb::kSmallCopySide}});
     }
     ASSERT_TRUE(magick("-size 40x15 xc:red xc:blue -append")(dir / "piccola.gif"));
+    ASSERT_TRUE(magick("-size 40x30 xc:red xc:blue -loop 0 -delay 10")(dir / "animata.gif"));
     std::map<std::size_t, sb::MadePicture> made;
     QtPlatform platform(qpath(dir.str()));
     EXPECT_TRUE(platform.makeThumbnails(orders, [&](std::size_t i, sb::MadePicture picture) {

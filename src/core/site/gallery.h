@@ -42,6 +42,8 @@
 // "<16 hex digits>_1024.jpg" after their long side, the digits those of the
 // picture's thumbnail. None is made larger than its picture: a JPEG whose
 // long side is at most that has none, the browser shows the picture itself.
+// Nor has a picture that moves or that the page shows through: a JPEG copy
+// would stand still or lay it on white.
 // The list also remembers, from one write to the next, which pictures need
 // no copy and every picture's size, so an unchanged picture is not opened.
 #pragma once
