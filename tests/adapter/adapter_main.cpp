@@ -1,5 +1,4 @@
-// The adapter tests need a running QApplication (offscreen under CTest), and
-// a configuration folder of their own, where the program keeps its settings.
+// The adapter tests run in a QApplication, with a configuration folder of their own.
 #include <gtest/gtest.h>
 
 #include <QApplication>

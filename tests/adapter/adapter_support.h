@@ -1,6 +1,5 @@
-// Helpers of the tests that drive the program's windows: a platform whose
-// dialogs answer at once, a private copy of the application folder, user
-// input sent as events, and picture files made to order.
+// Helpers of the tests that drive the program's windows: a platform whose dialogs answer
+// at once, a private application folder, user input as events, picture files made to order.
 #pragma once
 
 #include <QApplication>
@@ -64,8 +63,7 @@ inline QTabBar* tabBarOf(const QWidget* window) {
 // Where a control must stand on screen: twips / 15, worked out here on purpose.
 inline QRect pixels(const sb::Control& c) { return QRect(c.left / 15, c.top / 15, c.width / 15, c.height / 15); }
 
-// Presses and releases a key as a person does, unless the widget has gone
-// meanwhile; typing sends its text too.
+// Presses and releases a key as a person does, unless the widget has gone; typing sends its text.
 inline void pressKey(QWidget* widget, int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier, const QString& text = {}) {
     const QPointer<QWidget> target(widget);
     for (const QEvent::Type type : {QEvent::KeyPress, QEvent::KeyRelease}) {
@@ -73,14 +71,11 @@ inline void pressKey(QWidget* widget, int key, Qt::KeyboardModifiers modifiers =
         if (target) QApplication::sendEvent(target, &event);
     }
 }
-// Types each character as a key with its text, as a keyboard of any layout
-// does; "\n" is Enter.
+// Types each character as a key with its text, as a keyboard of any layout does; "\n" is Enter.
 inline void typeText(QWidget* widget, const QString& text) {
-    const QPointer<QWidget> target(widget);
-    for (qsizetype i = 0; i < text.size() && target; ++i) {
-        const QString character = text.mid(i, text[i].isHighSurrogate() ? 2 : 1);
-        i += character.size() - 1;
-        const char32_t code = character.toUcs4().value(0);
+    const QPointer<QWidget> target(widget);  // gone: the keys go nowhere
+    for (const char32_t code : text.toUcs4()) {
+        const QString character = QString::fromUcs4(&code, 1);
         const int key = code == U'\n' ? int{Qt::Key_Return} : code == U'\t' ? int{Qt::Key_Tab} : code < 0x80 ? int{QChar(code).toUpper().unicode()} : int{Qt::Key_unknown};
         pressKey(target, key, Qt::NoModifier, code == U'\n' ? QStringLiteral("\r") : character);
     }
@@ -121,8 +116,7 @@ inline QImage filled(QSize size, QColor colour, QImage::Format format = QImage::
 
 inline QByteArray encoded(const QImage& image, const char* format, int quality = 90) {
     QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
+    QBuffer buffer(&bytes);  // opened by the writer
     image.save(&buffer, format, quality);
     return bytes;
 }

@@ -1,5 +1,4 @@
-// Huge pictures made cheaply at run time, and the process's peak memory:
-// for the tests and benchmarks of what decoding costs.
+// Huge pictures made cheaply at run time, and the process's peak memory, for what decoding costs.
 #pragma once
 
 #include <malloc.h>
@@ -17,9 +16,8 @@ namespace sbqt::test {
 // Makes a file at the path it is given; false when it could not.
 using Maker = std::function<bool(const std::string&)>;
 
-// Huge pictures of one grey, small on disk, written directly: a JPEG
-// (baseline or progressive with its DC scan alone) whose every block is
-// coded in one or two bits, and a 1-bit PNG compressed row by row.
+// Huge pictures of one grey, small on disk: a JPEG (baseline, or progressive with its DC scan
+// alone) whose every block takes one or two bits, and a 1-bit PNG compressed row by row.
 inline Maker hugeGreyJpeg(int side, bool progressive) {
     return [=](const std::string& path) {
         const auto be16 = [](int v) { return std::string{char(v >> 8), char(v & 255)}; };
@@ -69,8 +67,7 @@ inline Maker hugeGreyPng(int side) {
     };
 }
 
-// The most memory the process held since the last call, beyond what it held
-// at that call (the kernel's high-water mark, reset each time).
+// The most memory the process held since the last call beyond what it held then (the high-water mark).
 inline qint64 peakSinceLastCall() {
     static qint64 base = 0;
     const auto field = [](const char* name) {

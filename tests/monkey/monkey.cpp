@@ -1,17 +1,12 @@
-// The seeded monkey: the real program, driven by random events that a seed
-// fixes - clicks on the widgets of every window, keys, typed text in several
-// scripts, pastes (one from another program, whose transfer lets events run
-// meanwhile, is a case of the adapter tests), window resizes with a paste
-// sent before the window has followed, and dialogs answered at random. The
-// same seed gives the same events, so a failure replays; each event is
-// written to standard error before it is delivered.
+// The seeded monkey: the real program under random events a seed fixes
+// (clicks, keys, text in several scripts, pastes, resizes with a paste before
+// the window has followed, dialogs answered at random); each event is logged
+// before it is delivered, so a failure replays.
 //
 //   sitebuilder_monkey --seed S --events N --app DIR --pictures DIR --root DIR
 //
-// Fails with status 2 on a file outside the run's root folder that was there
-// and is changed or removed (files made where a typed path led are listed and
-// taken away), with status 3 on a hang (the event loop stands still for 5
-// seconds, or a handler does not return for 30); a crash ends it by its signal.
+// Status 2: a file outside the root that was there was changed or removed;
+// 3: a hang (no event loop for 5 s, or a handler running for 30); a crash ends it by its signal.
 #include <QClipboard>
 #include <QFileDialog>
 #include <QKeySequence>
@@ -27,6 +22,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <csignal>
@@ -44,19 +40,15 @@
 #include "ui/main_window.h"
 
 // --- the file watch ------------------------------------------------------------
-// Every file this process creates, changes or removes outside a set of
-// folders, caught where the C library is entered: the functions below take
-// the place of the library's own for the whole process (Qt and the standard
-// library included) and hand each call on after noting the path. A file made
-// out there (where a path the user typed leads: a site folder, a sample page
-// beside a typed picture path) is listed; a file that was there before and is
-// changed or removed is a fault.
+// The C library's entries below stand in for its own for the whole process and
+// note every path changed outside the allowed folders: a file made there (where
+// a typed path led) is listed, one that was there and is changed is a fault.
 
 namespace monkey {
 namespace {
 
 std::mutex mutex;
-std::vector<std::string> allowed;
+std::vector<std::string> allowed;      // absolute, without a trailing separator; set before watching
 std::vector<std::string> outside;      // files that were there, changed or removed
 std::set<std::string> createdOutside;  // made by this run where a typed path led
 std::atomic<bool> watching{false};
@@ -85,7 +77,8 @@ public:
         if (full_.empty() || full_[0] != '/') full_ = folderOfDescriptor(dirfd) + "/" + full_;
         struct stat st {};
         existed_ = !made && ::lstat(full_.c_str(), &st) == 0;
-        watched_ = !isAllowed();
+        watched_ = std::none_of(allowed.begin(), allowed.end(),
+                                [this](const std::string& root) { return full_.starts_with(root + "/") || full_ == root; });
         inside = false;
     }
     // `succeeded`: the call did what it was asked.
@@ -97,13 +90,6 @@ public:
     }
 
 private:
-    bool isAllowed() const {
-        for (const char* system : {"/dev/", "/proc/", "/sys/"}) if (full_.rfind(system, 0) == 0) return true;
-        const std::lock_guard<std::mutex> lock(mutex);
-        for (const std::string& root : allowed) if (full_.rfind(root + "/", 0) == 0 || full_ == root) return true;
-        return false;
-    }
-
     std::string full_;
     bool existed_ = false;
     bool watched_ = false;
@@ -113,32 +99,10 @@ bool writes(int flags) { return (flags & (O_WRONLY | O_RDWR | O_CREAT | O_TRUNC)
 bool writes(const char* mode) { return mode && std::strpbrk(mode, "wa+") != nullptr; }
 
 }  // namespace
-
-// From now on, a path written outside these folders (absolute, without a
-// trailing separator) is noted. /dev, /proc and /sys are never noted.
-void watchFiles(const std::vector<std::string>& allowedRoots) {
-    const std::lock_guard<std::mutex> lock(mutex);
-    allowed = allowedRoots;
-    watching = true;
-}
-
-// Files outside the folders that were there and have been changed or removed.
-std::vector<std::string> filesTouchedOutside() {
-    const std::lock_guard<std::mutex> lock(mutex);
-    return outside;
-}
-
-// Files and folders this run made outside the folders.
-std::vector<std::string> filesMadeOutside() {
-    const std::lock_guard<std::mutex> lock(mutex);
-    return {createdOutside.begin(), createdOutside.end()};
-}
-
 }  // namespace monkey
 
 // --- the library's entries ------------------------------------------------------
-// Each one notes the paths it may change (FROM and TO, the second one may be
-// none) and hands the call on; OK says, from `result`, whether it succeeded.
+// Each notes the paths it may change (FROM, TO or NONE); OK says from `result` whether it succeeded.
 
 #define WATCHED(Result, name, Parameters, Arguments, FROM, TO, OK)        \
     Result name Parameters {                                             \
@@ -221,9 +185,8 @@ extern "C" void onHang(int) {
     std::_Exit(3);
 }
 
-// Texts typed by the monkey: several scripts, digits and the characters that
-// break names; never a path separator, so whatever the program makes of a
-// typed path stays in the folders the run set up.
+// Texts the monkey types: several scripts, digits, characters that break names; never a path
+// separator, so whatever the program makes of a typed path stays in the run's folders.
 const char* const kPieces[] = {"a", "Z", "0", "7", "-1", "2.5", "&H1F", " ", ".", ".jpg", "%", "#", "?", "'", "\"",
                                "&", "<", ">", "é", "ß", "Ω", "Ж", "東京", "😀", "ا", "\t", "99999"};
 
@@ -249,9 +212,8 @@ public:
         for (int i = 0; i < 20; ++i) QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
     }
 
-    // Answers the dialog on top, if any; each dialog takes the next answer.
-    // The answer is given after this call returns: a dialog may open another
-    // one while it takes it, and that one must find this timer free.
+    // Answers the dialog on top, if any, after this call returns: a dialog may open another
+    // while it takes its answer, and that one must find this timer free.
     void answerDialogs() {
         ++heartbeat;
         QWidget* modal = QApplication::activeModalWidget();
@@ -310,8 +272,7 @@ private:
         return found;
     }
 
-    // The widget with the keyboard focus in the window, or else one the
-    // monkey gives it to.
+    // The widget with the keyboard focus in the window, or else one the monkey gives it to.
     QWidget* keyTarget(QWidget* window) {
         QWidget* focus = QApplication::focusWidget();
         if (focus && focus->window() == window) return focus;
@@ -329,8 +290,7 @@ private:
     }
 
     void step() {
-        // The focus always follows the program's own windows, never a
-        // dialog that has just closed.
+        // The program's own windows, never a dialog that has just closed.
         const auto shown = windows();
         if (shown.empty()) return;
         QWidget* window = pickOf(shown);
@@ -397,9 +357,8 @@ QString argument(const QStringList& args, const QString& name, const QString& fa
     return at >= 0 && at + 1 < args.size() ? args[at + 1] : fallback;
 }
 
-// A window that does not answer for 5 seconds is a hang, and so is a handler
-// that lets events run but never returns (30 seconds without the next event:
-// start-up and the first page take a few).
+// No answer for 5 seconds is a hang, and so is a handler that lets events run but never
+// returns (30 seconds without the next event: start-up and the first page take a few).
 void startWatchdog() {
     ::signal(SIGUSR1, onHang);
     std::thread([main = ::pthread_self()] {
@@ -444,7 +403,8 @@ int main(int argc, char** argv) {
 
     // The program starts in its own folder, as a desktop shortcut starts it.
     std::filesystem::current_path(appFolder.toStdString());
-    monkey::watchFiles({root});
+    monkey::allowed = {root, "/dev", "/proc", "/sys"};
+    monkey::watching = true;
     startWatchdog();
 
     sbqt::QtPlatform platform(appFolder);
@@ -460,20 +420,19 @@ int main(int argc, char** argv) {
     view.show();
     view.activateWindow();
     QApplication::setActiveWindow(&view);
-    // Ends without the Main Window's question on unwritten values (its
-    // answers are the monkey's own, and Cancel would keep the program open).
+    // Ends without the Main Window's question on unwritten values (Cancel would keep it open).
     QTimer::singleShot(0, [&monkey] { monkey.run(), QCoreApplication::exit(0); });
     QApplication::exec();
 
-    // What typed paths led the program to make elsewhere is listed and taken
-    // away again, the deepest first.
-    const auto made = monkey::filesMadeOutside();
-    for (auto it = made.rbegin(); it != made.rend(); ++it) {
+    // What typed paths led the program to make elsewhere goes again, the deepest first.
+    monkey::watching = false;
+    const std::lock_guard<std::mutex> lock(monkey::mutex);
+    for (auto it = monkey::createdOutside.rbegin(); it != monkey::createdOutside.rend(); ++it) {
         std::fprintf(stderr, "monkey: made where a typed path led: %s\n", it->c_str());
         std::error_code ec;
         std::filesystem::remove(*it, ec);
     }
-    const auto outside = monkey::filesTouchedOutside();
+    const auto& outside = monkey::outside;
     for (const std::string& path : outside) std::fprintf(stderr, "monkey: file touched outside the run: %s\n", path.c_str());
     std::fprintf(stderr, "monkey: %s after %d events, seed %u\n", outside.empty() ? "passed" : "FAILED", events, seed);
     return outside.empty() ? 0 : 2;

@@ -1,6 +1,5 @@
-// Publishing a site to real servers on 127.0.0.1 through the libcurl
-// transport: what ends up on the server, what is sent again, what a cut
-// connection leaves, and whom the program refuses to trust.
+// Publishing a site to real servers on 127.0.0.1 through the libcurl transport: what ends
+// up on the server, what is sent again, what a cut connection leaves, whom it refuses to trust.
 #include <gtest/gtest.h>
 
 #include <mutex>
@@ -44,8 +43,7 @@ Published publishTo(const std::string& site, const std::string& address, publish
     return run;
 }
 
-// The site's files, and what the server holds beside its hidden files: each
-// file's bytes, and its inode (a file sent again is a new one).
+// The files under `folder` and their bytes, its hidden ones too when asked.
 std::map<std::string, std::string> filesUnder(const std::string& folder, bool withHidden = false) {
     std::map<std::string, std::string> files;
     for (auto it = fs::recursive_directory_iterator(folder); it != fs::recursive_directory_iterator(); ++it) {
@@ -59,8 +57,7 @@ std::map<std::string, std::string> filesUnder(const std::string& folder, bool wi
     return files;
 }
 
-// The files under `folder` that are new or sent again since `before`
-// (a file sent again is a new one: its inode changes); `before` becomes now.
+// The files under `folder` new or sent again (a new inode) since `before`, which becomes now.
 std::vector<std::string> sentSince(std::map<std::string, ino_t>& before, const std::string& folder) {
     std::vector<std::string> sent;
     std::map<std::string, ino_t> now;
@@ -80,8 +77,7 @@ std::string bytes(int count, char seed) {
     return text;
 }
 
-// A written site: its pages, scripts, pictures and thumbnails, names with
-// blanks, accents, '#', '%' and '&' among them.
+// A written site: pages, scripts, pictures, thumbnails, names with blanks, accents, '#', '%', '&'.
 struct Site {
     TempDir folder;
     Site() {
@@ -99,7 +95,7 @@ struct Site {
 };
 
 class PublishSftp : public ::testing::Test {
-protected:
+public:
     void SetUp() override { ASSERT_TRUE(servers.startSsh()) << "sshd did not start"; }
     ServerHome servers;
     Site site;
@@ -142,8 +138,7 @@ TEST_P(Publish, KeepsTheServerInStepWithTheSiteSendingOnlyWhatChanged) {
     EXPECT_EQ(sentSince(inodes, served), (std::vector<std::string>{"Immagini_by_Velmora.js", "Mare/Faro.jpg"}));
     EXPECT_EQ(filesUnder(served), filesUnder(site.str()));
 
-    // A picture taken out of the site goes; a file the user put there stays,
-    // and so does one the program never sent because it is hidden locally.
+    // A picture taken out of the site goes; the user's own file stays, and so does one hidden locally.
     writeText(served + "/Mare/mine.txt", "the user's");
     fs::remove(site.folder / "Mare/Scogli è #1 al 100% & più.jpg");
     site.put(".hidden-notes", "not for the web");
@@ -154,12 +149,12 @@ TEST_P(Publish, KeepsTheServerInStepWithTheSiteSendingOnlyWhatChanged) {
     EXPECT_FALSE(fs::exists(served + "/.hidden-notes"));
 }
 
-// Every file on the server is a whole old or a whole new one, and no part of
-// a file is left under its temporary name; returns how many are new.
+// Every file on the server is a whole old or a whole new one, and (`withHidden`) no part
+// of a file is left under its temporary name; returns how many are new.
 int expectWholeOldOrNew(const std::string& served, const std::map<std::string, std::string>& old,
-                        const std::map<std::string, std::string>& fresh) {
+                        const std::map<std::string, std::string>& fresh, bool withHidden = true) {
     int newOnes = 0;
-    for (const auto& [path, text] : filesUnder(served, true)) {
+    for (const auto& [path, text] : filesUnder(served, withHidden)) {
         if (path.ends_with(".sitebuilder-manifest")) continue;
         const bool whole = (fresh.contains(path) && text == fresh.at(path)) || (old.contains(path) && text == old.at(path));
         EXPECT_TRUE(whole) << path;
@@ -168,45 +163,44 @@ int expectWholeOldOrNew(const std::string& served, const std::map<std::string, s
     return newOnes;
 }
 
-TEST_F(PublishSftp, AServerKilledInTheMiddleLeavesWholeFilesAndTheNextRunCompletes) {
-    ASSERT_TRUE(publishTo(site.str(), servers.sftpAddress()).outcome.complete);
-    const auto old = filesUnder(servers.served);
-    for (const auto& [path, text] : old) site.put(path, text + "new");
-    site.put("Mare/Nuova.jpg", bytes(200000, 'n'));
-    site.put("Mare/Grande.jpg", bytes(6000000, 'G'));  // on its way when the server dies
+// Publishes the site, then changes every file and adds two pictures: the run, which `progress`
+// may break, fails saying `said` and leaves whole files (`withHidden`: under their own names) and
+// the old home page; after `mend` the next run completes and the server holds the new files alone.
+void cutShortThenWhole(PublishSftp& t, int bigBytes, const char* said, bool withHidden,
+                       const std::function<void(const publish::Progress&)>& progress, const std::function<void()>& mend) {
+    ASSERT_TRUE(publishTo(t.site.str(), t.servers.sftpAddress()).outcome.complete);
+    const auto old = filesUnder(t.servers.served);
+    for (const auto& [path, text] : old) t.site.put(path, text + "new");
+    t.site.put("Mare/Nuova.jpg", bytes(200000, 'n'));
+    t.site.put("Mare/Grande.jpg", bytes(bigBytes, 'G'));
+    const auto run = publishTo(t.site.str(), t.servers.sftpAddress(), {}, {}, progress);
+    EXPECT_FALSE(run.outcome.complete) << run;
+    EXPECT_NE(run.outcome.message.find(said), std::string::npos) << run;
+    const auto fresh = filesUnder(t.site.str());
+    EXPECT_LT(expectWholeOldOrNew(t.servers.served, old, fresh, withHidden), int(fresh.size()));
+    EXPECT_EQ(readFile(t.servers.served + "/index.htm"), old.at("index.htm"));  // the home page waits for the rest
+    mend();
+    const auto again = publishTo(t.site.str(), t.servers.sftpAddress());
+    EXPECT_TRUE(again.outcome.complete) << again;
+    EXPECT_EQ(expectWholeOldOrNew(t.servers.served, {}, filesUnder(t.site.str())), int(filesUnder(t.site.str()).size()));
+}
 
+TEST_F(PublishSftp, AServerKilledInTheMiddleLeavesWholeFilesAndTheNextRunCompletes) {
     bool killed = false;
-    const auto run = publishTo(site.str(), servers.sftpAddress(), {}, {}, [&](const publish::Progress& progress) {
+    const auto killWhileSending = [&](const publish::Progress& progress) {
         if (!killed && progress.bytesDone > 2000000) {
             killed = true;
             servers.ssh.kill();
         }
+    };
+    cutShortThenWhole(*this, 6000000, "could not be reached, or the connection broke", false, killWhileSending, [&] {
+        EXPECT_TRUE(killed);
+        EXPECT_TRUE(servers.startSsh());
+        fs::remove(site.folder / "Mare/Grande.jpg");  // cut short, then taken out of the site: it goes all the same
     });
-    ASSERT_TRUE(killed);
-    EXPECT_FALSE(run.outcome.complete);
-    EXPECT_NE(run.outcome.message.find("could not be reached, or the connection broke"), std::string::npos)
-        << run;
-    const auto fresh = filesUnder(site.str());
-    int newOnes = 0;
-    for (const auto& [path, text] : filesUnder(servers.served)) {
-        const bool whole = text == fresh.at(path) || (old.contains(path) && text == old.at(path));
-        EXPECT_TRUE(whole) << path;
-        newOnes += text == fresh.at(path);
-    }
-    EXPECT_LT(newOnes, int(fresh.size()));
-    EXPECT_EQ(readFile(servers.served + "/index.htm"), old.at("index.htm"));  // the home page waits for the rest
-
-    // The picture cut short is no longer in the site: what went up of it
-    // goes all the same.
-    ASSERT_TRUE(servers.startSsh());
-    fs::remove(site.folder / "Mare/Grande.jpg");
-    const auto again = publishTo(site.str(), servers.sftpAddress());
-    EXPECT_TRUE(again.outcome.complete) << again;
-    EXPECT_EQ(expectWholeOldOrNew(servers.served, {}, filesUnder(site.str())), int(fresh.size()) - 1);
 }
 
-// A small file system of the test's own under the server's folder, so that
-// its disk fills up.
+// A small file system of the test's own under the server's folder, so that its disk fills up.
 struct SmallDisk {
     std::string folder;
     bool mounted = false;
@@ -222,36 +216,16 @@ struct SmallDisk {
 TEST_F(PublishSftp, AFullDiskLeavesWholeOldFilesAndTheNextRunCompletes) {
     SmallDisk disk(servers.served, "1200k");  // the site, and a fifth of it again
     if (!disk.mounted) GTEST_SKIP() << "cannot mount a small file system here (mounting needs root's rights)";
-    ASSERT_TRUE(publishTo(site.str(), servers.sftpAddress()).outcome.complete);
-    const auto old = filesUnder(servers.served);
-    for (const auto& [path, text] : old) site.put(path, text + "new");
-    site.put("Mare/Grande.jpg", bytes(2000000, 'G'));
-
-    auto run = publishTo(site.str(), servers.sftpAddress());
-    EXPECT_FALSE(run.outcome.complete) << run;
-    EXPECT_NE(run.outcome.message.find("is full: the server holds whole old or whole new files only"),
-              std::string::npos) << run;
-    const auto fresh = filesUnder(site.str());
-    EXPECT_LT(expectWholeOldOrNew(servers.served, old, fresh), int(fresh.size()));
-    EXPECT_EQ(readFile(servers.served + "/index.htm"), old.at("index.htm"));
-
-    ASSERT_TRUE(disk.resize("8m"));  // the user makes room
-    run = publishTo(site.str(), servers.sftpAddress());
-    EXPECT_TRUE(run.outcome.complete) << run;
-    EXPECT_EQ(expectWholeOldOrNew(servers.served, old, fresh), int(fresh.size()));
+    cutShortThenWhole(*this, 2000000, "is full: the server holds whole old or whole new files only", true, {},
+                      [&] { EXPECT_TRUE(disk.resize("8m")); });  // the user makes room
 }
 
 // Whom the program will not trust: each case refuses before a file is sent.
 TEST_F(PublishSftp, RefusesAWrongPasswordAndHostKeysItCannotTrust) {
     const std::string knownHosts = servers.home / ".ssh/known_hosts";
     const std::string theKey = readFile(knownHosts);
-    struct Case {
-        const char* name;
-        std::string knownHosts;
-        std::string password;
-        bool trust;
-        const char* said;  // in the outcome's message; empty: complete
-    } cases[] = {
+    struct Case { const char* name; std::string knownHosts, password; bool trust; const char* said; };  // said: empty when complete
+    const Case cases[] = {
         {"wrong password", theKey, "wrong", false, "refused the login"},
         {"unknown host, not trusted", "", "", false, "ssh-keyscan"},
         // another key of the right type: the user's own

@@ -1,7 +1,5 @@
-// Real servers for the publishing tests: an sshd and a vsftpd of the test's
-// own on 127.0.0.1, on free high ports, with keys and a certificate made in
-// a temporary folder that also serves as the user's home (known_hosts, the
-// SSH key, the cache and configuration folders).
+// Real servers for the publishing tests: an sshd and a vsftpd on 127.0.0.1, on free high ports,
+// keys and a certificate made in a temporary folder that is also the user's home.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -26,28 +24,21 @@ namespace sb::test {
 
 namespace fs = std::filesystem;
 
-inline int freePort() {
+// A socket on 127.0.0.1, bound to a free port (`port` 0) whose number it gives,
+// or connected to `port`, giving 1 when the connection was taken.
+inline int loopback(int port) {
     const int s = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    ::bind(s, reinterpret_cast<sockaddr*>(&address), sizeof address);
+    sockaddr_in address{AF_INET, htons(std::uint16_t(port)), {htonl(INADDR_LOOPBACK)}, {}};
+    auto* any = reinterpret_cast<sockaddr*>(&address);
     socklen_t length = sizeof address;
-    ::getsockname(s, reinterpret_cast<sockaddr*>(&address), &length);
+    int result = 0;
+    if (port) result = ::connect(s, any, length) == 0;
+    else if (::bind(s, any, length) == 0 && ::getsockname(s, any, &length) == 0) result = ntohs(address.sin_port);
     ::close(s);
-    return ntohs(address.sin_port);
+    return result;
 }
-
-inline bool accepts(int port) {
-    const int s = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_port = htons(std::uint16_t(port));
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    const bool ok = ::connect(s, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
-    ::close(s);
-    return ok;
-}
+inline int freePort() { return loopback(0); }
+inline bool accepts(int port) { return loopback(port) != 0; }
 
 inline int run(const std::string& command) { return std::system((command + " >/dev/null 2>&1").c_str()); }
 
@@ -133,8 +124,7 @@ public:
     std::string sshPort = std::to_string(freePort());
     std::string ftpPort = std::to_string(freePort());
 
-    // An sshd that knows the test's key; known_hosts knows its host key
-    // unless `known` is false.
+    // An sshd that knows the test's key; known_hosts knows its host key unless `known` is false.
     bool startSsh(bool known = true) {
         fs::create_directories("/run/sshd");
         const std::string keys = home / "keys";
@@ -161,9 +151,8 @@ public:
 
     std::string sftpAddress() const { return "sftp://root@127.0.0.1:" + sshPort + served + "/"; }
 
-    // A vsftpd with explicit TLS on a self-signed certificate. Its users are
-    // anonymous ones allowed to write (no system user to make), in a root
-    // that only root may change, as vsftpd wants it.
+    // A vsftpd with explicit TLS on a self-signed certificate; its anonymous users may write
+    // (no system user to make), in a root that only root may change, as vsftpd wants it.
     std::string ftpServed = home / "ftproot/site";
     bool startFtps() {
         const std::string conf = home / "vsftpd";

@@ -1,10 +1,7 @@
-// A written site in the program's own browser engine, used as a visitor
-// uses it: two groups of seven pictures and one of 75 with a long, accented
-// name, in a desktop window and on a phone (390 x 844 CSS pixels, three
-// device pixels each, the program run again for it); then home pages whose
-// background and site folder bear awkward names, and sample pages. Each part
-// says what must hold; screenshots of each view go to the artifacts folder.
-// Exit status 0 when all holds.
+// A written site in the program's own browser engine, used as a visitor uses it,
+// in a desktop window and on a phone (390 x 844 CSS pixels at three device pixels,
+// the program run again for it); then home pages of awkward names, and sample
+// pages. Screenshots go to the artifacts folder; exit status 0 when all holds.
 #include <unistd.h>
 
 #include <QJsonArray>
@@ -38,8 +35,7 @@ namespace {
 using sbqt::test::waitFor;
 constexpr int kPatience = 30000;  // for the engine, on a busy machine
 
-// Runs a script in the page (or beside the page's own, in `world`) and
-// returns what it gives, as JSON.
+// Runs a script in the page (or beside the page's own, in `world`); what it gives, as JSON.
 QJsonValue run(QWebEngineView& view, const QString& script, quint32 world = QWebEngineScript::MainWorld) {
     std::optional<QVariant> result;
     view.page()->runJavaScript("JSON.stringify((function(){" + script + "})())", world, [&](const QVariant& v) { result = v; });
@@ -68,8 +64,7 @@ void expectFacts(QWebEngineView& view, const QString& facts, const QJsonValue& e
 }
 const QString kSlidesLoaded = "Array.from(document.querySelectorAll('.gv-mini')).every(i => i.complete && i.naturalWidth > 0)";
 
-// A click of the mouse on the middle of an element, as a person makes it (the
-// browser keeps Back entries only for what a person did).
+// A click on the middle of an element, as a person's (Back keeps only what a person did).
 void click(QWebEngineView& view, const QString& selector) {
     const QJsonArray r = run(view, "const r = " + selector + ".getBoundingClientRect();"
                                    " return [r.left + r.width / 2, r.top + r.height / 2];").toArray();
@@ -86,7 +81,7 @@ void drag(QWebEngineView& view, QPointF from, QPointF to) {
 }
 void key(QWebEngineView& view, Qt::Key which) { view.setFocus(), sbqt::test::pressKey(view.focusProxy(), which); }
 
-// A landscape of its own colours for each seed, so that screenshots show photos.
+// A landscape of its own colours for each seed, so that the screenshots show photos.
 QImage landscape(int seed) {
     QImage image(1200, 800, QImage::Format_RGB32);
     QPainter painter(&image);
@@ -120,8 +115,7 @@ bool loaded(QWebEngineView& view, Navigate navigate) {
     return ok.value_or(false);
 }
 
-// What the page makes of the background its body names: "none", "loaded"
-// or "error", seen from `world` (beside the page's own scripts, which may be off).
+// What the page makes of its body's background ("none", "loaded" or "error"), seen from `world`.
 QString background(QWebEngineView& view, quint32 world = QWebEngineScript::MainWorld) {
     run(view, "window.__background = 'none'; const m = /url\\(\"(.*)\"\\)/.exec(getComputedStyle(document.body).backgroundImage);"
               " if (!m) return; window.__background = 'pending'; const i = new Image();"
@@ -132,10 +126,8 @@ QString background(QWebEngineView& view, quint32 world = QWebEngineScript::MainW
     return outcome;
 }
 
-// What a visitor on a small screen must find in every view: no sideways
-// scrolling, captions of 12 CSS pixels at least, every link and button at
-// least 44 pixels each way, all of it inside the window. Fails naming what
-// does not hold.
+// On a small screen, in every view: no sideways scrolling, captions of 12 CSS pixels
+// at least, every link and button at least 44 pixels each way and inside the window.
 void checkFitsPhone(QWebEngineView& view, const std::string& where) {
     expectFacts(view, R"((() => {
         const faults = [], w = innerWidth;
@@ -161,8 +153,7 @@ void checkWholeName(QWebEngineView& view, const QString& name) {
                 true, "the name " + name.toStdString() + " is not whole");
 }
 
-// The page bar of the page on view stands inside the window, its current
-// page lit and its "Pagina k di n" on view.
+// The page bar inside the window, its current page lit and its "Pagina k di n" on view.
 void checkPageBar(QWebEngineView& view, int page, int pages) {
     const QString lit = "document.querySelector('.gv-attuale')";
     waitUntil(view, QStringLiteral("%1 && (%1.textContent.trim() == '%2' || %1.querySelector('img') && %1.querySelector('img').alt == '%2')").arg(lit).arg(page),
@@ -179,18 +170,15 @@ QString groupAddress(const QString& group, const QString& rest) {
     return "location.hash = '#gruppo=' + encodeURIComponent(" + quoted(group) + ") + " + quoted(rest) + ";";
 }
 
-// The phone's part, on the site the desktop part wrote: in a run of its own
-// at three device pixels to the CSS pixel, and in the desktop run's window
-// made as narrow, which saves the screenshots (a grab at a high density can
-// show the page as it was a while before).
+// The phone's part, on the site the desktop part wrote: in a run of its own at three device
+// pixels each, and in the desktop run's window made as narrow, which saves the screenshots.
 void phone(QWebEngineView& view, const QString& site, bool screenshots) {
     view.resize(390, 844);
     view.show();
     view.load(QUrl::fromLocalFile(site + QString::fromUtf8(sb::kHomePageFileName)));
     waitUntil(view, "document.querySelectorAll('.gv-gruppo').length == 3 && document.documentElement.classList.contains('gv-stretta') && "
                     "Array.from(document.images).every(i => i.complete)", "the phone's home page");
-    std::printf("gallery_render: phone window %s CSS pixels, %s device pixels each\n",
-                compact(run(view, "return [innerWidth, innerHeight];")).c_str(), compact(run(view, "return devicePixelRatio;")).c_str());
+    expectFacts(view, "devicePixelRatio", screenshots ? 1 : 3, "the phone's density");
     checkFitsPhone(view, "the home page");
     checkWholeName(view, kLongGroup);
     if (screenshots) screenshot(view, "gallery_phone_home.png");
@@ -217,10 +205,8 @@ void phone(QWebEngineView& view, const QString& site, bool screenshots) {
     std::printf("gallery_render: the phone's home page, group page, big picture, swipe and Back work\n");
 }
 
-// Home pages whose background and site folder bear an awkward name: what
-// each page makes of its background, by name.
-// Made and removed by bytes: Qt's own folder helpers cannot remove a name
-// that is not UTF-8.
+// Home pages whose background and site folder bear an awkward name (made and removed
+// by bytes: Qt cannot remove a name that is not UTF-8); how many lost their background.
 int oddNamesFailing(QWebEngineView& view) {
     std::string root = std::filesystem::temp_directory_path().string() + "/odd-names-XXXXXX";
     if (::mkdtemp(root.data()) == nullptr) fail("no temporary folder");
@@ -246,13 +232,10 @@ int oddNamesFailing(QWebEngineView& view) {
     return failures;
 }
 
-// Pages loaded as the program loads them: the background page of a picture
-// whose name is markup, and a local page with a script that reads another
-// local file and a frame that shows one (red). As a sample page, the name is
-// text, nothing runs and no other file is read or shown, while the
-// background still shows; as the site's preview, the same page's script
-// runs and its frame shows, and a sample page after it is back to none.
-// Prints each page's outcome; returns how many were not as expected.
+// The background page of a picture whose name is markup, and a page whose script reads
+// another local file and whose frame shows one (red). As a sample page nothing runs and
+// no other file is read or shown, the background still shows; as the site's preview the
+// script runs and the frame shows. Returns how many pages were not as expected.
 int samplePagesFailing(QWebEngineView& view) {
     sbqt::QtPlatform platform;
     platform.setBrowser(&view);
@@ -302,22 +285,19 @@ int main(int argc, char** argv) {
     QTemporaryDir temporary;
     if (!temporary.isValid()) fail("no temporary folder");
     const QString site = temporary.path() + "/";
-    const char* const groups[2][7] = {
-        {"Mare #1 & \"Sole\" 100%.jpg", "Faro_al_tramonto.jpg", "Scogli.jpg", "Onde.jpg", "Barche nel porto.jpg", "Spiaggia.jpg", "Gabbiani.jpg"},
-        {"Alba sul lago.jpg", "Baita.jpg", "Cascata.jpg", "Ghiacciaio.jpg", "Neve.jpg", "Rifugio.jpg", "Vetta.jpg"},
+    // Two groups of seven photos, and the long group of 75 small ones (25 pages of 3), the accented one first.
+    std::pair<QString, QStringList> groups[] = {
+        {"Mare", {"Mare #1 & \"Sole\" 100%.jpg", "Faro_al_tramonto.jpg", "Scogli.jpg", "Onde.jpg", "Barche nel porto.jpg", "Spiaggia.jpg", "Gabbiani.jpg"}},
+        {"Montagna", {"Alba sul lago.jpg", "Baita.jpg", "Cascata.jpg", "Ghiacciaio.jpg", "Neve.jpg", "Rifugio.jpg", "Vetta.jpg"}},
+        {kLongGroup, {QString::fromUtf8(kAccented)}},
     };
-    for (int g = 0; g < 2; ++g) {
-        const QString folder = site + (g == 0 ? "Mare" : "Montagna");
-        QDir().mkpath(folder);
-        for (int i = 0; i < 7; ++i)
-            if (!landscape(7 * g + i).save(folder + "/" + QString::fromUtf8(groups[g][i]), "JPEG", 85)) fail("no picture");
-    }
-    // The long group: 75 pictures, 25 pages of 3; the accented one first.
-    QDir().mkpath(site + kLongGroup);
-    const QImage small = landscape(3).scaled(300, 200);
-    for (int i = 1; i <= 75; ++i) {
-        const QString file = i == 1 ? QString::fromUtf8(kAccented) : QStringLiteral("Foto %1.jpg").arg(i, 2, 10, QLatin1Char('0'));
-        if (!small.save(site + kLongGroup + "/" + file, "JPEG", 80)) fail("no picture");
+    for (int i = 2; i <= 75; ++i) groups[2].second << QStringLiteral("Foto %1.jpg").arg(i, 2, 10, QLatin1Char('0'));
+    int seed = 0;
+    for (const auto& [group, files] : groups) {
+        QDir().mkpath(site + group);
+        for (const QString& file : files)
+            if (!(group == kLongGroup ? landscape(3).scaled(300, 200) : landscape(seed++)).save(site + group + "/" + file, "JPEG", 85))
+                fail("no picture");
     }
 
     sb::Parametri_Sito p = sb::defaultParameters(SB_APP_DIR);
@@ -333,9 +313,8 @@ int main(int argc, char** argv) {
     view.show();
     view.load(QUrl::fromLocalFile(site + QString::fromUtf8(sb::kHomePageFileName)));
 
-    // The home page: its background picture copied beside it, the title and
-    // description, what it tells search engines and phones, and one button
-    // per group where POS_Y_GRUPPI and ALT_GRUPPI put them.
+    // The home page: its background, title, description, what it tells search engines
+    // and phones, and one button per group where POS_Y_GRUPPI and ALT_GRUPPI put them.
     waitUntil(view, "document.querySelectorAll('.gv-gruppo').length == 3 && "
                     "Array.from(document.images).every(i => i.complete && i.naturalWidth > 0)", "three group buttons");
     const QString backdrop = QString::fromStdString(std::filesystem::path(p.Nome_Immagine_Sfondo_Sito).filename().string());
@@ -363,8 +342,7 @@ int main(int argc, char** argv) {
                     "Array.from(document.querySelectorAll('.gv-didascalia'), c => c.textContent).join() == "
                     "'Ghiacciaio,Neve,Rifugio' && " + kSlidesLoaded, "the next page");
 
-    // A big picture with its caption; arrows step on, and one Back leaves the
-    // pictures for the page it was opened from; Escape closes it.
+    // A big picture with its caption; arrows step on, one Back leaves for the page, Escape closes.
     click(view, "document.querySelectorAll('.gv-dia')[1]");
     waitForPicture(view, "Neve", "the big picture with its caption",
                    "document.querySelector('.gv-foto').naturalWidth == 1200 && document.querySelector('.gv-foto').alt == 'Neve'");
@@ -381,8 +359,7 @@ int main(int argc, char** argv) {
     key(view, Qt::Key_Escape);
     waitUntil(view, onPage2, "closed by Escape");
 
-    // The long group: its last page by a key, the bar inside the window; its
-    // accented picture shown and addressed.
+    // The long group: its last page by a key, the bar inside the window; its accented picture.
     click(view, "document.querySelector('.gv-casa')");
     waitUntil(view, "document.querySelectorAll('.gv-gruppo').length == 3", "the home page again");
     click(view, "document.querySelectorAll('.gv-gruppo')[0]");
