@@ -1,6 +1,7 @@
 #include "qt/qt_platform.h"
 
 #include "qt/picture_decoder.h"
+#include "ui/captions.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -101,11 +102,10 @@ void QtPlatform::showMessage(const std::string& text, const std::string& title) 
 bool QtPlatform::english() const { return languageSource_ && languageSource_(); }
 
 void nameButtons(QMessageBox& box, bool english) {
-    if (english) return;  // Qt's own words are English
-    const std::pair<QMessageBox::StandardButton, const char*> words[] = {
-        {QMessageBox::Yes, "Sì"}, {QMessageBox::No, "No"}, {QMessageBox::Cancel, "Annulla"}};
+    const std::pair<QMessageBox::StandardButton, sb::Caption> words[] = {
+        {QMessageBox::Yes, sb::kAnswerYes}, {QMessageBox::No, sb::kAnswerNo}, {QMessageBox::Cancel, sb::kAnswerCancel}};
     for (const auto& [button, word] : words) {
-        if (QAbstractButton* shown = box.button(button)) shown->setText(QString::fromUtf8(word));
+        if (QAbstractButton* shown = box.button(button)) shown->setText(QString::fromUtf8(word.in(english)));
     }
 }
 
@@ -380,10 +380,8 @@ bool QtPlatform::makeThumbnails(const std::vector<sb::ThumbnailOrder>& orders, c
     QObject::connect(&wake, &QTimer::timeout, &loop, &QEventLoop::quit);
     wake.start(100);
 
-    const bool inEnglish = english();
-    QProgressDialog progress(inEnglish ? QStringLiteral("Thumbnails of the gallery's pictures...")
-                                       : QStringLiteral("Miniature delle immagini della galleria..."),
-                             inEnglish ? QStringLiteral("Cancel") : QStringLiteral("Annulla"), 0,
+    QProgressDialog progress(QString::fromUtf8(sb::kThumbnailsProgress.in(english())),
+                             QString::fromUtf8(sb::kAnswerCancel.in(english())), 0,
                              static_cast<int>(std::min<std::size_t>(orders.size(), INT_MAX)),
                              QApplication::activeWindow());
     progress.setWindowTitle(QStringLiteral("Site Builder"));

@@ -194,6 +194,10 @@ inline constexpr Caption kUntrustedCertificateTitle{"Certificato non verificato"
 inline constexpr Caption kUntrustedCertificate{
     "Il certificato del server %1 non si può verificare:\n\n%2\n\nAccettarlo per questo server?",
     "The certificate of the server %1 cannot be verified:\n\n%2\n\nAccept it for this server?"};
+// A question's answers (Qt's own words in English) and the thumbnails' progress.
+inline constexpr Caption kAnswerYes{"Sì", "&Yes"}, kAnswerNo{"No", "&No"}, kAnswerCancel{"Annulla", "Cancel"};
+inline constexpr Caption kThumbnailsProgress{"Miniature delle immagini della galleria...",
+                                             "Thumbnails of the gallery's pictures..."};
 inline constexpr Caption kPasswordSaved{"Password ricordata nel portachiavi del desktop.",
                                         "Password remembered in the desktop's keyring."};
 inline constexpr Caption kPasswordNotSaved{
