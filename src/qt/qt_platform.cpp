@@ -244,10 +244,8 @@ QByteArray jpegBytes(const QImage& image) {
 }
 
 // A picture of several frames (an animated GIF or WebP).
-bool moves(const QString& path) {
-    const std::unique_ptr<QFile> file = PictureDecoder::open(path);
-    if (!file) return false;
-    QImageReader reader(file.get());
+bool moves(QFile& file) {
+    QImageReader reader(&file);
     return reader.supportsAnimation() && reader.imageCount() != 1;
 }
 
@@ -279,18 +277,20 @@ sb::MadePicture QtPlatform::thumbnail(const sb::ThumbnailOrder& order, const std
     made.copies.resize(order.copySides.size());
     const QString path = toQString(order.picture);
     const QSize size(order.size.width, order.size.height);
-    bool jpeg = false;
-    if (const std::unique_ptr<QFile> file = PictureDecoder::open(path)) jpeg = file->peek(2) == "\xFF\xD8";
+    // A JPEG copy of a picture that moves would stand still: such a picture
+    // is its own copy whatever its size.
+    bool jpeg = false, ownCopy = false;
+    if (const std::unique_ptr<QFile> file = PictureDecoder::open(path)) {
+        jpeg = file->peek(2) == "\xFF\xD8";
+        ownCopy = !jpeg && !order.copySides.empty() && moves(*file);
+    }
     const std::optional<PictureDecoder::Header> header = PictureDecoder::inspect(path, {QSize(1, 1)});
     if (!header) return made;
     const QSize upright = header->natural;
 
     // The copies' sizes (none where the picture is its own copy) and the
-    // size the thumbnail is cut from, never larger than the picture. A JPEG
-    // copy of a picture that moves would stand still: such a picture is its
-    // own copy whatever its size.
+    // size the thumbnail is cut from, never larger than the picture.
     const int longSide = std::max(upright.width(), upright.height());
-    const bool ownCopy = !jpeg && !order.copySides.empty() && moves(path);
     std::vector<QSize> copySizes(order.copySides.size());
     for (std::size_t k = 0; k < copySizes.size(); ++k) {
         const int side = order.copySides[k];
