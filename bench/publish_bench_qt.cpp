@@ -29,13 +29,13 @@ void makeSite(const std::string& folder) {
     };
     for (int i = 0; i < 200; ++i) {
         const std::string group = "Gruppo " + std::to_string(i / 40 + 1);
-        writeText(folder + "/" + group + "/Foto_" + std::to_string(i) + ".jpg", bytes(250000 + i * 1000));
-        writeText(folder + "/Miniature_by_Velmora/" + std::to_string(1000 + i) + "_230x160.jpg", bytes(15000));
+        makeFile(folder + "/" + group + "/Foto_" + std::to_string(i) + ".jpg", bytes(250000 + i * 1000));
+        makeFile(folder + "/Miniature_by_Velmora/" + std::to_string(1000 + i) + "_230x160.jpg", bytes(15000));
     }
-    writeText(folder + "/index.htm", bytes(4000));
-    writeText(folder + "/Parametri_by_Velmora.js", bytes(3000));
-    writeText(folder + "/Immagini_by_Velmora.js", bytes(12000));
-    writeText(folder + "/galleria_by_Velmora.js", bytes(40000));
+    makeFile(folder + "/index.htm", bytes(4000));
+    makeFile(folder + "/Parametri_by_Velmora.js", bytes(3000));
+    makeFile(folder + "/Immagini_by_Velmora.js", bytes(12000));
+    makeFile(folder + "/galleria_by_Velmora.js", bytes(40000));
 }
 
 void clearTarget(const std::string& name) {

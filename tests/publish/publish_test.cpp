@@ -90,7 +90,7 @@ struct Site {
         put("Miniature_by_Velmora/0123456789abcdef_230x160.jpg", bytes(9000, 'm'));
         put("Gite in montagna/Lago.png", bytes(250000, 'l'));
     }
-    void put(const std::string& path, const std::string& text) { writeText(folder / path, text); }
+    void put(const std::string& path, const std::string& text) { makeFile(folder / path, text); }
     std::string str() const { return folder.str(); }
 };
 
@@ -139,7 +139,7 @@ TEST_P(Publish, KeepsTheServerInStepWithTheSiteSendingOnlyWhatChanged) {
     EXPECT_EQ(filesUnder(served), filesUnder(site.str()));
 
     // A picture taken out of the site goes; the user's own file stays, and so does one hidden locally.
-    writeText(served + "/Mare/mine.txt", "the user's");
+    makeFile(served + "/Mare/mine.txt", "the user's");
     fs::remove(site.folder / "Mare/Scogli è #1 al 100% & più.jpg");
     site.put(".hidden-notes", "not for the web");
     run = publish();
@@ -235,7 +235,7 @@ TEST_F(PublishSftp, RefusesAWrongPasswordAndHostKeysItCannotTrust) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        writeText(knownHosts, c.knownHosts);
+        makeFile(knownHosts, c.knownHosts);
         std::string asked;
         publish::Questions questions;
         questions.trustNewHost = [&](const std::string& host, const std::string& type, const std::string& print) {
@@ -260,11 +260,11 @@ TEST_F(PublishSftp, FromTheCommandLine) {
     const std::string command = std::string(SB_APP_DIR) + "/sitebuilder --publish '" + site.str() + "' " +
                                 servers.sftpAddress() + " 2>" + servers.home / "said";
     const std::string knownHosts = readFile(servers.home / ".ssh/known_hosts");
-    writeText(servers.home / ".ssh/known_hosts", "");
+    makeFile(servers.home / ".ssh/known_hosts", "");
     EXPECT_EQ(WEXITSTATUS(std::system(("LANG=C " + command).c_str())), 1);
     EXPECT_NE(readFile(servers.home / "said").find("ssh-keyscan"), std::string::npos) << readFile(servers.home / "said");
 
-    writeText(servers.home / ".ssh/known_hosts", knownHosts);
+    makeFile(servers.home / ".ssh/known_hosts", knownHosts);
     EXPECT_EQ(WEXITSTATUS(std::system(("LANG=it_IT.UTF-8 " + command).c_str())), 0) << readFile(servers.home / "said");
     EXPECT_NE(readFile(servers.home / "said").find("Inviato: index.htm"), std::string::npos);
     EXPECT_EQ(filesUnder(servers.served), filesUnder(site.str()));

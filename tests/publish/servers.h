@@ -24,28 +24,30 @@ namespace sb::test {
 
 namespace fs = std::filesystem;
 
-// A socket on 127.0.0.1, bound to a free port (`port` 0) whose number it gives,
-// or connected to `port`, giving 1 when the connection was taken.
-inline int loopback(int port) {
+inline sockaddr_in loopback(int port) { return {AF_INET, htons(std::uint16_t(port)), {htonl(INADDR_LOOPBACK)}, {}}; }
+
+// A port on 127.0.0.1 that nothing listens on now.
+inline int freePort() {
     const int s = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{AF_INET, htons(std::uint16_t(port)), {htonl(INADDR_LOOPBACK)}, {}};
-    auto* any = reinterpret_cast<sockaddr*>(&address);
+    sockaddr_in address = loopback(0);
     socklen_t length = sizeof address;
-    int result = 0;
-    if (port) result = ::connect(s, any, length) == 0;
-    else if (::bind(s, any, length) == 0 && ::getsockname(s, any, &length) == 0) result = ntohs(address.sin_port);
+    int port = 0;
+    auto* any = reinterpret_cast<sockaddr*>(&address);
+    if (::bind(s, any, length) == 0 && ::getsockname(s, any, &length) == 0) port = ntohs(address.sin_port);
     ::close(s);
-    return result;
+    return port;
 }
-inline int freePort() { return loopback(0); }
-inline bool accepts(int port) { return loopback(port) != 0; }
+
+// Whether a server takes connections on `port` of 127.0.0.1.
+inline bool accepts(int port) {
+    const int s = ::socket(AF_INET, SOCK_STREAM, 0);
+    const sockaddr_in address = loopback(port);
+    const bool taken = ::connect(s, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
+    ::close(s);
+    return taken;
+}
 
 inline int run(const std::string& command) { return std::system((command + " >/dev/null 2>&1").c_str()); }
-
-inline void writeText(const std::string& path, const std::string& text) {
-    fs::create_directories(fs::path(path).parent_path());
-    std::ofstream(path, std::ios::binary | std::ios::trunc) << text;
-}
 
 // A server process of the test's own and every process it starts.
 class Server {
@@ -133,7 +135,7 @@ public:
             run("ssh-keygen -q -t ed25519 -N '' -f " + keys + "/host");
             run("ssh-keygen -q -t ed25519 -N '' -f " + home / ".ssh/id_ed25519");
             fs::copy_file(home / ".ssh/id_ed25519.pub", keys + "/authorized_keys");
-            writeText(keys + "/sshd_config",
+            makeFile(keys + "/sshd_config",
                       "Port " + sshPort + "\nListenAddress 127.0.0.1\nHostKey " + keys + "/host\nAuthorizedKeysFile " +
                           keys + "/authorized_keys\nPidFile none\nPermitRootLogin yes\nStrictModes no\nUsePAM no\n"
                           "PasswordAuthentication yes\nKbdInteractiveAuthentication no\nMaxStartups 20\n"
@@ -143,7 +145,7 @@ public:
             std::ifstream key(keys + "/host.pub");
             std::string type, blob;
             key >> type >> blob;
-            writeText(home / ".ssh/known_hosts", "[127.0.0.1]:" + sshPort + " " + type + " " + blob + "\n");
+            makeFile(home / ".ssh/known_hosts", "[127.0.0.1]:" + sshPort + " " + type + " " + blob + "\n");
         }
         return ssh.start({"/usr/sbin/sshd", "-D", "-e", "-f", keys + "/sshd_config"}, std::stoi(sshPort),
                          home / "sshd.log");
@@ -165,7 +167,7 @@ public:
             ::chmod((home / "ftproot").c_str(), 0755);
             ::chmod(ftpServed.c_str(), 0777);
             const int low = std::min(freePort(), 65000);
-            writeText(conf + "/vsftpd.conf",
+            makeFile(conf + "/vsftpd.conf",
                       "listen=YES\nlisten_address=127.0.0.1\nlisten_port=" + ftpPort +
                           "\nbackground=NO\nlocal_enable=NO\nwrite_enable=YES\nanonymous_enable=YES\n"
                           "no_anon_password=YES\nanon_root=" + home / "ftproot" +
