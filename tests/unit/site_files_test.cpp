@@ -8,7 +8,6 @@
 #include <cstdlib>
 #include <set>
 
-#include "common/text.h"
 #include "cramped_folder.h"
 #include "fake_platform.h"
 #include "site/home_page.h"

@@ -236,7 +236,7 @@ TEST(SiteKept, ClosingAsksBeforeTypedValuesAreLost) {
 }
 
 // The folders written last, most recent first, each once, ten at most,
-// those gone left out; start-up's own writing is none of them.
+// those gone left out.
 TEST(SiteKept, RecentSites) {
     test::TempDir dir;
     std::vector<std::string> folders;
@@ -250,37 +250,11 @@ TEST(SiteKept, RecentSites) {
                                                                      folders[5], folders[6], folders[7], folders[8]}},
     };
     for (const auto& [before, written, after] : cases) EXPECT_EQ(withRecentSite(before, written), after);
-
-    Kept k;
-    k.load(11);
-    EXPECT_TRUE(k.window.recentSiteFolders().empty());
-    k.platform.setRecentSites({gone, folders[0]});
-    k.window.Pulsante_Conferma_Click();
-    EXPECT_EQ(k.platform.recentSites(), (List{k.layout, folders[0]}));
 }
 
 // The confirm button past start-up: where one click takes the user, when the
-// site is written, and what the user is told.
-class ConfirmButton : public testing::Test, protected Kept {
-protected:
-    void SetUp() override {
-        load(1);
-        state.Parametri.Cartella_Sito = window.Text1(1).text = site;
-    }
-    // A click from the application folder, on a platform that forgot what came before.
-    void clickOn(int tab, std::function<void()> onEvents = {}) {
-        fs::current_path(app.str());
-        platform = test::FakePlatform(app.str());
-        platform.onDoEvents = std::move(onEvents);
-        window.selectedTab = tab;
-        state.Tab_Corrente = static_cast<std::int16_t>(tab);
-        window.Pulsante_Conferma_Click();
-    }
-    test::TempDir root;
-    const std::string site = root / "il mio sito/";
-};
-
-TEST_F(ConfirmButton, OneClickByTab) {
+// site is written and joins the recent ones, and what the user is told.
+TEST(ConfirmButton, OneClickByTab) {
     struct Case { int tab; bool automatic; int tabAfter, writings; bool announced; std::string heading = "terminata", line = ""; };
     const Case cases[] = {
         {1, false, 2, 1, false}, {2, false, 3, 1, false}, {3, false, 4, 1, false}, {4, false, 5, 1, false},
@@ -291,21 +265,36 @@ TEST_F(ConfirmButton, OneClickByTab) {
         {11, false, 11, 0, true, "non riuscita", "Impossibile creare la cartella "},
         {11, false, 11, 1, true, "incompleta", "Immagine non copiata: /nessuna/parte.jpg"},
     };
+    Kept k;
+    k.load(1);
+    EXPECT_TRUE(k.platform.recentSites().empty()) << "start-up's own writing is no recent site";
+    const test::TempDir root;
+    const std::string site = root / "il mio sito/", gone = root / "andato/", app = k.app.str();
+    k.window.Text1(1).text = site;
     for (const auto& c : cases) {
         SCOPED_TRACE("tab " + std::to_string(c.tab) + (c.automatic ? ", automatic " : " ") + c.heading);
         const bool done = c.heading == "terminata", failed = c.heading == "non riuscita";
         const std::string folder = failed ? root / "manca/sito/" : site;
         fs::remove_all(site);
-        state.Parametri.Cartella_Sito = folder;
-        state.Parametri.Nome_Immagine_Testata = done || failed ? app / "TESTATE/Image5.jpg" : "/nessuna/parte.jpg";
-        state.Esecuzione_Automatica = c.automatic;
+        k.state.Parametri.Cartella_Sito = folder;
+        k.state.Parametri.Nome_Immagine_Testata = done || failed ? app + "/TESTATE/Image5.jpg" : "/nessuna/parte.jpg";
+        k.state.Esecuzione_Automatica = c.automatic;
+        // A click from the application folder, on a platform that forgot all but the recent sites.
+        fs::current_path(app);
+        k.platform = test::FakePlatform(app);
+        k.platform.setRecentSites({app, gone});
         int writings = 0;  // one seen while events run is taken away, so that the next one shows
-        clickOn(c.tab, [&] { writings += fs::remove(folder + "Parametri_by_Velmora.js"); });
+        k.platform.onDoEvents = [&] { writings += fs::remove(folder + "Parametri_by_Velmora.js"); };
+        k.window.selectedTab = c.tab;
+        k.state.Tab_Corrente = static_cast<std::int16_t>(c.tab);
+        k.window.Pulsante_Conferma_Click();
+        test::FakePlatform& platform = k.platform;
         EXPECT_EQ(writings + fs::exists(folder + "Parametri_by_Velmora.js"), c.writings);
-        EXPECT_EQ(std::make_tuple(window.selectedTab, int{state.Tab_Corrente}, int{state.Esecuzione_Automatica}, platform.busy, platform.beeps),
+        EXPECT_EQ(platform.recentSites(), (c.writings ? std::vector{folder, app} : std::vector{app, gone}));
+        EXPECT_EQ(std::make_tuple(k.window.selectedTab, int{k.state.Tab_Corrente}, int{k.state.Esecuzione_Automatica}, platform.busy, platform.beeps),
                   std::make_tuple(c.tabAfter, c.tabAfter, int{c.automatic}, false, c.announced ? 1 : 0));
         EXPECT_EQ(platform.openedPages, c.announced && !failed ? std::vector{folder + "index.htm"} : std::vector<std::string>{});
-        EXPECT_TRUE(fs::equivalent(fs::current_path(), c.announced && done ? site : app.str()));
+        EXPECT_TRUE(fs::equivalent(fs::current_path(), c.announced && done ? site : app));
         ASSERT_EQ(platform.messages.size(), c.announced ? 1u : 0u);
         if (!c.announced) continue;
         const std::string& text = platform.messages[0].text;

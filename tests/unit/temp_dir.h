@@ -3,13 +3,9 @@
 #pragma once
 
 #include <gtest/gtest.h>
-#include <grp.h>
-#include <pwd.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <atomic>
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <functional>

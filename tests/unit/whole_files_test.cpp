@@ -3,6 +3,7 @@
 // file or copy already in place is kept.
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 
 #include <chrono>
 #include <memory>
