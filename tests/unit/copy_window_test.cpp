@@ -189,12 +189,10 @@ TEST(CopyWindow, FolderButtonOffersTheRememberedFolderThenAChooser) {
     // remembered, answer to "make it?", folder chosen (none: the chooser is closed), what the field and Cartella_Copia
     // hold afterwards, folders made
     const std::tuple<std::string, bool, std::string, std::string, std::vector<std::string>> cases[] = {
-        {"@nuova/", true, "", "@nuova/", {"@nuova"}},
-        {"@nuova/", false, "", "@nuova/", {}},
+        {"@nuova/", true, "", "@nuova/", {"@nuova"}}, {"@nuova/", false, "", "@nuova/", {}},
         {"@a/b/c", true, "", "@a/b/", {"@a", "@a/b"}},  // all but the last level
         {"cartella", false, "", "", {}},                // no separator at all
-        {"@", false, "@scelta", "@scelta/", {}},
-        {"@", false, "@scelta/", "@scelta/", {}},
+        {"@", false, "@scelta", "@scelta/", {}}, {"@", false, "@scelta/", "@scelta/", {}},
     };
     for (const auto& [remembered, yes, chosen, field, made] : cases) {
         SCOPED_TRACE(remembered + " " + chosen);

@@ -209,8 +209,7 @@ TEST(Gallery, ThumbnailsAndCopiesAreMadeOnceAndAgainOnlyWhenTheirPictureOrSizeCh
     EXPECT_FALSE(fs::exists(s.thumbnails())) << "an emptied folder of the program's own is removed";
 }
 
-// Nothing is made for groups beyond MAX_NUM_ARG; the message names them and
-// how to show them, in the program's language.
+// No thumbnail for groups beyond MAX_NUM_ARG; the message says how to show them.
 TEST(Gallery, GroupsBeyondTheNumberShownAreLeftOutAndNamed) {
     const std::pair<bool, const char*> languages[] = {
         {false, "Gruppi non mostrati (il sito ne mostra 2): C, D\r\nPer mostrarli, aumentare il numero dei gruppi nel tab 3 \"Gruppi\"."},

@@ -42,12 +42,10 @@ TEST(ApplicationFolder, ChoosesTheProgramFolderOnlyWhenItHoldsTheData) {
 TEST(ApplicationFolder, LaterStartsAddWhatIsMissingAndNeverTouchTheUsersFiles) {
     enum User { Leaves, Changes, Deletes };
     const std::tuple<const char*, User, bool, const char*> cases[] = {  // file, the user, the package updates it, then
-        {"SFONDI/left.jpg", Leaves, false, "installed 1"},
-        {"SFONDI/updated.jpg", Leaves, true, "installed 2, longer"},
+        {"SFONDI/left.jpg", Leaves, false, "installed 1"}, {"SFONDI/updated.jpg", Leaves, true, "installed 2, longer"},
         {"SFONDI/changed.jpg", Changes, false, "the user's own picture"},
         {"SFONDI/changed_and_updated.jpg", Changes, true, "the user's own picture"},
-        {"PULSANTI/deleted.gif", Deletes, false, "installed 1"},
-        {"deleted_and_updated.js", Deletes, true, "installed 2, longer"},
+        {"PULSANTI/deleted.gif", Deletes, false, "installed 1"}, {"deleted_and_updated.js", Deletes, true, "installed 2, longer"},
     };
     test::TempDir data, user;
     for (const auto& [file, _, updated, expected] : cases) makeFile(data / file, "installed 1");

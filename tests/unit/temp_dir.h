@@ -33,7 +33,6 @@ public:
 
     // The folder, without a trailing separator.
     std::string str() const { return path_.string(); }
-    // A path inside the folder.
     std::string operator/(const std::string& relative) const { return (path_ / relative).string(); }
 
 private:

@@ -1,6 +1,5 @@
 // The image viewer: the browse button's scan, stepping through the list, the
-// sample pages (background, slide, groups) and start-up, which writes the
-// first of them.
+// sample pages and start-up, which writes the first of them.
 #include <cstdlib>
 #include <regex>
 #include <set>
@@ -20,7 +19,6 @@ using test::readFile;
 
 const std::string kBlank = SB_APP_DIR "/blank.gif";
 
-// A loaded program with a folder of photos.
 struct Viewer : test::Program {
     explicit Viewer(int tab = 2) { load(tab); }
     std::string folder() const { return photos.str() + "/"; }
@@ -53,14 +51,10 @@ TEST(Browse, ScansThePickedFilesFolderInListingOrder) {
     Strings last8502 = first8000;  // a picture picked beyond the 8000th takes the last slot
     last8502.back() = "p8502.jpg";
     const std::tuple<Strings, std::string, Strings, int, std::string> cases[] = {  // listing, picked, images, current, on view
-        {abcd, "c.jpg", acd, 2, "c.jpg"},
-        {abcd, "b.txt", acd, 1, "a.jpg"},
+        {abcd, "c.jpg", acd, 2, "c.jpg"}, {abcd, "b.txt", acd, 1, "a.jpg"}, {{"b.txt", "c.doc"}, "b.txt", {}, 1, ""},
         {{"b.txt", "a.jpg", "c.jpg", "d.gif"}, "b.txt", acd, 0, ""},  // nothing on view: the holders are cleared
-        {odd, "a.Jpg", {"a.Jpg", ".bmp", "\xC3\xA9 b.PNG"}, 1, "a.Jpg"},
-        {{"a.jpg", "C.jpg"}, "c.jpg", {"a.jpg", "C.jpg"}, 1, "a.jpg"},
-        {{"b.txt", "c.doc"}, "b.txt", {}, 1, ""},
-        {many, "p8000.jpg", first8000, 8000, "p8000.jpg"},
-        {many, "p8502.jpg", last8502, 8000, "p8502.jpg"},
+        {odd, "a.Jpg", {"a.Jpg", ".bmp", "\xC3\xA9 b.PNG"}, 1, "a.Jpg"}, {{"a.jpg", "C.jpg"}, "c.jpg", {"a.jpg", "C.jpg"}, 1, "a.jpg"},
+        {many, "p8000.jpg", first8000, 8000, "p8000.jpg"}, {many, "p8502.jpg", last8502, 8000, "p8502.jpg"},
         {many, "n8502", first8000, 8000, "p8000.jpg"},
     };
     for (const auto& [listing, picked, images, current, onView] : cases) {
