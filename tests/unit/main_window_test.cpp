@@ -81,8 +81,8 @@ TEST(Windows, AsDesignedInBothLanguagesAndOnEachTab) {
     EXPECT_EQ(p.window.text("Des_Sito"), "Le mie vacanze");
 }
 
-// A field's text reaches its parameter only when its tab is committed.
-TEST(Conferma, CommitsTheFieldsOfTheCurrentTab) {
+// A field's text reaches its parameter only when its tab is entered, not when it is left.
+TEST(Conferma, CommitsTheFieldsOfTheTabEntered) {
     using P = Parametri_Sito;
     using Parameter = std::variant<Value P::*, std::string P::*>;
     const std::tuple<int, const char*, int, std::string, Parameter, Value> cases[] = {  // tab, field, typed, parameter, expected
@@ -105,13 +105,12 @@ TEST(Conferma, CommitsTheFieldsOfTheCurrentTab) {
         p.window.setText(field, index, typed);
         p.window.setText("Titolo_Sito", -1, "  Le mie foto  ");
         const Value before = stored();
-        p.state.Tab_Corrente = tab == 1 ? 2 : 1;  // committing another tab leaves the parameter alone
-        p.window.Conferma_Variazione_Parametri();
+        p.window.selectTab(tab == 1 ? 3 : 1);  // entering another tab leaves the parameter alone
         EXPECT_EQ(stored(), before) << field << " " << tab;
-        p.state.Tab_Corrente = static_cast<std::int16_t>(tab);
-        p.window.Conferma_Variazione_Parametri();
+        p.window.selectTab(tab);
         EXPECT_EQ(stored(), expected) << field << " \"" << typed << "\" on tab " << tab;
-        EXPECT_EQ(p.window.text("Titolo_Sito"), "Le mie foto") << "trimmed when tab 1 is committed";
+        EXPECT_EQ(std::make_tuple(p.window.text("Titolo_Sito"), p.state.Esecuzione_Automatica, p.platform.browserStops),
+                  std::make_tuple("Le mie foto", 0, 2)) << "trimmed when tab 1 is committed";
     }
 }
 
@@ -182,19 +181,6 @@ TEST(LanguageOnView, PublishWindowAndLinkIcons) {
     }
     EXPECT_EQ(p.platform.publishWindows,
               (std::vector<std::pair<std::string, bool>>{{"/home/anna/sito/", true}, {"/home/anna/sito/", false}}));
-}
-
-TEST(TabStripClick, CommitsTheTabBeingEntered) {
-    Program p;
-    p.load(3);
-    MainWindow& w = p.window;
-    w.setText("Text3", -1, "7");
-    w.selectTab(4);  // leaving tab 3 does not store its fields
-    EXPECT_EQ(std::make_pair(p.state.Parametri.MAX_NUM_ARG, p.state.Tab_Corrente), std::make_pair(Value(5), std::int16_t{4}));
-    w.setText("Text3", -1, "7");
-    w.selectTab(3);  // coming back stores the text still typed
-    EXPECT_EQ(p.state.Parametri.MAX_NUM_ARG, Value(7));
-    EXPECT_EQ(std::make_tuple(w.text("Text3"), p.state.Esecuzione_Automatica, p.platform.browserStops), std::make_tuple("7", 0, 2));
 }
 
 // A resize stretches the strip and the browser above the thresholds and shows
