@@ -59,16 +59,13 @@ TEST(CopyWindow, CopyAndMoveKeepTheSourceUnlessAVerifiedCopyIsInPlace) {
     const auto file = [](const char* p) { return [=](Rig& r) { makeFile(r.path(p), "old"); }; };
     const std::string odd = "foto 'a' \"b\" & #1 東京 Ωμ 😀.jpg", longName = std::string(251, 'n') + ".jpg";
     const Row rows[] = {
-        {"empty field", "", "", NoDestination},
-        {"blanks only", "   ", "", NoDestination},
+        {"empty field", "", "", NoDestination}, {"blanks only", "   ", "", NoDestination},
         {"no image on view", "@", "", NoImage, [](Rig& r) { r.state.Img_Corrente = 0; }},
-        {"existing folder", "@", "@foto.jpg", Done},
-        {"blanks around the folder", "  @  ", "@foto.jpg", Done},
+        {"existing folder", "@", "@foto.jpg", Done}, {"blanks around the folder", "  @  ", "@foto.jpg", Done},
         {"missing parents", "@a/b/c/", "@a/b/c/foto.jpg", Done},
         {"no trailing separator: a file beside", "@x", "@xfoto.jpg", Done},
         {"existing target replaced", "@", "@foto.jpg", Done, file("@foto.jpg")},
-        {"odd name", "@", "@" + odd, Done, {}, odd},
-        {"255-byte name", "@", "@" + longName, Done, {}, longName},
+        {"odd name", "@", "@" + odd, Done, {}, odd}, {"255-byte name", "@", "@" + longName, Done, {}, longName},
         {"path through a file", "@f/sub/", "", Failed, file("@f")},
         {"read-only target", "@", "", Failed, [](Rig& r) { ::chmod(makeFile(r.path("@foto.jpg"), "old").c_str(), 0444); }},
         {"read-only folder", "@ro/", "", Failed, [](Rig& r) { fs::create_directory(r.path("@ro")), ::chmod(r.path("@ro").c_str(), 0555); }, "foto.jpg", true},

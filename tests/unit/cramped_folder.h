@@ -1,5 +1,4 @@
-// A folder whose file system runs out of room on request, for the tests of
-// what a full disk leaves behind: a small tmpfs mounted for the test where
+// A folder whose file system runs out of room on request: a small tmpfs where
 // this user may mount one, otherwise a limit on the size of the files this
 // process writes (RLIMIT_FSIZE), under which a longer write fails just the same.
 #pragma once
@@ -60,8 +59,7 @@ private:
     struct rlimit saved_ {};
 };
 
-// The regular files under a folder, by path, with their bytes; a cramped
-// folder's filler left out.
+// The regular files under a folder with their bytes, a cramped folder's filler left out.
 inline std::map<std::string, std::string> filesUnder(const std::string& folder) {
     std::map<std::string, std::string> files;
     for (const auto& entry : std::filesystem::recursive_directory_iterator(folder)) {

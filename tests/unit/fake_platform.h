@@ -1,6 +1,5 @@
 // A scripted platform for the core's tests: it answers dialogs and questions
-// from queues, records what the program asked of the outside world, and can
-// run a scripted event inside "let pending events run".
+// from queues and records what the program asked of the outside world.
 #pragma once
 
 #include <algorithm>
@@ -92,9 +91,8 @@ public:
         return true;
     }
     std::optional<PixelSize> loadPicture(const std::string& path) override { return readPictureSize(path); }
-    // A thumbnail or copy is a line naming its picture and size; a picture
-    // without a readable header has none, and a JPEG is its own copy up to
-    // the copy's side.
+    // A thumbnail or copy is a line naming its picture and size; a picture without
+    // a readable header has none, and a JPEG is its own copy up to the copy's side.
     bool makeThumbnails(const std::vector<ThumbnailOrder>& orders, const ThumbnailDone& done) override {
         for (std::size_t i = 0; i < orders.size(); ++i) {
             if (thumbnailsBeforeCancel >= 0 && i >= static_cast<std::size_t>(thumbnailsBeforeCancel)) return false;

@@ -1,6 +1,5 @@
-// The gallery of a written site: which folders are groups and in what order, the
-// list the engine reads, and thumbnails made once, again only when needed, and
-// removed when no picture needs them, never touching a file of the user's.
+// The gallery of a written site: its groups and their order, the list the engine
+// reads, and thumbnails made only when needed, never touching the user's files.
 #include <set>
 #include <sstream>
 
@@ -162,8 +161,7 @@ TEST(Gallery, ThumbnailsAndCopiesAreMadeOnceAndAgainOnlyWhenTheirPictureOrSizeCh
         return names;
     };
     const std::tuple<const char*, std::function<void()>, std::vector<std::string>> steps[] = {
-        {"first write", [] {}, {a, b, c}},
-        {"unchanged", [] {}, {}},
+        {"first write", [] {}, {a, b, c}}, {"unchanged", [] {}, {}},
         {"one picture changed", [&] { makeFile(b, gif(800, 600)); }, {b}},
         {"a copy removed by hand", [&] { fs::remove(s.thumbnails() + "/" + listed().at(1)); }, {a}},  // a's large copy
         {"the list lost: each picture measured", [&] { fs::remove(s.folder + "/" + kPictureListFileName); }, {a, b, c}},

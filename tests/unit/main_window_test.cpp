@@ -183,9 +183,8 @@ TEST(LanguageOnView, PublishWindowAndLinkIcons) {
               (std::vector<std::pair<std::string, bool>>{{"/home/anna/sito/", true}, {"/home/anna/sito/", false}}));
 }
 
-// A resize stretches the strip and the browser above the thresholds and shows
-// the current tab again: its fields refilled from the stored values, the
-// language re-applied. Not while start-up runs, nor when minimized.
+// A resize shows the current tab again (fields refilled, language re-applied),
+// not while start-up runs nor when minimized.
 TEST(FormResize, StretchesAboveTheThresholdsAndShowsTheTabAgain) {
     enum When { Shown, Minimized, StartingUp };
     const std::tuple<int, int, bool, bool, bool, When> cases[] = {  // width, height; heights, link row, widths follow

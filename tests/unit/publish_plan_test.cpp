@@ -35,18 +35,13 @@ TEST(PublishPlan, SendsWhatChangedPicturesFirstAndRemovesOnlyWhatItSent) {
         {"index.htm", b},                  // changed
         {"Mare/Faro.jpg", longer},         // same hash, other size
         {"Immagini_by_Velmora.js", a},     // unchanged
-        {"Monti/Lago.JPG", b},
         {"Monti/index.htm", a},            // a page, not the home page
-        {"style.CSS", a},
-        {"notes.txt", a},
-        {"Parametri_by_Velmora.js", a},
+        {"Monti/Lago.JPG", b}, {"style.CSS", a}, {"notes.txt", a}, {"Parametri_by_Velmora.js", a},
     };
     const Plan plan = makePlan(site, previous);
     EXPECT_EQ(plan.phases, (std::vector<std::vector<std::string>>{
                                {"Mare/Faro.jpg", "Monti/Lago.JPG", "notes.txt"},
-                               {"Parametri_by_Velmora.js", "style.CSS"},
-                               {"Monti/index.htm"},
-                               {"index.htm"}}));
+                               {"Parametri_by_Velmora.js", "style.CSS"}, {"Monti/index.htm"}, {"index.htm"}}));
     EXPECT_EQ(plan.removals, (std::vector<std::string>{"old.htm", "Mare/Old.jpg"}));
     EXPECT_EQ(makePlan(site, site).uploads() + makePlan(site, site).removals.size(), 0u);
 }

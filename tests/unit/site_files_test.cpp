@@ -1,6 +1,5 @@
-// The files of a site: the parameter script and the home page byte for byte,
-// the pictures beside them, a report that names exactly what did not land, and
-// awkward names that still reach the picture itself.
+// The files of a site byte for byte, a report that names exactly what did not
+// land, and awkward names that still reach the picture itself.
 #include <sys/stat.h>
 
 #include <cfloat>
@@ -170,8 +169,7 @@ const BadInput kBadInputs[] = {
     {"GroupValuesNotNumbers", [](Scene& s) { s.p.POS_Y_GRUPPI = "40px"; s.p.ALT_GRUPPI = ""; }, All, 0, 2},
 };
 
-// What the report says against what the folder holds, and the message
-// against the table. (Odd names are the OddNames table's.)
+// The report and its message against what the folder holds and the table.
 void reportsExactlyWhatFailed(const BadInput& c, const std::string& app) {
     Scene s(app);
     c.arrange(s);
@@ -247,8 +245,7 @@ TEST(OddNames, EveryNameGivenIsThePictureItself) {
 
         test::TempDir dir;
         const std::string picture = makeFile(dir / (odd + "/" + odd + ".jpg"), "the picture " + odd);
-        Parametri_Sito p = defaultParameters(SB_APP_DIR);
-        p.Cartella_Sito = dir / ("sito " + odd.substr(0, 250) + "/");
+        Parametri_Sito p = startDefaults(dir / ("sito " + odd.substr(0, 250) + "/"));
         p.Nome_Immagine_Sfondo_Sito = p.Nome_Immagine_Pulsanti_Argomenti = p.Nome_Sfondo_Pagina_Immagini =
             p.Nome_Immagine_Sfondo_Diapositiva = p.Nome_Immagine_Testata = p.Nome_Immagine_Sfondo_Fumetto_1 =
                 p.Nome_Immagine_Pulsante_X_1 = p.Nome_Immagine_Pulsante_X_2 = picture;

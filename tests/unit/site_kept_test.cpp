@@ -1,6 +1,5 @@
-// A site the user made is never lost: what the writer wrote is read back as it
-// was, an editor's changes are read all the same, and start-up, another
-// folder's site, closing and the confirm button keep what the user typed.
+// A site the user made is never lost: it is read back as written or as an
+// editor left it, and start-up, closing and the buttons keep what was typed.
 #include <random>
 #include <set>
 #include <sstream>
@@ -123,8 +122,7 @@ struct Kept : test::Program {
     const fs::path saved = fs::current_path();
     const std::string layout = app / "LAYOUT_01/";
 
-    // A site of the user's own: other numbers, another picture, a title and
-    // a description of two lines.
+    // A site of the user's own: other numbers and picture, a two-line description.
     Parametri_Sito writeUsersSite(const std::string& folder) {
         Parametri_Sito p = test::startDefaults(folder, app.str());
         p.MAX_NUM_ARG = 7, p.LARGH_X_DIA = 150, p.POS_Y_IMG = -20;
@@ -211,7 +209,6 @@ TEST(SiteKept, AnotherFoldersSiteIsLoadedOnlyWhenTheUserSaysSo) {
     }
 }
 
-// Closing with values typed and not written asks first; the answer decides.
 TEST(SiteKept, ClosingAsksBeforeTypedValuesAreLost) {
     const std::tuple<const char*, std::function<void(MainWindow&)>, std::optional<Answer>, bool, const char*> cases[] = {
         // what was done, the answer, whether the window closes, the width in the script
@@ -235,8 +232,7 @@ TEST(SiteKept, ClosingAsksBeforeTypedValuesAreLost) {
     }
 }
 
-// The folders written last, most recent first, each once, ten at most,
-// those gone left out.
+// The folders written last: most recent first, each once, ten at most, none gone.
 TEST(SiteKept, RecentSites) {
     test::TempDir dir;
     std::vector<std::string> folders;

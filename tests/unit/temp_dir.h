@@ -39,9 +39,8 @@ private:
     std::filesystem::path path_;
 };
 
-// Copies the program's own data files (pictures, icons and the gallery
-// engine, in their folders) into `to`, leaving out what an earlier run wrote
-// there: sites, sample pages.
+// Copies the program's own data files into `to`, leaving out what an earlier
+// run wrote there: sites, sample pages.
 inline void copyPictures(const std::filesystem::path& from, const std::filesystem::path& to) {
     namespace fs = std::filesystem;
     for (const auto& entry : fs::recursive_directory_iterator(from)) {
@@ -54,9 +53,8 @@ inline void copyPictures(const std::filesystem::path& from, const std::filesyste
     }
 }
 
-// Drops the root user's power over permissions while it lives, where the
-// tests run as root (as in CI); any other user is bound by them already.
-// The saved ids stay root's, to come back to.
+// Drops the root user's power over permissions while it lives (other users are
+// bound by them already); the saved ids stay root's, to come back to.
 struct AsNobody {
     const bool dropped = ::geteuid() == 0 && ::setresgid(65534, 65534, 0) == 0 && ::setresuid(65534, 65534, 0) == 0;
     ~AsNobody() {
@@ -64,9 +62,8 @@ struct AsNobody {
     }
 };
 
-// Runs `body` over the program's application folder or, when it is about
-// what permissions forbid, as a user they bind, over a copy of the
-// program's pictures that user can read.
+// Runs `body` over the program's application folder or, when it is about what
+// permissions forbid, as a user they bind, over a copy that user can read.
 inline void asUser(bool unprivileged, const std::function<void(const std::string& app)>& body) {
     if (!unprivileged || ::geteuid() != 0) return body(SB_APP_DIR);
     TempDir app;

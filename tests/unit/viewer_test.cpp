@@ -182,9 +182,8 @@ TEST(Navigation, StepsAndJumpsWithinTheListOnly) {
     }
 }
 
-// Start-up ends on the first tab, the default site written and the default
-// background on view (none when the application folder lacks it); beside the
-// pictures only the slide and groups pages, buttons as high as their picture.
+// The default background on view (none when the application folder lacks it);
+// beside the pictures only the slide and groups pages, buttons as high as their picture.
 TEST(Startup, EndsOnTheFirstTabWithTheDefaultBackgroundOnView) {
     Program e;
     e.window.Form_Load();

@@ -1,6 +1,5 @@
-// A file the program replaces is either the old one or the whole new one, on
-// a file system that fills up and when the program is killed half-way; a
-// file or copy already in place is kept.
+// A file the program replaces is the old one or the whole new one, on a full
+// file system or after a kill; a file or copy already in place is kept.
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -20,7 +19,6 @@ using files::CopyResult;
 using test::makeFile;
 using test::readFile;
 
-// True once the process has a file open in the folder.
 bool writesInto(pid_t pid, const std::string& folder) {
     std::error_code ec;
     for (fs::directory_iterator fd("/proc/" + std::to_string(pid) + "/fd", ec), end; !ec && fd != end; fd.increment(ec)) {
@@ -29,9 +27,8 @@ bool writesInto(pid_t pid, const std::string& folder) {
     return false;
 }
 
-// A child replaces the page with a long new file and is killed as soon as it
-// has a file open in the folder, until kills have landed half-way: the folder
-// then holds the old page or the whole new one, and nothing else.
+// A child writing a long page is killed once it has a file open in the folder,
+// until kills land half-way: the old page or the whole new one, nothing else.
 TEST(KilledHalfWay, LeavesTheOldFileOrTheWholeNewOne) {
     const std::string page(64 << 20, 'p');
     int halfWay = 0;
@@ -91,11 +88,6 @@ ino_t inode(const std::string& path) {
     return ::lstat(path.c_str(), &st) == 0 ? st.st_ino : 0;
 }
 
-void changeSource(const std::string& source) {
-    makeFile(source, "the pictur2");  // the same size
-    changedAgo(source, 5);
-}
-
 // The same picture copied again, as at every preview: a copy still in place
 // is kept, anything else is copied whole or refused as before.
 TEST(CopyAgain, KeepsOnlyACopyStillInPlace) {
@@ -103,7 +95,7 @@ TEST(CopyAgain, KeepsOnlyACopyStillInPlace) {
     const std::tuple<const char*, Change, CopyResult, int> cases[] = {  // what, change, second copy, source's age
         {"unchanged", [](auto&, auto&) {}, CopyResult::AlreadyInPlace, 10},
         {"source just changed", [](auto&, auto&) {}, CopyResult::Copied, 0},  // changed again within its clock's tick, it would keep its time
-        {"source changed, same size", [](auto& source, auto&) { changeSource(source); }, CopyResult::Copied, 10},
+        {"source changed, same size", [](auto& source, auto&) { makeFile(source, "the pictur2"), changedAgo(source, 5); }, CopyResult::Copied, 10},
         {"target replaced, same size", [](auto&, auto& target) { fs::remove(target), makeFile(target, "the pictur2"); }, CopyResult::Copied, 10},
         {"target links to a kept copy", [](auto& source, auto& target) {
              files::copyFileOver(source, target + ".altra", {.keepCopyInPlace = true});
@@ -112,7 +104,8 @@ TEST(CopyAgain, KeepsOnlyACopyStillInPlace) {
         {"target is the source by another name", [](auto& source, auto& target) { fs::remove(target), fs::create_hard_link(source, target); },
          CopyResult::AlreadyInPlace, 10},
         {"read-only target in place", [](auto&, auto& target) { ::chmod(target.c_str(), 0444); }, CopyResult::AlreadyInPlace, 10},
-        {"read-only target, source changed", [](auto& source, auto& target) { ::chmod(target.c_str(), 0444), changeSource(source); },
+        {"read-only target, source changed",
+         [](auto& source, auto& target) { ::chmod(target.c_str(), 0444), makeFile(source, "the pictur2"), changedAgo(source, 5); },
          CopyResult::Failed, 10},
     };
     for (const auto& [what, change, second, sourceAge] : cases) {
