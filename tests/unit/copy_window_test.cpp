@@ -117,8 +117,7 @@ TEST(CopyWindow, CopyAndMoveKeepTheSourceUnlessAVerifiedCopyIsInPlace) {
     }
 }
 
-// The window opens in the Main Window's language; its flags change only the
-// window itself. Its move question and notices speak its language.
+// Its move question and notices speak the window's language too.
 TEST(CopyWindow, TakesTheMainWindowsLanguageAtOpeningAndChangesOnlyItselfByItsFlags) {
     const std::tuple<bool, int, bool, std::string> cases[] = {  // Main Window in English, flag clicked after opening, English, title
         {false, -1, false, "Copia Immagine +"}, {true, -1, true, "Copy Image +"}, {false, 1, true, "Site Builder "}, {true, 0, false, "Site Builder "}};
@@ -146,8 +145,7 @@ TEST(CopyWindow, TakesTheMainWindowsLanguageAtOpeningAndChangesOnlyItselfByItsFl
     }
 }
 
-// The copy button hands over the image on view to one window, which copies
-// that image whatever the viewer shows since.
+// The window copies the image handed over, whatever the viewer shows since.
 TEST(CopyLauncher, HandsOverTheImageOnViewAndKeepsOneWindowOpen) {
     Rig r;
     r.load();
@@ -183,8 +181,7 @@ TEST(CopyLauncher, HandsOverTheImageOnViewAndKeepsOneWindowOpen) {
 }
 
 TEST(CopyWindow, FolderButtonOffersTheRememberedFolderThenAChooser) {
-    // remembered, answer to "make it?", folder chosen (none: the chooser is closed), what the field and Cartella_Copia
-    // hold afterwards, folders made
+    // remembered, answer to "make it?", folder chosen (none: the chooser is closed), field and Cartella_Copia, folders made
     const std::tuple<std::string, bool, std::string, std::string, std::vector<std::string>> cases[] = {
         {"@nuova/", true, "", "@nuova/", {"@nuova"}}, {"@nuova/", false, "", "@nuova/", {}},
         {"@a/b/c", true, "", "@a/b/", {"@a", "@a/b"}},  // all but the last level

@@ -52,9 +52,8 @@ struct Site {
     std::string thumbnails() const { return folder + "/" + kThumbnailFolderName; }
     Names thumbnailFiles() const {
         Names names;
-        if (fs::is_directory(thumbnails())) {
-            for (const auto& entry : fs::directory_iterator(thumbnails())) names.insert(entry.path().filename().string());
-        }
+        std::error_code none;  // no folder, no names
+        for (const auto& entry : fs::directory_iterator(thumbnails(), none)) names.insert(entry.path().filename().string());
         return names;
     }
     std::string list() const { return readFile(folder + "/" + kPictureListFileName); }
@@ -99,11 +98,9 @@ TEST(Gallery, TheListNamesEveryPictureAsTheParameterScriptWouldWriteIt) {
                          {"€ \U0001F600.png", "", "", "", {}}}},
         {"Due", {{"x.gif", "", "", "", {800, 600}}}},
     };
-    const std::string rule(90, '=');
-    EXPECT_EQ(test::crlf(composePictureList(groups)),
-              test::crlf({"//" + rule, "//======== Gruppi e Immagini del Sito " + std::string(54, '='), "//" + rule, "",
-                          "var Cartella_Miniature='Miniature_by_Velmora';", "var Lingua_Galleria='it';",
-                          composePictureList({}).at(6), "", "var Gruppi_Immagini=[", "['l\\'alba \\\\ \xE8',[",
+    const std::vector<std::string> list = composePictureList(groups);  // its first eight lines are the golden list's
+    EXPECT_EQ(test::crlf({list.begin() + 8, list.end()}),
+              test::crlf({"var Gruppi_Immagini=[", "['l\\'alba \\\\ \xE8',[",
                           "['Mare #1 & \"Sole\" 100%.jpg','0123456789abcdef_230x160.jpg','0123456789abcdef_2048.jpg','0123456789abcdef_1024.jpg',4000,3000],",
                           "['\x80 \\ud83d\\ude00.png','','','',0,0]", "]],", "['Due',[", "['x.gif','','','',800,600]", "]]", "];", ""}));
     // The engine's words in the program's language (the Italian ones are in the golden list).
@@ -161,8 +158,7 @@ TEST(Gallery, ThumbnailsAndCopiesAreMadeOnceAndAgainOnlyWhenTheirPictureOrSizeCh
         return names;
     };
     const std::tuple<const char*, std::function<void()>, std::vector<std::string>> steps[] = {
-        {"first write", [] {}, {a, b, c}}, {"unchanged", [] {}, {}},
-        {"one picture changed", [&] { makeFile(b, gif(800, 600)); }, {b}},
+        {"first write", [] {}, {a, b, c}}, {"unchanged", [] {}, {}}, {"one picture changed", [&] { makeFile(b, gif(800, 600)); }, {b}},
         {"a copy removed by hand", [&] { fs::remove(s.thumbnails() + "/" + listed().at(1)); }, {a}},  // a's large copy
         {"the list lost: each picture measured", [&] { fs::remove(s.folder + "/" + kPictureListFileName); }, {a, b, c}},
         {"one picture gone", [&] { fs::remove(a); }, {}},

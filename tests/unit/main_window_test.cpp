@@ -190,8 +190,7 @@ TEST(FormResize, StretchesAboveTheThresholdsAndShowsTheTabAgain) {
     const std::tuple<int, int, bool, bool, bool, When> cases[] = {  // width, height; heights, link row, widths follow
         {12900, 9000, true, true, true, Shown},  {12900, 1200, false, false, true, Shown}, {12900, 1201, true, false, true, Shown},
         {12900, 5565, true, false, true, Shown}, {12900, 5566, true, true, true, Shown},   {2535 + 300, 9000, true, true, false, Shown},
-        {2535 + 301, 9000, true, true, true, Shown}, {12900, 9000, false, false, false, Minimized},
-        {12900, 9000, true, true, true, StartingUp},
+        {2535 + 301, 9000, true, true, true, Shown}, {12900, 9000, false, false, false, Minimized}, {12900, 9000, true, true, true, StartingUp},
     };
     for (const auto& [width, height, heights, row, widths, when] : cases) {
         Program p;

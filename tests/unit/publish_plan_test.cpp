@@ -49,8 +49,7 @@ TEST(PublishPlan, SendsWhatChangedPicturesFirstAndRemovesOnlyWhatItSent) {
 TEST(PublishManifest, ReadsBackWhatItWroteAndSkipsWhatItCannotRead) {
     const Manifest manifest = {
         {"a b/è #1 100%25 & c.jpg", {12345678901, std::string(64, 'f')}},
-        {"line\nbreak\r.htm", {0, sha256Hex("")}},
-        {"index.htm", {7, std::string(64, '0')}},
+        {"line\nbreak\r.htm", {0, sha256Hex("")}}, {"index.htm", {7, std::string(64, '0')}},
     };
     EXPECT_EQ(parseManifest(composeManifest(manifest)), manifest);
     const std::string good = std::string(64, 'a') + " 5 kept.jpg\n";

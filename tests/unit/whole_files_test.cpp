@@ -44,8 +44,7 @@ TEST(KilledHalfWay, LeavesTheOldFileOrTheWholeNewOne) {
         }
         ::kill(child, SIGKILL);
         ::waitpid(child, nullptr, 0);
-        const auto left = std::distance(fs::directory_iterator(dir.str()), fs::directory_iterator());
-        ASSERT_EQ(left, 1) << "something beside the page was left";
+        ASSERT_EQ(std::distance(fs::directory_iterator(dir.str()), fs::directory_iterator()), 1) << "something beside the page was left";
         const bool old = fs::file_size(target) < 64 && readFile(target) == "the good old page";
         ASSERT_TRUE(old || readFile(target) == page) << fs::file_size(target) << " bytes";
         halfWay += old;
@@ -88,8 +87,7 @@ ino_t inode(const std::string& path) {
     return ::lstat(path.c_str(), &st) == 0 ? st.st_ino : 0;
 }
 
-// The same picture copied again, as at every preview: a copy still in place
-// is kept, anything else is copied whole or refused as before.
+// The same picture copied again, as at every preview.
 TEST(CopyAgain, KeepsOnlyACopyStillInPlace) {
     using Change = std::function<void(const std::string& source, const std::string& target)>;
     const std::tuple<const char*, Change, CopyResult, int> cases[] = {  // what, change, second copy, source's age
@@ -123,8 +121,7 @@ TEST(CopyAgain, KeepsOnlyACopyStillInPlace) {
     }
 }
 
-// A file written again with the bytes it holds is left as it is, even a
-// read-only one; anything else at the target is replaced whole.
+// A file written again with the bytes it holds, even a read-only one, is left as it is.
 TEST(WriteAgain, KeepsOnlyAFileHoldingTheSameBytes) {
     const std::string page = "the new page";
     const std::tuple<std::string, bool, bool, bool> cases[] = {  // old content, a link, read-only, kept
@@ -157,9 +154,7 @@ TEST(Leftovers, TheNextWriteRemovesOnlyTheProgramsOwn) {
         const std::string path = makeFile(dir / name, "half a page");
         if (old) changedAgo(path, 60);
         const int fd = locked ? ::open(path.c_str(), O_RDONLY) : -1;
-        if (locked) {
-            ASSERT_EQ(::flock(fd, LOCK_EX), 0);
-        }
+        ASSERT_TRUE(!locked || ::flock(fd, LOCK_EX) == 0);
         writers.emplace_back(nullptr, [fd](void*) { ::close(fd); });
     }
     EXPECT_TRUE(files::writeBytes(dir / "index.htm", "the new page"));
