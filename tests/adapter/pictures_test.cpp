@@ -33,7 +33,9 @@ using sb::test::TempDir;
 using namespace test;
 namespace fs = std::filesystem;
 
-bool reddish(QColor c) { return c.red() > 150 && c.blue() < 100; }
+bool near(QRgb a, QRgb b) {
+    return std::abs(qRed(a) - qRed(b)) < 60 && std::abs(qGreen(a) - qGreen(b)) < 60 && std::abs(qBlue(a) - qBlue(b)) < 60;
+}
 
 // Each file is answered at once; once decoded, its natural size and the size decoded
 // for its room (never enlarged), upright, or no picture; no decode beyond its budget.
@@ -42,8 +44,6 @@ TEST(Pictures, BrokenAndExtremeFilesAreAnsweredAtOnce) {
     for (int y = 0; y < 240; ++y)
         for (int x = 0; x < 320; ++x) noise.setPixel(x, y, qRgb((x * 7919 + y * 104729) % 251, (x ^ y) & 255, (x * y) % 253));
     const QByteArray jpeg = encoded(noise, "JPEG", 50), png = encoded(filled({200, 100}, Qt::gray), "PNG");
-    QByteArray corrupt = png;  // a sound PNG header over picture data that is not
-    for (qsizetype i = 40; i < corrupt.size() - 12; ++i) corrupt[i] = char(0xA5);
     using Size = std::optional<QSize>;
     const Size none;
     struct Case { std::string name; Maker make; Size natural; QSize room; QSize decoded; int redCorner = -1; };
@@ -57,7 +57,6 @@ TEST(Pictures, BrokenAndExtremeFilesAreAnsweredAtOnce) {
         {"sedici bit.png", bytes(encoded(filled({64, 48}, Qt::gray, QImage::Format_RGBA64), "PNG")), QSize(64, 48), {640, 480}, {64, 48}},
         {"animata.gif", magick("-size 30x20 xc:red xc:blue -loop 0 -delay 10"), QSize(30, 20), {640, 480}, {30, 20}},
         {"progressiva.jpg", magick("-size 300x200 gradient:red-blue -interlace Plane"), QSize(300, 200), {640, 480}, {300, 200}},
-        {"broken.png", bytes(corrupt), none, {640, 480}, {0, 0}},
         {"troncata.png", bytes(png.left(60)), none, {640, 480}, {0, 0}},
         {"rumore.gif", bytes("GIF89a" + QByteArray(3000, '\xA7')), none, {640, 480}, {0, 0}},
         {"rumore.bmp", bytes("BM" + QByteArray(3000, '\x5C')), none, {640, 480}, {0, 0}},
@@ -102,7 +101,7 @@ TEST(Pictures, BrokenAndExtremeFilesAreAnsweredAtOnce) {
         EXPECT_EQ(image.size(), c.decoded);
         for (int corner = 0; c.redCorner >= 0 && corner < 4; ++corner) {
             const QPoint at(image.width() * (corner % 3 ? 3 : 1) / 4, image.height() * (corner / 2 ? 3 : 1) / 4);
-            EXPECT_EQ(reddish(image.pixelColor(at)), corner == c.redCorner) << "corner " << corner;
+            EXPECT_EQ(near(image.pixel(at), qRgb(255, 0, 0)), corner == c.redCorner) << "corner " << corner;
         }
         EXPECT_LE(peakSinceLastCall(), PictureDecoder::kPictureBudget);
     }
@@ -118,9 +117,8 @@ QByteArray halves(QSize size, const char* format, bool leftAndRight = false, boo
     return encoded(image, format, 60);
 }
 
-// Each picture gives an upright thumbnail cut around the middle, or none; and the
-// web-sized copies asked for: upright, the long side 2048 or 1024 and never
-// enlarged, none where a JPEG is its own, in the picture's colour profile.
+// Each picture gives an upright thumbnail cut around the middle, or none; and the web-sized copies asked for:
+// upright, the long side 2048 or 1024 and never enlarged, none where a JPEG is its own, in the picture's colour profile.
 TEST(Thumbnails, EachPictureGivesUprightThumbnailAndCopiesOrNone) {
     const QByteArray photo = halves({1200, 800}, "JPEG");
     QImage wide = QImage::fromData(halves({3000, 1500}, "JPEG", true));  // left red: on top once turned
@@ -160,9 +158,6 @@ TEST(Thumbnails, EachPictureGivesUprightThumbnailAndCopiesOrNone) {
         made[i] = std::move(picture);
     }));
     EXPECT_EQ(made.size(), cases.size());
-    const auto near = [](QRgb a, QRgb b) {
-        return std::abs(qRed(a) - qRed(b)) < 60 && std::abs(qGreen(a) - qGreen(b)) < 60 && std::abs(qBlue(a) - qBlue(b)) < 60;
-    };
     for (std::size_t i = 0; i < cases.size(); ++i) {
         const Case& c = cases[i];
         SCOPED_TRACE(c.name);
@@ -181,8 +176,8 @@ TEST(Thumbnails, EachPictureGivesUprightThumbnailAndCopiesOrNone) {
             const QImage copy = QImage::fromData(QByteArray::fromStdString(made[i].copies[k]), "JPEG");
             EXPECT_EQ(copy.isNull() ? QSize() : copy.size(), c.copies[k]) << "copy " << k;
             if (copy.isNull()) continue;
-            EXPECT_TRUE(reddish(copy.pixelColor(copy.width() / 2, copy.height() / 8))) << "upright, copy " << k;
-            EXPECT_FALSE(reddish(copy.pixelColor(copy.width() / 2, copy.height() * 7 / 8))) << "upright, copy " << k;
+            EXPECT_TRUE(near(copy.pixel(copy.width() / 2, copy.height() / 8), red)) << "upright, copy " << k;
+            EXPECT_TRUE(near(copy.pixel(copy.width() / 2, copy.height() * 7 / 8), blue)) << "upright, copy " << k;
             if (c.upright == QSize(1500, 3000)) { EXPECT_EQ(copy.colorSpace(), QColorSpace(QColorSpace::DisplayP3)) << "copy " << k; }
         }
     }
@@ -312,11 +307,10 @@ struct Viewer {
         view.show();
         view.run([this] { model.selectTab(2); });
         model.setText("Text1", 2, photos / "photo 0.jpg");
-        click("Command1");  // the dialog gives back the picture in the field: its folder is listed
+        click(named(&view, "Command1"));  // the dialog gives back the picture in the field: its folder is listed
         EXPECT_EQ(state.N_Img, 3);
         platform.pictureCache().waitForPreloads();
     }
-    void click(const char* button) { static_cast<QPushButton*>(named(&view, button))->click(); }
     // What a person sees in the holder, once the picture on view is decoded off the main thread.
     QImage pixels() {
         platform.pictureCache().waitForPreloads();
@@ -325,9 +319,8 @@ struct Viewer {
     }
 };
 
-// The next picture (or the one on view, shown again), decoded ahead: taken as it is when
-// unchanged; changed on disk, one that cannot be shown leaves the holders as they were,
-// one that can is shown anew; the field, the title and the sample page move on all the same.
+// The next picture (or the one on view, shown again), decoded ahead, is taken as it is; changed on disk, one that
+// cannot be shown leaves the holders as they were, one that can is shown anew; field, title and sample page move on.
 TEST(ViewerStep, ANeighbourChangedAfterItWasDecodedAhead) {
     const QByteArray photo = encoded(filled({600, 400}, Qt::yellow), "JPEG");
     struct Case { const char* what; Maker spoil; bool shown; int step = 1; };  // spoil: none, left as it is
@@ -348,7 +341,7 @@ TEST(ViewerStep, ANeighbourChangedAfterItWasDecodedAhead) {
         ASSERT_TRUE(!c.spoil || c.spoil(next));
         v.platform.setPreloading(false);  // nothing decoded after the step is counted
         const int decodes = v.platform.pictureCache().decodes();
-        c.step ? v.click("Command4") : v.view.run([&v] { v.model.Vedo_Campi_TAB(); });
+        c.step ? click(named(&v.view, "Command4")) : v.view.run([&v] { v.model.Vedo_Campi_TAB(); });
         EXPECT_EQ(v.pixels() == before, !c.shown);
         EXPECT_EQ(v.model.control("Picture1").picture, c.shown ? next : shown);
         EXPECT_EQ(v.model.text("Text1", 2), next);
