@@ -226,13 +226,7 @@ int overrun(QWidget* w) {
         option.initFrom(button);
         return widest - button->style()->subElementRect(QStyle::SE_PushButtonContents, &option, button).width();
     }
-    if (auto* frame = qobject_cast<QGroupBox*>(w)) {
-        QStyleOptionGroupBox option;
-        option.initFrom(frame);
-        option.text = frame->title();
-        option.subControls = QStyle::SC_GroupBoxLabel;
-        return frame->style()->subControlRect(QStyle::CC_GroupBox, &option, QStyle::SC_GroupBoxLabel, frame).right() + 1 - frame->width();
-    }
+    if (qobject_cast<QGroupBox*>(w)) return w->minimumSizeHint().width() - w->width();  // the title and the frame's margins
     if (auto* label = qobject_cast<QLabel*>(w)) return widest - label->contentsRect().width();
     return 0;
 }
