@@ -12,7 +12,6 @@
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QStyleOptionButton>
-#include <QStyleOptionGroupBox>
 #include <QWebEngineView>
 
 #include <memory>
