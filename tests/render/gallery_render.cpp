@@ -95,9 +95,8 @@ QImage landscape(int seed) {
 // Saved once the page has had half a second to settle (the big picture fades in).
 void screenshot(QWebEngineView& view, const char* name) {
     waitFor([] { return false; }, 500);
-    const QString folder = QStringLiteral(SB_ARTIFACTS_DIR);
-    QDir().mkpath(folder);
-    if (!view.grab().save(folder + "/" + name)) fail(std::string("could not save ") + name);
+    QDir().mkpath(SB_ARTIFACTS_DIR);
+    if (!view.grab().save(QStringLiteral(SB_ARTIFACTS_DIR "/") + name)) fail(std::string("could not save ") + name);
 }
 
 // Loads a page as the program's `navigate` does; false when it did not load.
@@ -367,7 +366,6 @@ int main(int argc, char** argv) {
     if (std::system(("QT_SCALE_FACTOR=3 '" + std::string(argv[0]) + "' --phone '" + site.toStdString() + "'").c_str()) != 0)
         fail("the phone's part failed");
     phone(view, site, true);
-    view.resize(1280, 800);
 
     if (oddNamesFailing(view) > 0) fail("a background of an awkward name did not load");
     if (samplePagesFailing(view) > 0) fail("a sample page ran a script, read a file or lost its background");
