@@ -17,7 +17,6 @@
 #include <QTabBar>
 #include <QTimer>
 
-#include <filesystem>
 #include <cstdlib>
 #include <functional>
 #include <ostream>

@@ -13,12 +13,9 @@
 
 namespace sbqt::test {
 
-// Makes a file at the path it is given; false when it could not.
-using Maker = std::function<bool(const std::string&)>;
-
 // Huge pictures of one grey, small on disk: a JPEG (baseline, or progressive with its DC scan
 // alone) whose every block takes one or two bits, and a 1-bit PNG compressed row by row.
-inline Maker hugeGreyJpeg(int side, bool progressive) {
+inline std::function<bool(const std::string&)> hugeGreyJpeg(int side, bool progressive) {
     return [=](const std::string& path) {
         const auto be16 = [](int v) { return std::string{char(v >> 8), char(v & 255)}; };
         std::string head = "\xFF\xD8\xFF\xDB" + be16(67) + '\0' + std::string(64, '\1');
@@ -35,7 +32,7 @@ inline Maker hugeGreyJpeg(int side, bool progressive) {
     };
 }
 
-inline Maker hugeGreyPng(int side) {
+inline std::function<bool(const std::string&)> hugeGreyPng(int side) {
     return [=](const std::string& path) {
         std::ofstream out(path, std::ios::binary);
         const auto chunk = [&](const char* type, const std::string& data) {

@@ -4,7 +4,6 @@
 
 #include <QColorSpace>
 #include <QDateTime>
-#include <QImageWriter>
 #include <QPainter>
 #include <QProgressDialog>
 
@@ -12,9 +11,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <condition_variable>
 #include <filesystem>
-#include <mutex>
 #include <map>
 #include <optional>
 #include <thread>
@@ -36,7 +33,9 @@ using sb::test::TempDir;
 using namespace test;
 namespace fs = std::filesystem;
 
-bool reddish(QColor c) { return c.red() > 150 && c.blue() < 100; }
+bool near(QRgb a, QRgb b) {
+    return std::abs(qRed(a) - qRed(b)) < 60 && std::abs(qGreen(a) - qGreen(b)) < 60 && std::abs(qBlue(a) - qBlue(b)) < 60;
+}
 
 // Each file is answered at once; once decoded, its natural size and the size decoded
 // for its room (never enlarged), upright, or no picture; no decode beyond its budget.
@@ -45,13 +44,10 @@ TEST(Pictures, BrokenAndExtremeFilesAreAnsweredAtOnce) {
     for (int y = 0; y < 240; ++y)
         for (int x = 0; x < 320; ++x) noise.setPixel(x, y, qRgb((x * 7919 + y * 104729) % 251, (x ^ y) & 255, (x * y) % 253));
     const QByteArray jpeg = encoded(noise, "JPEG", 50), png = encoded(filled({200, 100}, Qt::gray), "PNG");
-    QByteArray corrupt = png;  // a sound PNG header over picture data that is not
-    for (qsizetype i = 40; i < corrupt.size() - 12; ++i) corrupt[i] = char(0xA5);
     using Size = std::optional<QSize>;
     const Size none;
     struct Case { std::string name; Maker make; Size natural; QSize room; QSize decoded; int redCorner = -1; };
     std::vector<Case> cases = {
-        {"photo.jpg", bytes(encoded(filled({1024, 768}, Qt::gray), "JPEG")), QSize(1024, 768), {640, 480}, {640, 480}},
         {"tall room.jpg", bytes(encoded(filled({1024, 768}, Qt::gray), "JPEG")), QSize(1024, 768), {300, 600}, {300, 225}},
         {"wide.jpg", bytes(encoded(filled({1024, 400}, Qt::gray), "JPEG")), QSize(1024, 400), {640, 480}, {640, 250}},  // one side too large
         {"small.png", bytes(png), QSize(200, 100), {640, 480}, {200, 100}},
@@ -61,8 +57,7 @@ TEST(Pictures, BrokenAndExtremeFilesAreAnsweredAtOnce) {
         {"sedici bit.png", bytes(encoded(filled({64, 48}, Qt::gray, QImage::Format_RGBA64), "PNG")), QSize(64, 48), {640, 480}, {64, 48}},
         {"animata.gif", magick("-size 30x20 xc:red xc:blue -loop 0 -delay 10"), QSize(30, 20), {640, 480}, {30, 20}},
         {"progressiva.jpg", magick("-size 300x200 gradient:red-blue -interlace Plane"), QSize(300, 200), {640, 480}, {300, 200}},
-        {"broken.png", bytes(corrupt), none, {640, 480}, {0, 0}},
-        {"troncata.png", bytes(png.left(60)), none, {640, 480}, {0, 0}},
+        {"troncata.png", bytes(png.left(png.size() - 16)), none, {640, 480}, {0, 0}},  // a sound header, its data cut short
         {"rumore.gif", bytes("GIF89a" + QByteArray(3000, '\xA7')), none, {640, 480}, {0, 0}},
         {"rumore.bmp", bytes("BM" + QByteArray(3000, '\x5C')), none, {640, 480}, {0, 0}},
         {"rumore.jpg", bytes("\xFF\xD8\xFF" + QByteArray(3000, '\x33')), none, {640, 480}, {0, 0}},
@@ -106,7 +101,7 @@ TEST(Pictures, BrokenAndExtremeFilesAreAnsweredAtOnce) {
         EXPECT_EQ(image.size(), c.decoded);
         for (int corner = 0; c.redCorner >= 0 && corner < 4; ++corner) {
             const QPoint at(image.width() * (corner % 3 ? 3 : 1) / 4, image.height() * (corner / 2 ? 3 : 1) / 4);
-            EXPECT_EQ(reddish(image.pixelColor(at)), corner == c.redCorner) << "corner " << corner;
+            EXPECT_EQ(near(image.pixel(at), qRgb(255, 0, 0)), corner == c.redCorner) << "corner " << corner;
         }
         EXPECT_LE(peakSinceLastCall(), PictureDecoder::kPictureBudget);
     }
@@ -122,9 +117,8 @@ QByteArray halves(QSize size, const char* format, bool leftAndRight = false, boo
     return encoded(image, format, 60);
 }
 
-// Each picture gives an upright thumbnail cut around the middle, or none; and the
-// web-sized copies asked for: upright, the long side 2048 or 1024 and never
-// enlarged, none where a JPEG is its own, in the picture's colour profile.
+// Each picture gives an upright thumbnail cut around the middle, or none; and the web-sized copies asked for:
+// upright, the long side 2048 or 1024 and never enlarged, none where a JPEG is its own, in the picture's colour profile.
 TEST(Thumbnails, EachPictureGivesUprightThumbnailAndCopiesOrNone) {
     const QByteArray photo = halves({1200, 800}, "JPEG");
     QImage wide = QImage::fromData(halves({3000, 1500}, "JPEG", true));  // left red: on top once turned
@@ -132,14 +126,13 @@ TEST(Thumbnails, EachPictureGivesUprightThumbnailAndCopiesOrNone) {
     const QRgb red = qRgb(255, 0, 0), blue = qRgb(0, 0, 255), green = qRgb(0, 255, 0), white = qRgb(255, 255, 255), none = 0;
     // The thumbnail's colours (none: no thumbnail), the copies' sizes (invalid: none made), the upright size.
     struct Case { const char* name; Maker make; QRgb top, bottom; QSize thumbnail = {230, 160}; std::vector<QSize> copies = {}; QSize upright = {}; };
-    std::vector<Case> cases = {
+    const std::vector<Case> cases = {
         {"paesaggio.jpg", bytes(photo), red, blue},
         {"girata.jpg", bytes(withOrientation(encoded(wide, "JPEG"), 6)), red, blue, {230, 160}, {{1024, 2048}, {512, 1024}}, {1500, 3000}},  // a quarter clockwise
         {"ritratto.png", bytes(halves({300, 900}, "PNG", false, true)), green, green},  // only its middle is shown
         {"piccola.gif", magick("-size 40x15 xc:red xc:blue -append"), red, blue},
         {"bitmap.bmp", bytes(halves({640, 480}, "BMP")), red, blue},
         {"panorama.jpg", bytes(halves({6000, 30}, "JPEG")), red, blue},
-        {"48 megapixel.jpg", bytes(halves({8000, 6000}, "JPEG")), red, blue},
         // Pictures that see through or move are their own copies: a JPEG would lose that.
         {"trasparente.png", bytes(encoded(filled({64, 64}, Qt::transparent, QImage::Format_ARGB32), "PNG")), white, white,
          {230, 160}, {{}, {}}, {64, 64}},
@@ -149,11 +142,8 @@ TEST(Thumbnails, EachPictureGivesUprightThumbnailAndCopiesOrNone) {
         {"solo misurata.jpg", bytes(halves({3000, 2000}, "JPEG")), none, none, {}, {}, {3000, 2000}},
         {"troncata.jpg", bytes(photo.left(photo.size() * 6 / 10)), none, none},
         {"finta.jpg", bytes("not a picture at all"), none, none},
-        {"vuota.png", bytes({}), none, none},
-        {"mancante.jpg", [](const std::string&) { return true; }, none, none},
+        {"moderna.webp", bytes(halves({800, 600}, "WEBP")), red, blue},  // made and read by qt6-image-formats-plugins (scripts/deps.sh)
     };
-    if (QImageWriter::supportedImageFormats().contains("webp")) cases.push_back({"moderna.webp", bytes(halves({800, 600}, "WEBP")), red, blue});
-    else ADD_FAILURE() << "no WebP support: scripts/deps.sh installs qt6-image-formats-plugins";
     TempDir dir;
     std::vector<sb::ThumbnailOrder> orders;
     for (const Case& c : cases) {
@@ -168,9 +158,6 @@ TEST(Thumbnails, EachPictureGivesUprightThumbnailAndCopiesOrNone) {
         made[i] = std::move(picture);
     }));
     EXPECT_EQ(made.size(), cases.size());
-    const auto near = [](QRgb a, QRgb b) {
-        return std::abs(qRed(a) - qRed(b)) < 60 && std::abs(qGreen(a) - qGreen(b)) < 60 && std::abs(qBlue(a) - qBlue(b)) < 60;
-    };
     for (std::size_t i = 0; i < cases.size(); ++i) {
         const Case& c = cases[i];
         SCOPED_TRACE(c.name);
@@ -189,8 +176,8 @@ TEST(Thumbnails, EachPictureGivesUprightThumbnailAndCopiesOrNone) {
             const QImage copy = QImage::fromData(QByteArray::fromStdString(made[i].copies[k]), "JPEG");
             EXPECT_EQ(copy.isNull() ? QSize() : copy.size(), c.copies[k]) << "copy " << k;
             if (copy.isNull()) continue;
-            EXPECT_TRUE(reddish(copy.pixelColor(copy.width() / 2, copy.height() / 8))) << "upright, copy " << k;
-            EXPECT_FALSE(reddish(copy.pixelColor(copy.width() / 2, copy.height() * 7 / 8))) << "upright, copy " << k;
+            EXPECT_TRUE(near(copy.pixel(copy.width() / 2, copy.height() / 8), red)) << "upright, copy " << k;
+            EXPECT_TRUE(near(copy.pixel(copy.width() / 2, copy.height() * 7 / 8), blue)) << "upright, copy " << k;
             if (c.upright == QSize(1500, 3000)) { EXPECT_EQ(copy.colorSpace(), QColorSpace(QColorSpace::DisplayP3)) << "copy " << k; }
         }
     }
@@ -202,25 +189,19 @@ TEST(Thumbnails, CancelAndStopReturnAtOnceWhateverStandsInPlaceOfAPicture) {
     TempDir dir;
     const QByteArray photo = halves({2000, 1500}, "JPEG");
     std::vector<sb::ThumbnailOrder> orders;
-    std::vector<std::string> fifos;
     for (int i = 0; i < 120; ++i) {
         const std::string path = dir / ("foto " + std::to_string(i) + ".jpg");
-        if (i % 30 < 3) {
-            ASSERT_EQ(::mkfifo(path.c_str(), 0600), 0);
-            fifos.push_back(path);
-        } else {
-            ASSERT_TRUE(writeBytes(path, photo));
-        }
+        ASSERT_TRUE(i % 30 < 3 ? ::mkfifo(path.c_str(), 0600) == 0 : writeBytes(path, photo));
         orders.push_back({path, {230, 160}});
     }
     enum Ending { Whole, Cancelled, Stopped };
     for (const Ending ending : {Whole, Cancelled, Stopped}) {
         SCOPED_TRACE(ending);
-        std::jthread unstick([&fifos](std::stop_token stop) {  // stopped as it goes
-            std::mutex mutex;
-            std::condition_variable_any wake;
-            for (std::unique_lock lock(mutex); !wake.wait_for(lock, stop, std::chrono::seconds(5), [&stop] { return stop.stop_requested(); });)
-                for (const std::string& fifo : fifos) ::close(::open(fifo.c_str(), O_RDWR | O_NONBLOCK));
+        std::jthread unstick([&orders](std::stop_token stop) {  // stopped as it goes; a photo is opened harmlessly
+            for (int tick = 1; !stop.stop_requested(); ++tick) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(10));
+                for (std::size_t i = 0; tick % 500 == 0 && i < orders.size(); ++i) ::close(::open(orders[i].picture.c_str(), O_RDWR | O_NONBLOCK));
+            }
         });
         QElapsedTimer timer;
         timer.start();
@@ -294,118 +275,80 @@ TEST(PictureCache, AChangedPictureIsDecodedAgain) {
         {"removed", [](const std::string& p) { return fs::remove(p); }},
     };
     const std::string path = dir / "picture.bmp";
-    for (const bool preloaded : {false, true}) {
-        for (const Case& c : cases) {
-            SCOPED_TRACE(std::string(c.what) + (preloaded ? ", decoded ahead" : ""));
-            ASSERT_TRUE(save(filled({32, 24}, Qt::red), path, "BMP") && setTime(path, then));
-            PictureCache cache;
-            if (preloaded) {
-                cache.preload({qpath(path)}, {});
-                cache.waitForPreloads();
-                ASSERT_EQ(cache.decodes(), 1);
-            }
-            ASSERT_EQ(cache.load(qpath(path), {})->image.pixelColor(0, 0), QColor(Qt::red));
-            EXPECT_EQ(cache.decodes(), 1);  // the picture decoded ahead is taken
-            const std::uint64_t generation = cache.generation(qpath(path));
-            ASSERT_TRUE(c.change(path));
-            const auto again = cache.load(qpath(path), {});
-            const bool gone = !fs::exists(path);
-            EXPECT_EQ(again ? again->image.pixelColor(0, 0) : QColor(), gone ? QColor() : QColor(Qt::green));
-            EXPECT_FALSE(gone && cache.kept(qpath(path), {}));
-            EXPECT_TRUE(gone || cache.generation(qpath(path)) != generation);
-        }
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        ASSERT_TRUE(save(filled({32, 24}, Qt::red), path, "BMP") && setTime(path, then));
+        PictureCache cache;
+        ASSERT_EQ(cache.load(qpath(path), {})->image.pixelColor(0, 0), QColor(Qt::red));
+        const std::uint64_t generation = cache.generation(qpath(path));
+        ASSERT_TRUE(c.change(path));
+        const auto again = cache.load(qpath(path), {});
+        const bool gone = !fs::exists(path);
+        EXPECT_EQ(again ? again->image.pixelColor(0, 0) : QColor(), gone ? QColor() : QColor(Qt::green));
+        EXPECT_FALSE(gone && cache.kept(qpath(path), {}));
+        EXPECT_TRUE(gone || cache.generation(qpath(path)) != generation);
     }
 }
 
-// Three photos of three colours.
-struct Photos : TempDir {
-    Photos() {
-        const QColor colours[] = {Qt::red, Qt::green, Qt::blue};
-        for (int i = 0; i < 3; ++i) EXPECT_TRUE(save(filled({600, 400}, colours[i]), *this / ("photo " + std::to_string(i) + ".jpg")));
-    }
-};
-
-// The real Main Window on the background tab, having browsed the folder of photos.
+// The real Main Window on the background tab, having browsed a folder of three photos of three colours.
 struct Viewer {
+    TempDir photos;
     ApplicationFolder app;
     QuietPlatform platform{app.qstr()};
     sb::Module1 state;
     sb::MainWindow model{state, platform};
     MainWindowView view{model, platform};
 
-    Viewer(const Photos& photos, bool preload) {
-        platform.setPreloading(preload);
+    Viewer() {
+        const QColor colours[] = {Qt::red, Qt::green, Qt::blue};
+        for (int i = 0; i < 3; ++i) EXPECT_TRUE(save(filled({600, 400}, colours[i]), photos / ("photo " + std::to_string(i) + ".jpg")));
         view.run([this] { model.Form_Load(); });
         view.resize(1000, 700);
         view.show();
         view.run([this] { model.selectTab(2); });
         model.setText("Text1", 2, photos / "photo 0.jpg");
-        click("Command1");  // the dialog gives back the picture in the field: its folder is listed
+        click(named(&view, "Command1"));  // the dialog gives back the picture in the field: its folder is listed
         EXPECT_EQ(state.N_Img, 3);
-        if (preload) platform.pictureCache().waitForPreloads();
+        platform.pictureCache().waitForPreloads();
     }
-    void click(const char* button) { static_cast<QPushButton*>(named(&view, button))->click(); }
-    // What a person sees of the step and what the model holds.
-    struct Shown {
-        std::string picture, title, field;
-        QSize size;
-        QImage pixels;
-    };
-    Shown shown() {
-        // The picture on view is decoded off the main thread: taken once ready.
+    // What a person sees in the holder, once the picture on view is decoded off the main thread.
+    QImage pixels() {
         platform.pictureCache().waitForPreloads();
         QApplication::processEvents();
-        const sb::Control& holder = model.control("Picture1");
-        return {holder.picture, model.title, model.text("Text1", 2), QSize(holder.width, holder.height),
-                static_cast<QLabel*>(named(&view, "Picture1"))->pixmap().toImage()};
+        return static_cast<QLabel*>(named(&view, "Picture1"))->pixmap().toImage();
     }
-    std::string neighbour(int step) { return state.Cartella_Img + model.Lista_Immagini[std::size_t(state.Img_Corrente + step)]; }
 };
 
-TEST(ViewerStep, ShowsTheSameWhetherThePictureWasDecodedAhead) {
-    const Photos photos;
-    Viewer ahead(photos, true), plain(photos, false);
-    ahead.platform.setPreloading(false);  // nothing decoded after the step is counted
-    const int decodes = ahead.platform.pictureCache().decodes();
-    ahead.click("Command4");
-    plain.click("Command4");
-    EXPECT_EQ(ahead.platform.pictureCache().decodes(), decodes);  // the step took the picture decoded ahead
-    const Viewer::Shown a = ahead.shown(), p = plain.shown();
-    EXPECT_EQ(std::tie(a.picture, a.title, a.size, a.pixels), std::tie(p.picture, p.title, p.size, p.pixels));
-    EXPECT_FALSE(a.pixels.isNull());
-}
-
-// The next picture (or the one on view, shown again), decoded ahead, then changed on
-// disk: one that cannot be shown leaves the holders as they were, one that can is
-// shown anew; the field, the title and the sample page move on all the same.
+// The next picture (or the one on view, shown again), decoded ahead, is taken as it is; changed on disk, one that
+// cannot be shown leaves the holders as they were, one that can is shown anew; field, title and sample page move on.
 TEST(ViewerStep, ANeighbourChangedAfterItWasDecodedAhead) {
     const QByteArray photo = encoded(filled({600, 400}, Qt::yellow), "JPEG");
-    struct Case { const char* what; Maker spoil; bool shown; int step = 1; };
+    struct Case { const char* what; Maker spoil; bool shown; int step = 1; };  // spoil: none, left as it is
     const Case cases[] = {
+        {"unchanged", nullptr, true},
         {"deleted", [](const std::string& p) { return fs::remove(p); }, false},
         {"no longer a picture", bytes("not a picture\n"), false},
-        {"a header claiming 100000 x 100000 pixels",
-         bytes(QByteArray::fromHex("89504e470d0a1a0a0000000d49484452000186a0000186a0080200000027309c9f")), false},
-        {"cut short", bytes(photo.left(photo.size() / 2)), true},
         {"another photo", bytes(photo), true},
         {"the picture on view, another photo", bytes(photo), true, 0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        const Photos photos;
-        Viewer v(photos, true);
-        const std::string next = v.neighbour(c.step);
+        Viewer v;
+        const std::string next = v.state.Cartella_Img + v.model.Lista_Immagini[std::size_t(v.state.Img_Corrente + c.step)];
         ASSERT_TRUE(v.platform.pictureCache().kept(qpath(next), v.platform.displayBound()));
-        const Viewer::Shown before = v.shown();
-        ASSERT_TRUE(c.spoil(next));
-        c.step ? v.click("Command4") : v.view.run([&v] { v.model.Vedo_Campi_TAB(); });
-        const Viewer::Shown after = v.shown();
-        EXPECT_EQ(after.picture, c.shown ? next : before.picture);
-        EXPECT_EQ(after.pixels == before.pixels, !c.shown);
-        EXPECT_EQ(after.field, next);
-        EXPECT_TRUE(!c.step || after.title.ends_with(" 2/3")) << after.title;
+        const QImage before = v.pixels();
+        const std::string shown = v.model.control("Picture1").picture;
+        ASSERT_TRUE(!c.spoil || c.spoil(next));
+        v.platform.setPreloading(false);  // nothing decoded after the step is counted
+        const int decodes = v.platform.pictureCache().decodes();
+        c.step ? click(named(&v.view, "Command4")) : v.view.run([&v] { v.model.Vedo_Campi_TAB(); });
+        EXPECT_EQ(v.pixels() == before, !c.shown);
+        EXPECT_EQ(v.model.control("Picture1").picture, c.shown ? next : shown);
+        EXPECT_EQ(v.model.text("Text1", 2), next);
+        EXPECT_TRUE(!c.step || v.model.title.ends_with(" 2/3")) << v.model.title;
         EXPECT_TRUE(fs::exists(next.substr(0, next.rfind('.')) + ".HTM"));
         EXPECT_EQ(v.platform.messages, 0);
+        EXPECT_TRUE(c.spoil || v.platform.pictureCache().decodes() == decodes) << "the picture decoded ahead is taken";
     }
 }
 

@@ -18,7 +18,6 @@
 #include <limits.h>
 #include <pthread.h>
 #include <stdarg.h>
-#include <stdio.h>
 #include <sys/stat.h>
 #include <unistd.h>
 

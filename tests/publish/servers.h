@@ -2,7 +2,6 @@
 // keys and a certificate made in a temporary folder that is also the user's home.
 #pragma once
 
-#include <gtest/gtest.h>
 #include <netinet/in.h>
 #include <signal.h>
 #include <sys/socket.h>
@@ -13,7 +12,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
-#include <map>
+#include <fstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -57,7 +56,6 @@ public:
     bool start(const std::vector<std::string>& arguments, int port, const std::string& log) {
         pid_ = ::fork();
         if (pid_ == 0) {
-            ::setpgid(0, 0);
             std::freopen(log.c_str(), "a", stderr);
             std::freopen("/dev/null", "w", stdout);
             std::vector<char*> argv;
@@ -73,37 +71,19 @@ public:
         return false;
     }
 
-    // Kills the server and the sessions it serves, at once.
+    // Kills the server and the sessions it serves (sshd puts each in a session of its own), at once.
     void kill() {
         if (pid_ <= 0) return;
-        for (pid_t child : descendants(pid_)) ::kill(child, SIGKILL);
-        ::kill(-pid_, SIGKILL);
-        ::kill(pid_, SIGKILL);
+        killTree(pid_);
         ::waitpid(pid_, nullptr, 0);
         pid_ = -1;
     }
 
 private:
-    static std::vector<pid_t> descendants(pid_t root) {
-        std::map<pid_t, pid_t> parents;
-        for (const auto& entry : fs::directory_iterator("/proc")) {
-            const std::string name = entry.path().filename();
-            if (name.find_first_not_of("0123456789") != std::string::npos) continue;
-            std::ifstream stat(entry.path() / "stat");
-            std::string text((std::istreambuf_iterator<char>(stat)), {});
-            const auto close = text.rfind(')');
-            if (close == std::string::npos) continue;
-            std::istringstream fields(text.substr(close + 2));
-            char state;
-            pid_t parent = 0;
-            fields >> state >> parent;
-            parents[std::stoi(name)] = parent;
-        }
-        std::vector<pid_t> found = {root};
-        for (std::size_t i = 0; i < found.size(); ++i)
-            for (const auto& [pid, parent] : parents)
-                if (parent == found[i]) found.push_back(pid);
-        return found;
+    static void killTree(pid_t pid) {
+        std::ifstream children("/proc/" + std::to_string(pid) + "/task/" + std::to_string(pid) + "/children");
+        for (pid_t child; children >> child;) killTree(child);
+        ::kill(pid, SIGKILL);
     }
     pid_t pid_ = -1;
 };
@@ -126,8 +106,8 @@ public:
     std::string sshPort = std::to_string(freePort());
     std::string ftpPort = std::to_string(freePort());
 
-    // An sshd that knows the test's key; known_hosts knows its host key unless `known` is false.
-    bool startSsh(bool known = true) {
+    // An sshd that knows the test's key; known_hosts knows its host key.
+    bool startSsh() {
         fs::create_directories("/run/sshd");
         const std::string keys = home / "keys";
         fs::create_directories(keys);
@@ -141,12 +121,10 @@ public:
                           "PasswordAuthentication yes\nKbdInteractiveAuthentication no\nMaxStartups 20\n"
                           "Subsystem sftp internal-sftp\n");
         }
-        if (known) {
-            std::ifstream key(keys + "/host.pub");
-            std::string type, blob;
-            key >> type >> blob;
-            makeFile(home / ".ssh/known_hosts", "[127.0.0.1]:" + sshPort + " " + type + " " + blob + "\n");
-        }
+        std::ifstream key(keys + "/host.pub");
+        std::string type, blob;
+        key >> type >> blob;
+        makeFile(home / ".ssh/known_hosts", "[127.0.0.1]:" + sshPort + " " + type + " " + blob + "\n");
         return ssh.start({"/usr/sbin/sshd", "-D", "-e", "-f", keys + "/sshd_config"}, std::stoi(sshPort),
                          home / "sshd.log");
     }

@@ -2,20 +2,16 @@
 // in a desktop window and on a phone (390 x 844 CSS pixels at three device pixels,
 // the program run again for it); then home pages of awkward names, and sample
 // pages. Screenshots go to the artifacts folder; exit status 0 when all holds.
-#include <unistd.h>
-
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QPainter>
 #include <QDir>
-#include <QProcess>
-#include <QTemporaryDir>
 #include <QWebEngineScript>
 #include <QWebEngineView>
 
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <optional>
 #include <string>
 
@@ -99,9 +95,8 @@ QImage landscape(int seed) {
 // Saved once the page has had half a second to settle (the big picture fades in).
 void screenshot(QWebEngineView& view, const char* name) {
     waitFor([] { return false; }, 500);
-    const QString folder = QStringLiteral(SB_ARTIFACTS_DIR);
-    QDir().mkpath(folder);
-    if (!view.grab().save(folder + "/" + name)) fail(std::string("could not save ") + name);
+    QDir().mkpath(SB_ARTIFACTS_DIR);
+    if (!view.grab().save(QStringLiteral(SB_ARTIFACTS_DIR "/") + name)) fail(std::string("could not save ") + name);
 }
 
 // Loads a page as the program's `navigate` does; false when it did not load.
@@ -165,7 +160,6 @@ void checkPageBar(QWebEngineView& view, int page, int pages) {
 }
 
 const QString kLongGroup = QString::fromUtf8("Citt\xC3\xA0 d'arte e borghi dell'Italia centrale");
-const char* const kAccented = "Caff\xC3\xA8 in piazza.jpg";
 QString groupAddress(const QString& group, const QString& rest) {
     return "location.hash = '#gruppo=' + encodeURIComponent(" + quoted(group) + ") + " + quoted(rest) + ";";
 }
@@ -202,21 +196,18 @@ void phone(QWebEngineView& view, const QString& site, bool screenshots) {
     waitForPicture(view, "Foto 36", "the next picture after a swipe", "location.hash.endsWith('foto=Foto%2036.jpg')");
     view.back();
     waitUntil(view, "!document.querySelector('.gv-velo') && location.hash.endsWith('&pagina=12')", "the page again after one Back");
-    std::printf("gallery_render: the phone's home page, group page, big picture, swipe and Back work\n");
 }
 
 // Home pages whose background and site folder bear an awkward name (made and removed
 // by bytes: Qt cannot remove a name that is not UTF-8); how many lost their background.
 int oddNamesFailing(QWebEngineView& view) {
-    std::string root = std::filesystem::temp_directory_path().string() + "/odd-names-XXXXXX";
-    if (::mkdtemp(root.data()) == nullptr) fail("no temporary folder");
-    std::ifstream in(std::string(SB_APP_DIR) + "/SFONDI/Sfondo_Bello_Azzurro_Moderno_main-bg_1024x768_RID.jpg", std::ios::binary);
-    const std::string bytes{std::istreambuf_iterator<char>(in), {}};
+    const sb::test::TempDir root;
+    const std::string bytes = sb::test::readFile(std::string(SB_APP_DIR) + "/SFONDI/Sfondo_Bello_Azzurro_Moderno_main-bg_1024x768_RID.jpg");
     int failures = 0;
     for (const std::string name : {"Sfondo_Azzurro", "pct%20", "hash#x", "q?x=1", "  ai lati  ", "riga\nnuova", "caf\xE9 \x81",
                                    "l'alba & \"mare\" <b>", "\xF0\x9F\x98\x80 c:x"}) {
-        const std::string folder = root + "/sito " + name + "/", source = root + "/" + name + ".jpg";
-        std::ofstream(source, std::ios::binary) << bytes;
+        const std::string folder = root / ("sito " + name + "/"), source = root / (name + ".jpg");
+        sb::test::makeFile(source, bytes);
         sb::Parametri_Sito p;
         p.Cartella_Sito = folder;
         p.Nome_Immagine_Sfondo_Sito = source;
@@ -227,8 +218,6 @@ int oddNamesFailing(QWebEngineView& view) {
         std::printf("gallery_render: background of \"%s\": %s\n", name.c_str(), qPrintable(outcome));
         failures += outcome != "loaded";
     }
-    std::error_code ec;
-    std::filesystem::remove_all(root, ec);
     return failures;
 }
 
@@ -239,21 +228,20 @@ int oddNamesFailing(QWebEngineView& view) {
 int samplePagesFailing(QWebEngineView& view) {
     sbqt::QtPlatform platform;
     platform.setBrowser(&view);
-    QTemporaryDir folder;
-    const std::string dir = folder.path().toStdString() + "/";
-    std::ofstream(dir + "segreto.txt") << "SEGRETO";
-    std::ofstream(dir + "segreto.htm") << "<html><body style='background: #f00'></body></html>";
-    std::ofstream(dir + "pagina.htm") << "<html><head><title>pagina</title></head><body style='margin: 0'>"
-                                         "<iframe src='segreto.htm' style='border: 0; width: 300px; height: 200px'></iframe>"
-                                         "<script>document.title = 'ran';"
-                                         " const x = new XMLHttpRequest(); x.open('GET', 'segreto.txt', false); x.send();"
-                                         " document.title = x.responseText;</script></body></html>";
+    const sb::test::TempDir folder;
+    const std::string dir = folder.str() + "/";
+    sb::test::makeFile(dir + "segreto.txt", "SEGRETO");
+    sb::test::makeFile(dir + "segreto.htm", "<html><body style='background: #f00'></body></html>");
+    sb::test::makeFile(dir + "pagina.htm", "<html><head><title>pagina</title></head><body style='margin: 0'>"
+                                           "<iframe src='segreto.htm' style='border: 0; width: 300px; height: 200px'></iframe>"
+                                           "<script>document.title = 'ran';"
+                                           " const x = new XMLHttpRequest(); x.open('GET', 'segreto.txt', false); x.send();"
+                                           " document.title = x.responseText;</script></body></html>");
     const std::string name = "<img src=x onerror=\"document.title='ran'\">.jpg", picture = dir + name;
     if (!landscape(1).save(QString::fromStdString(picture), "JPEG")) fail("no picture");
     sb::files::writeLines(*sb::viewer::backgroundPageName(picture), sb::viewer::backgroundPage(picture));
-    const QString escapedName = QString::fromStdString(picture);
     const std::pair<std::string, QJsonArray> steps[] = {  // title, pictures, text, background, whether the frame shows
-        {*sb::viewer::backgroundPageName(picture), {escapedName, 0, escapedName, "loaded", false}},
+        {*sb::viewer::backgroundPageName(picture), {sbqt::test::qpath(picture), 0, sbqt::test::qpath(picture), "loaded", false}},
         {dir + "pagina.htm", {"pagina", 0, "", "none", false}},
         {"site " + dir + "pagina.htm", {"SEGRETO", 0, "", "none", true}},
         {dir + "pagina.htm", {"pagina", 0, "", "none", false}},
@@ -275,21 +263,17 @@ int samplePagesFailing(QWebEngineView& view) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    // The engine refuses to start as root with its sandbox on.
-    if (::geteuid() == 0 && qEnvironmentVariableIsEmpty("QTWEBENGINE_DISABLE_SANDBOX")) qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
     QApplication application(argc, argv);
     QWebEngineView view;
     if (argc == 3 && std::string(argv[1]) == "--phone") return phone(view, QString::fromLocal8Bit(argv[2]), false), 0;
 
-    QTemporaryDir temporary;
-    if (!temporary.isValid()) fail("no temporary folder");
-    const QString site = temporary.path() + "/";
+    const sb::test::TempDir temporary;
+    const QString site = sbqt::test::qpath(temporary.str()) + "/";
     // Two groups of seven photos, and the long group of 75 small ones (25 pages of 3), the accented one first.
     std::pair<QString, QStringList> groups[] = {
         {"Mare", {"Mare #1 & \"Sole\" 100%.jpg", "Faro_al_tramonto.jpg", "Scogli.jpg", "Onde.jpg", "Barche nel porto.jpg", "Spiaggia.jpg", "Gabbiani.jpg"}},
         {"Montagna", {"Alba sul lago.jpg", "Baita.jpg", "Cascata.jpg", "Ghiacciaio.jpg", "Neve.jpg", "Rifugio.jpg", "Vetta.jpg"}},
-        {kLongGroup, {QString::fromUtf8(kAccented)}},
+        {kLongGroup, {QString::fromUtf8("Caff\xC3\xA8 in piazza.jpg")}},
     };
     for (int i = 2; i <= 75; ++i) groups[2].second << QStringLiteral("Foto %1.jpg").arg(i, 2, 10, QLatin1Char('0'));
     int seed = 0;
@@ -379,19 +363,12 @@ int main(int argc, char** argv) {
     waitForPicture(view, "Mare #1 & \"Sole\" 100%", "the odd name loaded", "document.querySelector('.gv-foto').naturalWidth > 0");
 
     // The phone, on the same site.
-    QProcess phoneRun;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert("QT_SCALE_FACTOR", "3");
-    phoneRun.setProcessEnvironment(environment);
-    phoneRun.setProcessChannelMode(QProcess::ForwardedChannels);
-    phoneRun.start(QString::fromLocal8Bit(argv[0]), {"--phone", site});
-    if (!phoneRun.waitForFinished(90000) || phoneRun.exitStatus() != QProcess::NormalExit || phoneRun.exitCode() != 0)
+    if (std::system(("QT_SCALE_FACTOR=3 '" + std::string(argv[0]) + "' --phone '" + site.toStdString() + "'").c_str()) != 0)
         fail("the phone's part failed");
     phone(view, site, true);
-    view.resize(1280, 800);
 
     if (oddNamesFailing(view) > 0) fail("a background of an awkward name did not load");
     if (samplePagesFailing(view) > 0) fail("a sample page ran a script, read a file or lost its background");
-    std::printf("gallery_render: home page, group buttons, pages, big picture, keys, Back, accented and odd names and sample pages work\n");
+    std::printf("gallery_render: home page, group buttons, pages, big picture, keys, Back, accented and odd names, the phone and sample pages work\n");
     return 0;
 }
