@@ -262,8 +262,7 @@ const BadGallery kBadGalleries[] = {
      }()},
 };
 
-// Each failure is one line of the message; the list still names every readable
-// picture, with a thumbnail where one could be made; nothing of the user's changes.
+// Each failure is one line of the message; the list still names every readable picture.
 TEST(Gallery, BadInputIsReportedAndTheRestOfTheGalleryWorks) {
     for (const BadGallery& c : kBadGalleries) {
         SCOPED_TRACE(c.name);

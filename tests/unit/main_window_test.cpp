@@ -18,8 +18,7 @@ using test::Program;
 // A control of the page on view: shown, and drawn above the tab strip.
 bool onView(const MainWindow& w, const std::string& name) { return w.control(name).visible && w.isAbove(name, -1, "TabStrip1", -1); }
 
-// A window as a list: title, size, tabs, then every control back to front
-// with its place, container, focus order, visibility, picture and caption.
+// A window as a list: title, size, tabs, then every control back to front.
 std::string describe(const WindowModel& w, const Program& p) {
     std::ostringstream out;
     out << "== " << w.name() << " \"" << w.title << "\" " << w.clientWidth << "x" << w.clientHeight << "\n";

@@ -24,8 +24,7 @@ using test::readFile;
 using test::startDefaults;
 const std::string kApp = SB_APP_DIR;
 
-// Written twice over: the second run replaces, it does not add. Beside the
-// three files of its own, the site holds copies of the program's pictures.
+// Written twice over: the second run replaces, it does not add.
 TEST(SiteFiles, DefaultSiteIsTheGoldenFilesAndItsPictures) {
     test::TempDir dir;
     const Parametri_Sito p = startDefaults(dir.str() + "/");
