@@ -158,7 +158,7 @@ TEST(TabPages, PreviewShowsAFreshCopyOfTheHomePage) {
         EXPECT_EQ(p.platform.navigations.front(), "about:blank");
         EXPECT_EQ(onView(p.window, "WebBrowser1"), homePage);
         const Control& browser = p.window.control("WebBrowser1");
-        p.showTab(2);  // where tab 11 puts it the windows' golden list shows
+        p.showTab(2);  // its place on tab 11 is in the windows' golden list
         EXPECT_EQ(std::make_tuple(browser.left, browser.top, browser.width, browser.height),
                   std::make_tuple(2655, 1800, 15000 - 300, 9000 - 480 - 700));
     }
