@@ -138,7 +138,8 @@ struct Kept : test::Program {
     // Fields of several tabs, the test's folders left out of the paths.
     std::string fields() {
         std::string picture = window.text("Text1", 9);
-        for (const std::string& folder : {photos / "altro sito/", app.str() + "/"}) if (picture.starts_with(folder)) picture.erase(0, folder.size());
+        for (const std::string& folder : {photos / "altro sito/", app.str() + "/"})
+            if (picture.starts_with(folder)) picture.erase(0, folder.size());
         return window.text("Text3") + "|" + window.text("Text7") + "|" + window.text("Text11") + "|" + picture + "|" +
                window.text("Titolo_Sito") + "|" + window.text("Des_Sito");
     }
