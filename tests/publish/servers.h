@@ -116,10 +116,10 @@ public:
             run("ssh-keygen -q -t ed25519 -N '' -f " + home / ".ssh/id_ed25519");
             fs::copy_file(home / ".ssh/id_ed25519.pub", keys + "/authorized_keys");
             makeFile(keys + "/sshd_config",
-                      "Port " + sshPort + "\nListenAddress 127.0.0.1\nHostKey " + keys + "/host\nAuthorizedKeysFile " +
-                          keys + "/authorized_keys\nPidFile none\nPermitRootLogin yes\nStrictModes no\nUsePAM no\n"
-                          "PasswordAuthentication yes\nKbdInteractiveAuthentication no\nMaxStartups 20\n"
-                          "Subsystem sftp internal-sftp\n");
+                    "Port " + sshPort + "\nListenAddress 127.0.0.1\nHostKey " + keys + "/host\nAuthorizedKeysFile " +
+                        keys + "/authorized_keys\nPidFile none\nPermitRootLogin yes\nStrictModes no\nUsePAM no\n"
+                        "PasswordAuthentication yes\nKbdInteractiveAuthentication no\nMaxStartups 20\n"
+                        "Subsystem sftp internal-sftp\n");
         }
         std::ifstream key(keys + "/host.pub");
         std::string type, blob;
@@ -146,15 +146,15 @@ public:
             ::chmod(ftpServed.c_str(), 0777);
             const int low = std::min(freePort(), 65000);
             makeFile(conf + "/vsftpd.conf",
-                      "listen=YES\nlisten_address=127.0.0.1\nlisten_port=" + ftpPort +
-                          "\nbackground=NO\nlocal_enable=NO\nwrite_enable=YES\nanonymous_enable=YES\n"
-                          "no_anon_password=YES\nanon_root=" + home / "ftproot" +
-                          "\nanon_upload_enable=YES\nanon_mkdir_write_enable=YES\nanon_other_write_enable=YES\n"
-                          "anon_umask=022\npasv_enable=YES\npasv_min_port=" + std::to_string(low) + "\npasv_max_port=" + std::to_string(low + 30) +
-                          "\nssl_enable=YES\nallow_anon_ssl=YES\nforce_anon_logins_ssl=YES\nforce_anon_data_ssl=YES\n"
-                          "require_ssl_reuse=NO\nrsa_cert_file=" + conf + "/cert.pem\nrsa_private_key_file=" + conf +
-                          "/key.pem\nseccomp_sandbox=NO\nsecure_chroot_dir=" + conf + "/empty\n"
-                          "xferlog_enable=NO\nmax_per_ip=0\nmax_clients=0\n");
+                    "listen=YES\nlisten_address=127.0.0.1\nlisten_port=" + ftpPort +
+                        "\nbackground=NO\nlocal_enable=NO\nwrite_enable=YES\nanonymous_enable=YES\n"
+                        "no_anon_password=YES\nanon_root=" + home / "ftproot" +
+                        "\nanon_upload_enable=YES\nanon_mkdir_write_enable=YES\nanon_other_write_enable=YES\n"
+                        "anon_umask=022\npasv_enable=YES\npasv_min_port=" + std::to_string(low) + "\npasv_max_port=" + std::to_string(low + 30) +
+                        "\nssl_enable=YES\nallow_anon_ssl=YES\nforce_anon_logins_ssl=YES\nforce_anon_data_ssl=YES\n"
+                        "require_ssl_reuse=NO\nrsa_cert_file=" + conf + "/cert.pem\nrsa_private_key_file=" + conf +
+                        "/key.pem\nseccomp_sandbox=NO\nsecure_chroot_dir=" + conf + "/empty\n"
+                        "xferlog_enable=NO\nmax_per_ip=0\nmax_clients=0\n");
             fs::create_directories(conf + "/empty");
         }
         return ftp.start({"/usr/sbin/vsftpd", conf + "/vsftpd.conf"}, std::stoi(ftpPort), home / "vsftpd.log");
